@@ -1,0 +1,178 @@
+#include "uCore.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "uFlameStep.h"
+#include "uImageFiles.h"
+#include "uRandom.h"
+
+namespace emberdell {
+
+namespace {
+// Larger areas than this are treated as empty rather than risk a 32-bit
+// overflow of the pixel count; no screen comes near it.
+constexpr long long MaxPixels = 1ll << 30;
+}  // namespace
+
+void TFlame::Init(IFlameCanvas* Canvas, const TRect& DrawRect, const uint8_t* Picture, const TFlamePreset* Style,
+                  const int32_t* PictureHeight) {
+  std::lock_guard<std::mutex> Guard(FLock);
+  FShotPending = false;
+  FDrawRect = DrawRect;
+  long long H = std::max<long long>(0, static_cast<long long>(DrawRect.Bottom) - DrawRect.Top);
+  long long W = std::max<long long>(0, static_cast<long long>(DrawRect.Right) - DrawRect.Left);
+  if (W * H > MaxPixels || W > 0x7FFFFFFF / 4) W = H = 0;
+  FHeight = static_cast<int32_t>(H);
+  FWidth = static_cast<int32_t>(W);
+  FSize = FWidth * FHeight;
+  FDoubleWidth = 2 * FWidth;
+
+  // Growing keeps the old bytes and zero-fills the rest: a repeated Init
+  // keeps the running fire even when the size changes.
+  const size_t N = static_cast<size_t>(FSize);
+  FImage.resize(N);
+  FHeat.resize(N);
+  FEdges.resize(N);
+  FBackground.resize(N);
+  FPadded.assign(FWidth % 4 != 0 ? DibStride(FWidth) * static_cast<size_t>(FHeight) : 0, 0);
+
+  FCanvas = Canvas;
+  FStyle = Style;
+  FPictureHeight = PictureHeight;
+  FCooling = 3;
+  PrepareBackground(Picture);
+  MakeBitmapInfo(FWidth, FHeight);
+}
+
+void TFlame::PrepareBackground(const uint8_t* Picture) {
+  const size_t N = static_cast<size_t>(FSize);
+  if (Picture != nullptr)
+    GreyFromPixels(Picture, N, FBackground.data());
+  else
+    std::fill(FBackground.begin(), FBackground.end(), 0);
+  BuildEdgeMask(FBackground.data(), FWidth, FHeight, FEdges.data());
+  if (!FPrepared) {
+    std::fill(FImage.begin(), FImage.end(), 0);
+    int Top, Bottom;
+    Band(Top, Bottom);
+    std::fill(FImage.begin() + static_cast<ptrdiff_t>(Top) * FWidth,
+              FImage.begin() + static_cast<ptrdiff_t>(Bottom) * FWidth, 128);
+    FPrepared = true;
+  }
+}
+
+void TFlame::MakeBitmapInfo(int Width, int Height) {
+  std::memset(&FBitmapInfo, 0, sizeof FBitmapInfo);
+  FBitmapInfo.biSize = 40;
+  FBitmapInfo.biWidth = Width;
+  FBitmapInfo.biHeight = -Height;
+  FBitmapInfo.biPlanes = 1;
+  FBitmapInfo.biBitCount = 8;
+  FBitmapInfo.biCompression = 0;
+  FBitmapInfo.biClrUsed = 256;
+  FBitmapInfo.biClrImportant = 256;
+}
+
+void TFlame::Band(int& Top, int& Bottom) const {
+  const int32_t PH = FPictureHeight != nullptr ? *FPictureHeight : 100;
+  BandRows(FHeight, PH, Top, Bottom);
+}
+
+void TFlame::NextFrame() {
+  std::lock_guard<std::mutex> Guard(FLock);
+  if (FSize > 0 && FStyle != nullptr) {
+    TStepParams Params;
+    Params.Width = FWidth;
+    Params.Height = FHeight;
+    Band(Params.Top, Params.Bottom);
+    Params.Wind = FStyle->Wind;
+    Params.FlameIntensity = FStyle->FlameIntensity;
+    Params.Cooling = FCooling;
+    {
+      TRandomLease Lease;
+      FlameStep(FHeat.data(), FEdges.data(), Params, Lease.Seed(), FSparks);
+    }
+    Blend(FImage.data(), FHeat.data(), FBackground.data(), static_cast<size_t>(Params.Top) * FWidth,
+          static_cast<size_t>(Params.Bottom) * FWidth);
+    UpdateColorTable();
+    Draw();
+  }
+  if (FShotPending) SaveScreenshot();
+}
+
+void TFlame::UpdateColorTable() {
+  for (int j = 0; j < 256; ++j) {
+    FBitmapInfo.Colors[j][0] = static_cast<uint8_t>(255 - FStyle->Blue[j]);
+    FBitmapInfo.Colors[j][1] = static_cast<uint8_t>(255 - FStyle->Green[j]);
+    FBitmapInfo.Colors[j][2] = static_cast<uint8_t>(255 - FStyle->Red[j]);
+    FBitmapInfo.Colors[j][3] = 0;
+  }
+}
+
+void TFlame::Draw() {
+  if (FCanvas == nullptr) return;
+  const uint8_t* Bits = FImage.data();
+  if (!FPadded.empty()) {
+    const size_t Stride = DibStride(FWidth);
+    for (int y = 0; y < FHeight; ++y)
+      std::memcpy(FPadded.data() + static_cast<size_t>(y) * Stride, FImage.data() + static_cast<size_t>(y) * FWidth,
+                  static_cast<size_t>(FWidth));
+    Bits = FPadded.data();
+  }
+  FCanvas->DrawFrame(FBitmapInfo, Bits);
+}
+
+void TFlame::StartFadeOut() {
+  std::lock_guard<std::mutex> Guard(FLock);
+  // Stored in the byte: 300 ms gives 14, 700 ms 10, 1000 ms 7.
+  FCooling = static_cast<uint8_t>(17 - FFadeOutTime / 100);
+  std::fill(FEdges.begin(), FEdges.end(), 0);
+}
+
+void TFlame::RequestScreenshot(const std::string& FileName) {
+  std::lock_guard<std::mutex> Guard(FLock);
+  FShotFileName = FileName;
+  FShotPending = true;
+}
+
+std::string TFlame::LastScreenshotError() const {
+  std::lock_guard<std::mutex> Guard(FLock);
+  return FLastShotError;
+}
+
+std::vector<uint8_t> TFlame::ImageAsPixels() const {
+  std::vector<uint8_t> Pixels(static_cast<size_t>(FSize) * 4);
+  for (size_t i = 0; i < FImage.size(); ++i) std::memcpy(&Pixels[4 * i], FBitmapInfo.Colors[FImage[i]], 4);
+  return Pixels;
+}
+
+void TFlame::SaveScreenshot() {
+  FShotPending = false;
+  // Nothing may escape the frame thread: a full disk or a failed allocation
+  // costs the picture, not the run.
+  try {
+    if (FSize == 0) {
+      FLastShotError = "nothing to save: the drawing area is empty";
+      return;
+    }
+    FShotImage.assign(FImage.begin(), FImage.end());
+    SmoothShot(FShotImage.data(), FWidth, FHeight);
+    std::vector<uint8_t> Pixels(static_cast<size_t>(FSize) * 4);
+    for (size_t i = 0; i < FShotImage.size(); ++i)
+      std::memcpy(&Pixels[4 * i], FBitmapInfo.Colors[FShotImage[i]], 4);
+    std::string Error;
+    const std::string& Name = FShotFileName;
+    const bool IsJpeg = Name.size() >= 4 && Name.compare(Name.size() - 4, 4, ".jpg") == 0;
+    const bool Ok = IsJpeg ? WriteJpegFile(Name, FWidth, FHeight, Pixels.data(), 100, true, Error)
+                           : WriteBmpFile(Name, FWidth, FHeight, Pixels.data(), Error);
+    FLastShotError = Ok ? std::string() : Error;
+  } catch (const std::exception& E) {
+    FLastShotError = E.what();
+  } catch (...) {
+    FLastShotError = "the screenshot could not be written";
+  }
+}
+
+}  // namespace emberdell

@@ -1,0 +1,127 @@
+// TFlame: the fire. A heat field the size of the drawing area, a grey copy of
+// the background picture and a mask of its outlines; each frame the heat
+// rises and spreads, sparks start on the outlines, and heat, picture and the
+// previous frame are blended into an 8-bit image drawn through a colour table
+// made from the flame style's curves.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "uPresets.h"
+
+namespace emberdell {
+
+struct TRect {
+  int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
+// An 8-bit top-down device-independent bitmap header, its 256-entry colour
+// table and four spare bytes: 1068 bytes, laid out as Windows expects.
+struct TBitmapInfo8 {
+  uint32_t biSize;
+  int32_t biWidth;
+  int32_t biHeight;
+  uint16_t biPlanes;
+  uint16_t biBitCount;
+  uint32_t biCompression;
+  uint32_t biSizeImage;
+  int32_t biXPelsPerMeter;
+  int32_t biYPelsPerMeter;
+  uint32_t biClrUsed;
+  uint32_t biClrImportant;
+  uint8_t Colors[256][4];  // blue, green, red, reserved
+  uint8_t Spare[4];
+};
+static_assert(sizeof(TBitmapInfo8) == 1068, "header, colour table and spare bytes");
+
+// What the host draws on. DrawFrame runs on the frame thread once per frame
+// with the image's rows each padded to a multiple of four bytes, as device-
+// independent bitmaps require.
+class IFlameCanvas {
+ public:
+  virtual ~IFlameCanvas() = default;
+  virtual void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) = 0;
+};
+
+// Bytes per row of an 8-bit device-independent bitmap.
+inline size_t DibStride(int Width) { return (static_cast<size_t>(Width) + 3) & ~static_cast<size_t>(3); }
+
+class TFlame {
+ public:
+  TFlame() = default;
+  TFlame(const TFlame&) = delete;
+  TFlame& operator=(const TFlame&) = delete;
+
+  // Fade-out length in ms; written by the host after creation.
+  int32_t FFadeOutTime = 0;
+
+  // Starts the engine on a drawing area. Picture holds W x H 32-bit pixels
+  // (blue, green, red, reserved; top row first) already fitted to the area,
+  // or is null for a black picture. Style and PictureHeight are read live
+  // every frame and must outlive the engine. Canvas may be null (no drawing).
+  void Init(IFlameCanvas* Canvas, const TRect& DrawRect, const uint8_t* Picture, const TFlamePreset* Style,
+            const int32_t* PictureHeight);
+  // One frame: step, blend, colour table, drawing, pending screenshot.
+  void NextFrame();
+  // Stops new sparks and cools faster; safe while a frame is computed.
+  void StartFadeOut();
+  // The file is written at the end of the next frame; a later request before
+  // then replaces the name.
+  void RequestScreenshot(const std::string& FileName);
+
+  // Text of the last screenshot that could not be written (empty after a
+  // successful one). A failed screenshot never stops the frames.
+  std::string LastScreenshotError() const;
+
+  // Read access for hosts, tools and tests. Not synchronised with NextFrame.
+  int Width() const { return FWidth; }
+  int Height() const { return FHeight; }
+  uint8_t Cooling() const { return FCooling; }
+  bool ShotPending() const { return FShotPending; }
+  const std::vector<uint8_t>& Image() const { return FImage; }
+  const std::vector<uint8_t>& Heat() const { return FHeat; }
+  std::vector<uint8_t>& MutableHeat() { return FHeat; }
+  const std::vector<uint8_t>& Edges() const { return FEdges; }
+  const std::vector<uint8_t>& Background() const { return FBackground; }
+  const TBitmapInfo8& BitmapInfo() const { return FBitmapInfo; }
+  // Current band of burning rows, from the live picture height.
+  void Band(int& Top, int& Bottom) const;
+  // The image as the window shows it: 32-bit pixels through the colour table.
+  std::vector<uint8_t> ImageAsPixels() const;
+
+ private:
+  void PrepareBackground(const uint8_t* Picture);
+  void MakeBitmapInfo(int Width, int Height);
+  void UpdateColorTable();
+  void Draw();
+  void SaveScreenshot();
+
+  mutable std::mutex FLock;  // one frame, Init, fade-out start and screenshot hand-over at a time
+  IFlameCanvas* FCanvas = nullptr;
+  TRect FDrawRect;
+  TBitmapInfo8 FBitmapInfo{};
+  std::vector<uint8_t> FImage;
+  std::vector<uint8_t> FEdges;
+  std::vector<uint8_t> FBackground;
+  std::vector<uint8_t> FHeat;
+  std::vector<uint8_t> FShotImage;
+  std::vector<uint8_t> FPadded;  // the image with rows padded for drawing, when W is not a multiple of 4
+  std::vector<int> FSparks;
+  int32_t FDoubleWidth = 0;
+  int32_t FHeight = 0;
+  int32_t FWidth = 0;
+  int32_t FSize = 0;
+  const TFlamePreset* FStyle = nullptr;
+  const int32_t* FPictureHeight = nullptr;
+  bool FPrepared = false;
+  bool FShotPending = false;
+  std::string FShotFileName;
+  std::string FLastShotError;
+  uint8_t FCooling = 0;
+};
+
+}  // namespace emberdell

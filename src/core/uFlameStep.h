@@ -1,0 +1,52 @@
+// The per-frame arithmetic of the fire, free of any object state so that the
+// fast versions can be checked byte for byte against the rules as written.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace emberdell {
+
+// Rows top .. bottom - 1 burn. PH is the picture height in percent; the
+// products are taken in extended precision and truncated, so H = 212 and
+// PH = 50 give top 52, not 53. PH above 100 is limited to the drawing area and
+// PH below 0 (or any band that would end before it starts) burns nothing.
+void BandRows(int Height, int PictureHeight, int& Top, int& Bottom);
+
+struct TStepParams {
+  int Width = 0;
+  int Height = 0;
+  int Top = 0;
+  int Bottom = 0;
+  int32_t Wind = 0;             // only the sign counts
+  int32_t FlameIntensity = 0;   // sparks start with a chance of 1 in (22 - 2 * FlameIntensity)
+  uint8_t Cooling = 3;
+};
+
+// The heat rises one 2x2 cell per step, in place, row after row; Seed is the
+// generator's seed, advanced by one draw per edge cell visited.
+void FlameStepReference(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, uint32_t& Seed);
+
+// Same result as the reference, row-wise with packed arithmetic. Sparks holds
+// the x positions of one row's sparks; it is reused between calls.
+void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, uint32_t& Seed,
+               std::vector<int>& Sparks);
+
+// Image[i] := min(255, ((Heat[i] shr 1 + Background[i] shr 1) shr 1) + Image[i] shr 1 + 10)
+// for i in [Begin, End).
+void BlendReference(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End);
+void Blend(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End);
+
+// Grey level of 32-bit B, G, R, x pixels: (blue + green + red) div 3.
+void GreyFromPixels(const uint8_t* Pixels, size_t Count, uint8_t* Grey);
+
+// 255 where the low eight bits of the absolute Laplacian reach 50, for rows
+// 2 .. H - 7 and columns 2 .. W - 2; 0 everywhere else.
+void BuildEdgeMask(const uint8_t* Grey, int Width, int Height, uint8_t* Edges);
+
+// In place, rows 2 .. H - 2 and columns 2 .. W - 2: (eight neighbours + 8 x
+// centre) div 16, so the neighbours above and to the left are already smoothed.
+void SmoothShot(uint8_t* Image, int Width, int Height);
+
+}  // namespace emberdell

@@ -1,0 +1,221 @@
+#include "uPresets.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "uPrecision.h"
+#include "uRandom.h"
+
+namespace emberdell {
+
+namespace fs = std::filesystem;
+
+std::string PresetName(const TFlamePreset& Preset) {
+  return std::string(Preset.NameChars, std::min<size_t>(Preset.NameLength, sizeof Preset.NameChars));
+}
+
+void SetPresetName(TFlamePreset& Preset, const std::string& Name) {
+  const size_t Length = std::min(Name.size(), sizeof Preset.NameChars);
+  Preset.NameLength = static_cast<uint8_t>(Length);
+  std::memcpy(Preset.NameChars, Name.data(), Length);
+}
+
+std::string PresetFileName(const std::string& Folder, const std::string& Name) {
+  return Folder + Name + PresetExtension;
+}
+
+std::string IOErrorMessage(int Code) {
+  switch (Code) {
+    case 2: return "File not found";
+    case 3: return "Invalid filename";
+    case 4: return "Too many open files";
+    case 5: return "File access denied";
+    case 101: return "Disk full";
+    default: return "I/O error " + std::to_string(Code);
+  }
+}
+
+int IOErrorFromErrno(int Errno) {
+  switch (Errno) {
+    case ENOENT: return 2;
+    case EINVAL: case ENAMETOOLONG: case ENOTDIR: return 3;
+    case EMFILE: case ENFILE: return 4;
+    case EACCES: case EPERM: case EROFS: case EISDIR: case EEXIST: return 5;
+    case ENOSPC: return 101;
+    default: return Errno;
+  }
+}
+
+bool IsValidPresetName(const std::string& Name) {
+  if (Name.empty() || Name == "." || Name == "..") return false;
+  for (unsigned char c : Name) {
+    if (c < 32) return false;
+    if (std::strchr("\\/:*?\"<>|", c) != nullptr) return false;
+  }
+  // "CON.wyk" and its kin open a device, not a file in the folder.
+  std::string Upper;
+  for (char c : Name) Upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string Stem = Upper.substr(0, Upper.find('.'));
+  static const char* const Devices[] = {"CON", "PRN", "AUX", "NUL"};
+  for (const char* d : Devices)
+    if (Stem == d) return false;
+  if (Stem.size() == 4 && (Stem.rfind("COM", 0) == 0 || Stem.rfind("LPT", 0) == 0) &&
+      Stem[3] >= '1' && Stem[3] <= '9')
+    return false;
+  return true;
+}
+
+bool ReadPresetFile(const std::string& FileName, TFlamePreset& Preset) {
+  std::FILE* f = std::fopen(FileName.c_str(), "rb");
+  if (f == nullptr) return false;
+  TFlamePreset Record;
+  const bool Ok = std::fread(&Record, sizeof Record, 1, f) == 1;
+  std::fclose(f);
+  if (Ok) Preset = Record;
+  return Ok;
+}
+
+std::vector<std::string> GetPresetNames(const std::string& Folder) {
+  std::vector<std::string> Names;
+  std::error_code Ec;
+  fs::directory_iterator It(fs::path(Folder), Ec), End;
+  for (; !Ec && It != End; It.increment(Ec)) {
+    const std::string File = It->path().filename().string();
+    // The search pattern "*.wyk" matches the extension without regard to case.
+    if (File.size() < 4) continue;
+    std::string Ext = File.substr(File.size() - 4);
+    for (char& c : Ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (Ext == PresetExtension) Names.push_back(File.substr(0, File.size() - 4));
+  }
+  return Names;
+}
+
+void LoadPreset(const std::string& Folder, const std::string& Name, TFlamePreset& Preset) {
+  if (!ReadPresetFile(PresetFileName(Folder, Name), Preset)) MakeRandomPreset(Preset);
+}
+
+TSaveResult SavePreset(const std::string& Folder, const std::string& Name, const TFlamePreset& Preset) {
+  TSaveResult Result;
+  if (!IsValidPresetName(Name)) {
+    Result.Code = 3;
+    Result.Message = IOErrorMessage(3);
+    return Result;
+  }
+  TFlamePreset Copy = Preset;
+  SetPresetName(Copy, Name);
+  std::error_code Ec;
+  fs::create_directories(fs::path(Folder), Ec);  // a failure shows when the file is opened
+
+  // Write beside the old file and replace it only when the new record is
+  // complete, so a full disk never leaves a style cut short.
+  const std::string Target = PresetFileName(Folder, Name);
+  const std::string Temp = Target + ".tmp";
+  auto Fail = [&](int Errno) {
+    Result.Code = IOErrorFromErrno(Errno);
+    Result.Message = IOErrorMessage(Result.Code);
+    return Result;
+  };
+  errno = 0;
+  std::FILE* f = std::fopen(Temp.c_str(), "wb");
+  if (f == nullptr) return Fail(errno != 0 ? errno : EACCES);
+  const bool Written = std::fwrite(&Copy, sizeof Copy, 1, f) == 1;
+  int WriteErrno = errno;
+  const bool Closed = std::fclose(f) == 0;
+  if (!Closed && WriteErrno == 0) WriteErrno = errno;
+  if (!Written || !Closed) {
+    fs::remove(fs::path(Temp), Ec);
+    return Fail(WriteErrno != 0 ? WriteErrno : ENOSPC);
+  }
+  fs::rename(fs::path(Temp), fs::path(Target), Ec);
+  if (Ec) {
+    fs::remove(fs::path(Temp), Ec);
+    return Fail(EACCES);
+  }
+  return Result;
+}
+
+void DeletePreset(const std::string& Folder, const std::string& Name) {
+  std::error_code Ec;
+  fs::remove(fs::path(PresetFileName(Folder, Name)), Ec);
+}
+
+namespace {
+
+// Rounds to nearest with halves to even; exact for the values that occur.
+int RoundHalfEven(long double v) {
+  const long double f = std::floor(v);
+  const long double Diff = v - f;
+  long long r = static_cast<long long>(f);
+  if (Diff > 0.5L || (Diff == 0.5L && (r & 1) != 0)) ++r;
+  return static_cast<int>(r);
+}
+
+void MakeRandomCurve(uint8_t* Curve, uint32_t BRange) {
+  int a = static_cast<int>(Random(276)) - 20;
+  if (a >= 255) a = 254;
+  const int b = static_cast<int>(Random(BRange));
+  const double Slope = static_cast<double>(b) / (255 - a);
+  TExtendedPrecision Precision;
+  for (int i = std::max(a, 0); i <= 255; ++i) {
+    int v = RoundHalfEven(static_cast<long double>(i - a) * static_cast<long double>(Slope));
+    if (v > 255) v = 255;
+    Curve[i] = static_cast<uint8_t>(255 - v);
+  }
+}
+
+template <typename T>
+void MorphValue(T& Current, T Target, int Divisor) {
+  const int d = static_cast<int>(Target) - static_cast<int>(Current);
+  const int Sign = (d > 0) - (d < 0);
+  Current = static_cast<T>(static_cast<int>(Current) + d / Divisor + Sign);
+}
+
+}  // namespace
+
+void MakeRandomPreset(TFlamePreset& Preset) {
+  std::memset(Preset.Red, 255, sizeof Preset.Red);
+  std::memset(Preset.Green, 255, sizeof Preset.Green);
+  std::memset(Preset.Blue, 255, sizeof Preset.Blue);
+  Preset.FlameIntensity = 5 + static_cast<int32_t>(Random(6));
+  Preset.SpiresLength = 5 + static_cast<int32_t>(Random(6));
+  Preset.Wind = static_cast<int32_t>(Random(3)) - 1;
+  MakeRandomCurve(Preset.Red, 600);
+  MakeRandomCurve(Preset.Green, 400);
+  MakeRandomCurve(Preset.Blue, 400);
+  Preset.NameLength = 15;
+  std::memcpy(Preset.NameChars, RandomPresetName, 15);
+}
+
+void LoadRandomActivePreset(const std::string& Folder, const std::vector<std::string>& Active,
+                            TFlamePreset& Preset) {
+  if (Active.empty()) {
+    MakeRandomPreset(Preset);
+    return;
+  }
+  const uint32_t Index = Random(static_cast<uint32_t>(Active.size()));
+  LoadPreset(Folder, Active[Index], Preset);
+}
+
+void MorphPreset(TFlamePreset& Current, const TFlamePreset& Target) {
+  for (int i = 0; i < 256; ++i) {
+    MorphValue(Current.Red[i], Target.Red[i], 16);
+    MorphValue(Current.Green[i], Target.Green[i], 16);
+    MorphValue(Current.Blue[i], Target.Blue[i], 16);
+  }
+  // Wider than 32 bits so that hand-edited extremes cannot overflow.
+  auto Step = [](int32_t& c, int32_t t) {
+    const int64_t d = static_cast<int64_t>(t) - c;
+    const int64_t Sign = (d > 0) - (d < 0);
+    c = static_cast<int32_t>(c + d / 2 + Sign);
+  };
+  Step(Current.FlameIntensity, Target.FlameIntensity);
+  Step(Current.SpiresLength, Target.SpiresLength);
+  Step(Current.Wind, Target.Wind);
+}
+
+}  // namespace emberdell

@@ -1,0 +1,48 @@
+#include "uRetrieveWorkingMode.h"
+
+namespace emberdell {
+
+bool ParseDecimalHandle(const std::string& Text, uint32_t& Value) {
+  size_t i = 0;
+  bool Negative = false;
+  if (i < Text.size() && (Text[i] == '+' || Text[i] == '-')) {
+    Negative = Text[i] == '-';
+    ++i;
+  }
+  if (i == Text.size()) return false;
+  int64_t v = 0;
+  for (; i < Text.size(); ++i) {
+    const char c = Text[i];
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+    if (v > 0xFFFFFFFFll) return false;
+  }
+  if (Negative) {
+    if (v > 0x80000000ll) return false;
+    v = -v;
+  }
+  // Hosts print handles signed or unsigned; both mean the same 32 bits.
+  Value = static_cast<uint32_t>(v);
+  return true;
+}
+
+TCommandLine RetrieveWorkingMode(const std::vector<std::string>& Args) {
+  TCommandLine Result;
+  if (!Args.empty() && !Args[0].empty()) {
+    const std::string& First = Args[0];
+    // "s", "/s" and "-s" all carry the letter; the first character of a
+    // longer argument is never looked at.
+    const char Letter = First.size() == 1 ? First[0] : First[1];
+    switch (Letter) {
+      case 'a': case 'A': Result.Mode = wmPassword; break;
+      case 'c': case 'C': Result.Mode = wmSettings; break;
+      case 'p': case 'P': Result.Mode = wmPreview; break;
+      default: Result.Mode = wmFullScreen; break;
+    }
+  }
+  uint32_t Handle = 0;
+  if (Args.size() >= 2 && ParseDecimalHandle(Args[1], Handle)) Result.ParentWindow = Handle;
+  return Result;
+}
+
+}  // namespace emberdell
