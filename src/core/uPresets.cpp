@@ -155,19 +155,6 @@ int RoundHalfEven(long double v) {
   return static_cast<int>(r);
 }
 
-void MakeRandomCurve(uint8_t* Curve, uint32_t BRange) {
-  int a = static_cast<int>(Random(276)) - 20;
-  if (a >= 255) a = 254;
-  const int b = static_cast<int>(Random(BRange));
-  const double Slope = static_cast<double>(b) / (255 - a);
-  TExtendedPrecision Precision;
-  for (int i = std::max(a, 0); i <= 255; ++i) {
-    int v = RoundHalfEven(static_cast<long double>(i - a) * static_cast<long double>(Slope));
-    if (v > 255) v = 255;
-    Curve[i] = static_cast<uint8_t>(255 - v);
-  }
-}
-
 template <typename T>
 void MorphValue(T& Current, T Target, int Divisor) {
   const int d = static_cast<int>(Target) - static_cast<int>(Current);
@@ -177,6 +164,26 @@ void MorphValue(T& Current, T Target, int Divisor) {
 
 }  // namespace
 
+void MakeRandomCurve(int A, int B, uint8_t* Curve) {
+  const double Slope = static_cast<double>(B) / (255 - A);
+  TExtendedPrecision Precision;
+  for (int i = std::max(A, 0); i <= 255; ++i) {
+    // (i - A) x Slope is exact in extended precision; only the rounding counts.
+    int v = RoundHalfEven(static_cast<long double>(i - A) * static_cast<long double>(Slope));
+    if (v > 255) v = 255;
+    Curve[i] = static_cast<uint8_t>(255 - v);
+  }
+}
+
+namespace {
+void MakeRandomChannel(uint8_t* Curve, uint32_t BRange) {
+  int a = static_cast<int>(Random(276)) - 20;
+  if (a >= 255) a = 254;
+  const int b = static_cast<int>(Random(BRange));
+  MakeRandomCurve(a, b, Curve);
+}
+}  // namespace
+
 void MakeRandomPreset(TFlamePreset& Preset) {
   std::memset(Preset.Red, 255, sizeof Preset.Red);
   std::memset(Preset.Green, 255, sizeof Preset.Green);
@@ -184,9 +191,9 @@ void MakeRandomPreset(TFlamePreset& Preset) {
   Preset.FlameIntensity = 5 + static_cast<int32_t>(Random(6));
   Preset.SpiresLength = 5 + static_cast<int32_t>(Random(6));
   Preset.Wind = static_cast<int32_t>(Random(3)) - 1;
-  MakeRandomCurve(Preset.Red, 600);
-  MakeRandomCurve(Preset.Green, 400);
-  MakeRandomCurve(Preset.Blue, 400);
+  MakeRandomChannel(Preset.Red, 600);
+  MakeRandomChannel(Preset.Green, 400);
+  MakeRandomChannel(Preset.Blue, 400);
   Preset.NameLength = 15;
   std::memcpy(Preset.NameChars, RandomPresetName, 15);
 }

@@ -72,6 +72,11 @@ TSaveResult SavePreset(const std::string& Folder, const std::string& Name, const
 // Deletes the style file; the outcome is not reported.
 void DeletePreset(const std::string& Folder, const std::string& Name);
 
+// One random curve: dark up to temperature A, then rising with the slope
+// B / (255 - A) (a double), each value rounded half to even in extended
+// precision and limited to 255.
+void MakeRandomCurve(int A, int B, uint8_t* Curve);
+
 // A new random style named "(Random Preset)"; name bytes past the name and the
 // gap are left as they were.
 void MakeRandomPreset(TFlamePreset& Preset);
