@@ -1,0 +1,250 @@
+// TFlame as a whole: start-up image, fade-out, drawing, colour table and
+// screenshots, including areas too small or too odd to burn properly.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "uCore.h"
+#include "uFlameStep.h"
+#include "uImageFiles.h"
+#include "uRandom.h"
+
+using namespace emberdell;
+namespace fs = std::filesystem;
+
+namespace {
+
+class TRecordingCanvas : public IFlameCanvas {
+ public:
+  void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) override {
+    ++Frames;
+    LastInfo = Info;
+    const size_t Rows = static_cast<size_t>(-Info.biHeight);
+    LastBits.assign(Bits, Bits + DibStride(Info.biWidth) * Rows);
+  }
+  int Frames = 0;
+  TBitmapInfo8 LastInfo{};
+  std::vector<uint8_t> LastBits;
+};
+
+TFlamePreset Style(int Intensity = 10, int Wind = 0) {
+  TFlamePreset p;
+  std::memset(&p, 0, sizeof p);
+  p.FlameIntensity = Intensity;
+  p.Wind = Wind;
+  for (int i = 0; i < 256; ++i) {
+    p.Red[i] = uint8_t(255 - i);
+    p.Green[i] = uint8_t(i < 128 ? 255 : 2 * (255 - i));
+    p.Blue[i] = 255;
+  }
+  return p;
+}
+
+// A picture with strong outlines: a bright square on black.
+std::vector<uint8_t> Picture(int W, int H) {
+  std::vector<uint8_t> px(size_t(W) * H * 4, 0);
+  for (int y = H / 4; y < 3 * H / 4; ++y)
+    for (int x = W / 4; x < 3 * W / 4; ++x) std::memset(&px[(size_t(y) * W + x) * 4], 255, 3);
+  return px;
+}
+
+fs::path TempDir() {
+  fs::path d = fs::temp_directory_path() / ("emberdell-flame-" + std::to_string(std::random_device{}()));
+  fs::create_directories(d);
+  return d;
+}
+
+}  // namespace
+
+TEST(Flame, FirstInitLaysOutTheBandAndASecondKeepsTheImage) {
+  TFlame F;
+  TFlamePreset S = Style();
+  int32_t PH = 50;
+  const auto Pic = Picture(40, 30);
+  F.Init(nullptr, TRect{0, 0, 40, 30}, Pic.data(), &S, &PH);
+  int Top, Bottom;
+  F.Band(Top, Bottom);
+  EXPECT_EQ(Top, 7);
+  EXPECT_EQ(Bottom, 22);
+  for (int y = 0; y < 30; ++y) EXPECT_EQ(F.Image()[size_t(y) * 40 + 5], (y >= Top && y < Bottom) ? 128 : 0) << y;
+  EXPECT_EQ(F.Cooling(), 3);
+  for (uint8_t h : F.Heat()) ASSERT_EQ(h, 0);
+
+  Randomize(3);
+  for (int i = 0; i < 5; ++i) F.NextFrame();
+  const auto ImageBefore = F.Image();
+  const auto HeatBefore = F.Heat();
+  PH = 100;
+  F.Init(nullptr, TRect{0, 0, 40, 30}, nullptr, &S, &PH);
+  EXPECT_EQ(F.Image(), ImageBefore);
+  EXPECT_EQ(F.Heat(), HeatBefore);
+  for (uint8_t e : F.Edges()) ASSERT_EQ(e, 0);  // black picture: no outlines
+}
+
+TEST(Flame, BackgroundIsTheGreyAverage) {
+  TFlame F;
+  TFlamePreset S = Style();
+  int32_t PH = 100;
+  std::vector<uint8_t> Pic = {10, 20, 31, 0, 255, 255, 254, 99, 0, 0, 2, 0, 200, 100, 0, 0};
+  F.Init(nullptr, TRect{0, 0, 2, 2}, Pic.data(), &S, &PH);
+  EXPECT_EQ(F.Background(), (std::vector<uint8_t>{20, 254, 0, 100}));
+}
+
+TEST(Flame, FadeOutCoolsFasterAndStopsSparks) {
+  const std::pair<int, int> Cases[] = {{300, 14}, {700, 10}, {1000, 7}};
+  for (auto [Ms, Cooling] : Cases) {
+    TFlame F;
+    F.FFadeOutTime = Ms;
+    TFlamePreset S = Style();
+    int32_t PH = 100;
+    const auto Pic = Picture(64, 48);
+    F.Init(nullptr, TRect{0, 0, 64, 48}, Pic.data(), &S, &PH);
+    ASSERT_GT(std::count(F.Edges().begin(), F.Edges().end(), 255), 0);
+    F.StartFadeOut();
+    EXPECT_EQ(F.Cooling(), Cooling);
+    EXPECT_EQ(std::count(F.Edges().begin(), F.Edges().end(), 0), 64 * 48);
+  }
+}
+
+TEST(Flame, FireBurnsDownAfterTheFadeOut) {
+  TFlame F;
+  F.FFadeOutTime = 300;
+  TFlamePreset S = Style(10);
+  int32_t PH = 100;
+  const auto Pic = Picture(64, 64);
+  F.Init(nullptr, TRect{0, 0, 64, 64}, Pic.data(), &S, &PH);
+  Randomize(11);
+  for (int i = 0; i < 30; ++i) F.NextFrame();
+  int Hot = 0;
+  for (uint8_t h : F.Heat()) Hot += h > 100;
+  ASSERT_GT(Hot, 0);
+  F.StartFadeOut();
+  for (int i = 0; i < 60; ++i) F.NextFrame();
+  // Values below the cooling may stay; nothing hot is left.
+  for (uint8_t h : F.Heat()) ASSERT_LT(h, 14);
+}
+
+TEST(Flame, DrawsPaddedRowsThroughTheStyleColours) {
+  for (int W : {6, 8, 9}) {
+    TFlame F;
+    TFlamePreset S = Style();
+    int32_t PH = 100;
+    TRecordingCanvas Canvas;
+    const auto Pic = Picture(W, 12);
+    F.Init(&Canvas, TRect{0, 0, W, 12}, Pic.data(), &S, &PH);
+    F.NextFrame();
+    ASSERT_EQ(Canvas.Frames, 1);
+    const TBitmapInfo8& I = Canvas.LastInfo;
+    EXPECT_EQ(I.biSize, 40u);
+    EXPECT_EQ(I.biWidth, W);
+    EXPECT_EQ(I.biHeight, -12);
+    EXPECT_EQ(I.biPlanes, 1);
+    EXPECT_EQ(I.biBitCount, 8);
+    EXPECT_EQ(I.biCompression, 0u);
+    EXPECT_EQ(I.biSizeImage, 0u);
+    EXPECT_EQ(I.biClrUsed, 256u);
+    EXPECT_EQ(I.biClrImportant, 256u);
+    for (int j = 0; j < 256; ++j) {
+      EXPECT_EQ(I.Colors[j][0], 255 - S.Blue[j]);
+      EXPECT_EQ(I.Colors[j][1], 255 - S.Green[j]);
+      EXPECT_EQ(I.Colors[j][2], 255 - S.Red[j]);
+      EXPECT_EQ(I.Colors[j][3], 0);
+    }
+    const size_t Stride = DibStride(W);
+    ASSERT_EQ(Canvas.LastBits.size(), Stride * 12);
+    for (int y = 0; y < 12; ++y)
+      ASSERT_EQ(0, std::memcmp(&Canvas.LastBits[y * Stride], &F.Image()[size_t(y) * W], W)) << W << " row " << y;
+  }
+}
+
+TEST(Flame, TinyOddAndEmptyAreasDoNotCrash) {
+  // Run under the sanitizers as well: every size reads and writes in bounds.
+  const TRect Rects[] = {{0, 0, 0, 0}, {0, 0, 1, 1},  {0, 0, 2, 3},   {0, 0, 3, 9},    {0, 0, 1, 40},
+                         {0, 0, 40, 1}, {0, 0, 7, 12}, {0, 0, 33, 17}, {5, 5, 3, 3},    {0, 0, -4, 10},
+                         {10, 20, 27, 41}};
+  for (const TRect& R : Rects) {
+    for (int32_t PH : {-5, 0, 50, 100, 180}) {
+      TFlame F;
+      F.FFadeOutTime = 700;
+      TFlamePreset S = Style(10, 1);
+      TRecordingCanvas Canvas;
+      const int W = std::max(0, R.Right - R.Left), H = std::max(0, R.Bottom - R.Top);
+      const auto Pic = Picture(W, H);
+      F.Init(&Canvas, R, W * H > 0 ? Pic.data() : nullptr, &S, &PH);
+      for (int i = 0; i < 4; ++i) F.NextFrame();
+      F.StartFadeOut();
+      F.NextFrame();
+      EXPECT_EQ(F.Width(), W);
+      EXPECT_EQ(F.Height(), H);
+    }
+  }
+}
+
+TEST(Flame, ScreenshotsAreSmoothedAndWrittenByExtension) {
+  const fs::path Dir = TempDir();
+  TFlame F;
+  TFlamePreset S = Style();
+  int32_t PH = 100;
+  const auto Pic = Picture(32, 24);
+  F.Init(nullptr, TRect{0, 0, 32, 24}, Pic.data(), &S, &PH);
+  Randomize(8);
+  for (int i = 0; i < 10; ++i) F.NextFrame();
+
+  F.RequestScreenshot((Dir / "ignored.bmp").string());
+  F.RequestScreenshot((Dir / "000001.bmp").string());  // the later name wins
+  EXPECT_TRUE(F.ShotPending());
+  F.NextFrame();
+  EXPECT_FALSE(F.ShotPending());
+  EXPECT_FALSE(fs::exists(Dir / "ignored.bmp"));
+  TPixelImage Shot;
+  std::string Error;
+  ASSERT_TRUE(ReadPictureFile((Dir / "000001.bmp").string(), Shot, Error)) << Error;
+  ASSERT_EQ(Shot.Width, 32);
+  ASSERT_EQ(Shot.Height, 24);
+  std::vector<uint8_t> Smoothed = F.Image();
+  SmoothShot(Smoothed.data(), 32, 24);
+  for (size_t i = 0; i < Smoothed.size(); ++i)
+    ASSERT_EQ(0, std::memcmp(&Shot.Pixels[4 * i], F.BitmapInfo().Colors[Smoothed[i]], 3)) << i;
+
+  F.RequestScreenshot((Dir / "shot.jpg").string());
+  F.NextFrame();
+  F.RequestScreenshot((Dir / "shot.JPG").string());
+  F.NextFrame();
+  auto Head = [](const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    char b[2] = {};
+    f.read(b, 2);
+    return std::string(b, 2);
+  };
+  EXPECT_EQ(Head(Dir / "shot.jpg"), "\xFF\xD8");
+  EXPECT_EQ(Head(Dir / "shot.JPG"), "BM");  // the extension is compared exactly
+  fs::remove_all(Dir);
+}
+
+TEST(Flame, AScreenshotThatCannotBeWrittenDoesNotStopTheFrames) {
+  const fs::path Dir = TempDir();
+  TFlame F;
+  TFlamePreset S = Style();
+  int32_t PH = 100;
+  TRecordingCanvas Canvas;
+  F.Init(&Canvas, TRect{0, 0, 16, 16}, nullptr, &S, &PH);
+  F.RequestScreenshot((Dir / "missing folder" / "000001.bmp").string());
+  F.NextFrame();
+  EXPECT_FALSE(F.LastScreenshotError().empty());
+  F.NextFrame();
+  EXPECT_EQ(Canvas.Frames, 2);
+  F.RequestScreenshot((Dir / "000002.bmp").string());
+  F.NextFrame();
+  EXPECT_TRUE(F.LastScreenshotError().empty());
+  EXPECT_TRUE(fs::exists(Dir / "000002.bmp"));
+
+  TFlame Empty;
+  Empty.Init(nullptr, TRect{}, nullptr, &S, &PH);
+  Empty.RequestScreenshot((Dir / "empty.bmp").string());
+  Empty.NextFrame();
+  EXPECT_FALSE(Empty.LastScreenshotError().empty());
+  fs::remove_all(Dir);
+}
