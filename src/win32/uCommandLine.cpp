@@ -1,0 +1,32 @@
+#include "uCommandLine.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+namespace emberdell {
+
+std::string ToUtf8(const std::wstring& Text) {
+  if (Text.empty()) return {};
+  const int Size = WideCharToMultiByte(CP_UTF8, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0,
+                                       nullptr, nullptr);
+  std::string Result(static_cast<size_t>(Size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, Text.data(), static_cast<int>(Text.size()), Result.data(), Size, nullptr,
+                      nullptr);
+  return Result;
+}
+
+std::vector<std::string> SplitCommandLine(const wchar_t* CommandLine) {
+  std::vector<std::string> Result;
+  // CommandLineToArgvW invents the program's own path for an empty line.
+  if (CommandLine == nullptr || *CommandLine == L'\0') return Result;
+  int Count = 0;
+  LPWSTR* Args = CommandLineToArgvW(CommandLine, &Count);
+  if (Args == nullptr) return Result;
+  for (int i = 1; i < Count; ++i) Result.push_back(ToUtf8(Args[i]));
+  LocalFree(Args);
+  return Result;
+}
+
+std::vector<std::string> ProgramArguments() { return SplitCommandLine(GetCommandLineW()); }
+
+}  // namespace emberdell

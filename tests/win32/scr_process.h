@@ -1,0 +1,50 @@
+// Starts the real Emberdell.scr the way the screensaver host does and makes
+// sure it never outlives the test that started it.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace emberdell::test {
+
+// Emberdell.scr lies beside the test program.
+std::wstring ScrPath();
+
+class TScrProcess {
+ public:
+  // Args is everything after the program name, e.g. L"/p 4711".
+  explicit TScrProcess(const std::wstring& Args);
+  ~TScrProcess();
+  TScrProcess(const TScrProcess&) = delete;
+  TScrProcess& operator=(const TScrProcess&) = delete;
+
+  bool Started() const { return FProcess != nullptr; }
+  DWORD ProcessId() const { return FProcessId; }
+
+  // The exit code, or nothing when the process is still running at the deadline.
+  std::optional<DWORD> WaitForExit(DWORD TimeoutMs);
+
+  // The first visible top-level window of the process with the given class,
+  // or nullptr when none appears before the deadline.
+  HWND WaitForWindow(const wchar_t* ClassName, DWORD TimeoutMs);
+
+ private:
+  HANDLE FJob = nullptr;  // kills the process even if the test itself dies
+  HANDLE FProcess = nullptr;
+  DWORD FProcessId = 0;
+};
+
+// Polls Condition until it holds or the deadline passes; true when it held.
+template <typename TCondition>
+bool WaitUntil(DWORD TimeoutMs, TCondition Condition) {
+  const ULONGLONG Deadline = GetTickCount64() + TimeoutMs;
+  for (;;) {
+    if (Condition()) return true;
+    if (GetTickCount64() >= Deadline) return false;
+    Sleep(20);
+  }
+}
+
+}  // namespace emberdell::test
