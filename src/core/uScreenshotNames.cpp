@@ -1,0 +1,28 @@
+#include "uScreenshotNames.h"
+
+namespace emberdell {
+
+std::string ScreenshotDirFor(const std::string& DocumentsDir) {
+  return DocumentsDir.empty() ? std::string() : DocumentsDir + "\\Emberdell Screenshots";
+}
+
+std::string ScreenshotFileName(int64_t Number) {
+  // A hand-edited negative counter still gives a usable, distinct name.
+  const bool Negative = Number < 0;
+  const uint64_t Magnitude = Negative ? 0 - static_cast<uint64_t>(Number) : static_cast<uint64_t>(Number);
+  std::string Digits = std::to_string(Magnitude);
+  if (Digits.size() < 6) Digits.insert(0, 6 - Digits.size(), '0');
+  return Negative ? "-" + Digits : Digits;
+}
+
+std::string ScreenshotFullName(const std::string& Dir, int64_t Number) {
+  return Dir + "\\" + ScreenshotFileName(Number) + ".bmp";
+}
+
+std::string NextScreenshotName(const std::string& Dir, int32_t& LastNumber) {
+  // Wraps like the 32-bit counter it is stored as, instead of overflowing.
+  LastNumber = static_cast<int32_t>(static_cast<uint32_t>(LastNumber) + 1u);
+  return ScreenshotFullName(Dir, LastNumber);
+}
+
+}  // namespace emberdell

@@ -1,0 +1,228 @@
+#include "uSettingsSaving.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "uDelimitedText.h"
+
+namespace emberdell {
+namespace {
+
+template <class... Ts>
+struct Overloaded : Ts... {
+  using Ts::operator()...;
+};
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
+
+// clang-format off
+const TSettingEntry Entries[] = {
+  // Key                       Member                                   Save  Migrated
+  {"InstallDir",             &TSettings::ProgramDir,                     0,  true},
+  {"Active Presets",         &TSettings::ActivePresets,                  1,  true},
+  {"Change on startup",      &TSettings::ChangeOnStartup,                3,  true},
+  {"Show Preview",           &TSettings::ShowPreview,                    9,  true},
+  {"Allow Fadeout",          &TSettings::AllowFadeout,                   6,  true},
+  {"Allow Second Monitor",   &TSettings::AllowSecondMonitor,             7,  false},
+  {"Ignore Mouse Move",      &TSettings::IgnoreMouseMove,                8,  true},
+  {"Changing delay",         &TSettings::ChangingDelay,                  4,  true},
+  {"Picture Height",         &TSettings::PictureHeight,                  5,  true},
+  {"Fadeout",                &TSettings::FadeoutTime,                   10,  true},
+  {"FPS",                    &TSettings::FPS,                           11,  true},
+  {"Last Screenshot Number", &TSettings::LastScreenshotNumber,           0,  true},
+  {"Play Fire Sound",        &TSettings::PlayFireSound,                 13,  true},
+  {"Fire Volume",            &TSettings::FireVolume,                    12,  true},
+  {"Play Chimes Sound",      &TSettings::PlayChimesSound,               15,  true},
+  {"Chimes Volume",          &TSettings::ChimesVolume,                  14,  true},
+  {"Active Backgrounds",     &TSettings::ActiveBackgrounds,              2,  false},
+};
+// clang-format on
+
+constexpr const char* ScreenshotNumberKey = "Last Screenshot Number";
+
+std::vector<const TSettingEntry*> AllEntries() {
+  std::vector<const TSettingEntry*> Result;
+  for (const TSettingEntry& E : Entries) Result.push_back(&E);
+  return Result;
+}
+
+bool IsProfileSpace(char C) { return C == ' ' || C == '\t' || C == '\r' || C == '\n' || C == '\v' || C == '\f'; }
+
+// The profile functions drop blanks around a value and one pair of matching
+// quotes. A value that would lose something that way (a style named 'Hot',
+// a folder ending in a blank) is written inside one more pair of quotes, so
+// that it reads back as it was.
+std::string ProfileText(const std::string& Value) {
+  if (Value.empty()) return Value;
+  const char First = Value.front(), Last = Value.back();
+  const bool Quoted = Value.size() >= 2 && First == Last && (First == '"' || First == '\'');
+  if (Quoted || IsProfileSpace(First) || IsProfileSpace(Last)) return '"' + Value + '"';
+  return Value;
+}
+
+bool ReadText(IProfileStore& Store, const char* Key, std::string& Text) {
+  if (!Store.ReadString(IniSection, Key, Text)) return false;
+  if (Text.size() > MaxValueLength) Text.resize(MaxValueLength);
+  return true;
+}
+
+// The variable keeps its value when the key is missing or unusable: its
+// current value is the default of every read.
+void LoadEntry(const TSettingEntry& Entry, IProfileStore& Store, TSettings& Values) {
+  std::string Text;
+  if (!ReadText(Store, Entry.Key, Text)) return;
+  int32_t Number = 0;
+  std::visit(Overloaded{
+                 // An empty folder would put the styles under the current
+                 // directory; keep the executable's folder instead.
+                 [&](std::string TSettings::*M) {
+                   if (!Text.empty()) Values.*M = Text;
+                 },
+                 // Unchecking everything comes back as the default entry.
+                 [&](std::vector<std::string> TSettings::*M) {
+                   if (Text.empty()) return;
+                   std::vector<std::string> List = DelimitedTextToList(Text);
+                   if (!List.empty()) Values.*M = std::move(List);
+                 },
+                 [&](bool TSettings::*M) {
+                   if (ParseSettingInteger(Text, Number)) Values.*M = Number != 0;
+                 },
+                 [&](int32_t TSettings::*M) {
+                   if (ParseSettingInteger(Text, Number)) Values.*M = Number;
+                 },
+             },
+             Entry.Member);
+}
+
+// Registry booleans and integers are 32-bit values; a value of another type
+// is treated as missing.
+void MigrateEntry(const TSettingEntry& Entry, IRegistrySource& Registry, TSettings& Values) {
+  std::string Text;
+  uint32_t Number = 0;
+  std::visit(Overloaded{
+                 [&](std::string TSettings::*M) {
+                   if (Registry.ReadString(Entry.Key, Text) && !Text.empty()) Values.*M = Text;
+                 },
+                 [&](std::vector<std::string> TSettings::*M) {
+                   if (!Registry.ReadString(Entry.Key, Text) || Text.empty()) return;
+                   std::vector<std::string> List = DelimitedTextToList(Text);
+                   if (!List.empty()) Values.*M = std::move(List);
+                 },
+                 [&](bool TSettings::*M) {
+                   if (Registry.ReadDword(Entry.Key, Number)) Values.*M = Number != 0;
+                 },
+                 [&](int32_t TSettings::*M) {
+                   if (Registry.ReadDword(Entry.Key, Number)) Values.*M = static_cast<int32_t>(Number);
+                 },
+             },
+             Entry.Member);
+}
+
+bool WriteAll(IProfileStore& Store, std::span<const TSettingEntry* const> List, const TSettings& Values) {
+  for (const TSettingEntry* E : List)
+    if (!Store.WriteString(IniSection, E->Key, ProfileText(SettingText(*E, Values)))) return false;
+  return true;
+}
+
+TStoreResult Failure(const IProfileStore& Store) { return {false, "Unable to write to " + Store.Path()}; }
+
+}  // namespace
+
+std::span<const TSettingEntry> SettingEntries() { return Entries; }
+
+std::string SettingText(const TSettingEntry& Entry, const TSettings& Values) {
+  return std::visit(Overloaded{
+                        [&](std::string TSettings::*M) { return Values.*M; },
+                        [&](std::vector<std::string> TSettings::*M) { return ListToDelimitedText(Values.*M); },
+                        [&](bool TSettings::*M) { return std::string(Values.*M ? "1" : "0"); },
+                        [&](int32_t TSettings::*M) { return std::to_string(Values.*M); },
+                    },
+                    Entry.Member);
+}
+
+bool ParseSettingInteger(const std::string& Text, int32_t& Value) {
+  size_t P = 0;
+  while (P < Text.size() && Text[P] == ' ') ++P;
+  bool Negative = false;
+  if (P < Text.size() && (Text[P] == '+' || Text[P] == '-')) Negative = Text[P++] == '-';
+  if (P == Text.size()) return false;
+  int64_t Magnitude = 0;
+  for (; P < Text.size(); ++P) {
+    if (Text[P] < '0' || Text[P] > '9') return false;
+    Magnitude = Magnitude * 10 + (Text[P] - '0');
+    if (Magnitude > int64_t{1} << 31) return false;
+  }
+  const int64_t Signed = Negative ? -Magnitude : Magnitude;
+  if (Signed > INT32_MAX) return false;
+  Value = static_cast<int32_t>(Signed);
+  return true;
+}
+
+IProfileStore& TSettingsFiles::ReadFrom() {
+  return FPerUser != nullptr && FPerUser->Exists() ? *FPerUser : FWindowsDir;
+}
+
+TStoreResult TSettingsFiles::Write(std::span<const TSettingEntry* const> List, const TSettings& Values) {
+  // Once the per-user copy exists it is the one read, so a write to the
+  // shared file would never be seen again.
+  if (FPerUser != nullptr && FPerUser->Exists())
+    return WriteAll(*FPerUser, List, Values) ? TStoreResult{} : Failure(*FPerUser);
+  if (WriteAll(FWindowsDir, List, Values)) return {};
+  if (FPerUser == nullptr) return Failure(FWindowsDir);
+
+  // The new per-user copy replaces the shared file for every later read, so
+  // it gets every setting: this call's values, and for the keys this call
+  // does not write, what the shared file holds.
+  TSettings Complete = Values;
+  for (const TSettingEntry& E : Entries)
+    if (std::find(List.begin(), List.end(), &E) == List.end()) LoadEntry(E, FWindowsDir, Complete);
+  // Both files failed: the message names the per-user one, the last tried
+  // and the one that would have been used from now on.
+  return WriteAll(*FPerUser, AllEntries(), Complete) ? TStoreResult{} : Failure(*FPerUser);
+}
+
+std::string SharedIniPath(const std::string& WindowsDir) { return WindowsDir + IniFileName; }
+
+std::string PerUserIniPath(const std::string& AppDataDir) {
+  std::string Dir = AppDataDir;
+  if (!Dir.empty() && Dir.back() != '\\') Dir += '\\';
+  return Dir + "Emberdell\\" + IniFileName;
+}
+
+void LoadSettings(TSettings& Values, TSettingsFiles& Files) {
+  IProfileStore& Store = Files.ReadFrom();
+  for (const TSettingEntry& E : Entries) LoadEntry(E, Store, Values);
+}
+
+TStoreResult SaveSettings(const TSettings& Values, TSettingsFiles& Files) {
+  std::vector<const TSettingEntry*> List;
+  for (const TSettingEntry& E : Entries)
+    if (E.SaveRank > 0) List.push_back(&E);
+  std::stable_sort(List.begin(), List.end(), [](auto* A, auto* B) { return A->SaveRank < B->SaveRank; });
+  return Files.Write(List, Values);
+}
+
+TStoreResult SaveScreenshotNumber(const TSettings& Values, TSettingsFiles& Files) {
+  for (const TSettingEntry& E : Entries)
+    if (std::strcmp(E.Key, ScreenshotNumberKey) == 0) {
+      const TSettingEntry* One[] = {&E};
+      return Files.Write(One, Values);
+    }
+  return {};
+}
+
+TStoreResult MigrateRegistrySettings(TSettings& Values, IRegistrySource& Registry, TSettingsFiles& Files) {
+  if (!Registry.Exists()) return {};
+  std::vector<const TSettingEntry*> List;
+  for (const TSettingEntry& E : Entries)
+    if (E.Migrated) {
+      MigrateEntry(E, Registry, Values);
+      List.push_back(&E);
+    }
+  // "InstallDir" is written whether or not the registry had it.
+  TStoreResult Result = Files.Write(List, Values);
+  if (Result) Registry.DeleteKey();
+  return Result;
+}
+
+}  // namespace emberdell

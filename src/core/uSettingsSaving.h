@@ -1,0 +1,120 @@
+// Loading and saving the settings: section "Main" of
+// "Emberdell Screensaver.ini", plus the one-time move of an older version's
+// registry settings into that file.
+//
+// One table (SettingEntries) names every setting once: its key, the member it
+// fills, its place in the save order and whether the migration moves it.
+// Loading, saving, the screenshot counter and the migration all walk it.
+//
+// The file is reached through IProfileStore, which the host implements with
+// the system's profile functions and the tests fake; the old registry key
+// through IRegistrySource.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "uGlobals.h"
+
+namespace emberdell {
+
+inline constexpr const char* IniFileName = "Emberdell Screensaver.ini";
+inline constexpr const char* IniSection = "Main";
+// Under HKEY_CURRENT_USER.
+inline constexpr const char* OldRegistryKey = "Software\\Quorvane Software\\Emberdell\\";
+// A value longer than this is cut when read, as the profile functions do with
+// the buffer the settings were always read through.
+inline constexpr size_t MaxValueLength = 2047;
+
+// One INI file. The host's implementation reads the way the system's profile
+// functions do: surrounding blanks and one pair of matching quotes around a
+// value are dropped.
+class IProfileStore {
+ public:
+  virtual ~IProfileStore() = default;
+  virtual std::string Path() const = 0;
+  virtual bool Exists() = 0;
+  // False when the file, section or key is missing.
+  virtual bool ReadString(const std::string& Section, const std::string& Key, std::string& Value) = 0;
+  // False when the value could not be written.
+  virtual bool WriteString(const std::string& Section, const std::string& Key, const std::string& Value) = 0;
+};
+
+// The older version's key (OldRegistryKey).
+class IRegistrySource {
+ public:
+  virtual ~IRegistrySource() = default;
+  virtual bool Exists() = 0;
+  // False when the value is missing or not of the asked type.
+  virtual bool ReadString(const std::string& Name, std::string& Value) = 0;
+  virtual bool ReadDword(const std::string& Name, uint32_t& Value) = 0;
+  // Removes the key with its subkeys.
+  virtual bool DeleteKey() = 0;
+};
+
+using TSettingMember = std::variant<std::string TSettings::*, std::vector<std::string> TSettings::*,
+                                    bool TSettings::*, int32_t TSettings::*>;
+
+struct TSettingEntry {
+  const char* Key;
+  TSettingMember Member;
+  int SaveRank;   // position in SaveSettings' order, 0: not saved there
+  bool Migrated;  // moved from the registry by MigrateRegistrySettings
+};
+
+// In loading order, which is also the migration's order.
+std::span<const TSettingEntry> SettingEntries();
+
+// The text written for an entry: decimal integers, "1"/"0", the lists as
+// delimited text.
+std::string SettingText(const TSettingEntry& Entry, const TSettings& Values);
+
+// Succeeds, or says which file could not be written.
+struct TStoreResult {
+  bool Ok = true;
+  std::string Message;  // "Unable to write to <path>"
+  explicit operator bool() const { return Ok; }
+};
+
+// The settings file lives in the Windows directory, which a standard user
+// often cannot write. Then it moves to a per-user copy (application data
+// folder + "\Emberdell\"), and from the moment that copy exists it is the one
+// read and written.
+class TSettingsFiles {
+ public:
+  explicit TSettingsFiles(IProfileStore& WindowsDirFile, IProfileStore* PerUserFile = nullptr)
+      : FWindowsDir(WindowsDirFile), FPerUser(PerUserFile) {}
+
+  IProfileStore& ReadFrom();
+  // Writes the entries in the given order, stopping at the first key that
+  // cannot be written.
+  TStoreResult Write(std::span<const TSettingEntry* const> Entries, const TSettings& Values);
+
+ private:
+  IProfileStore& FWindowsDir;
+  IProfileStore* FPerUser;
+};
+
+// Windows directory + the file name; WindowsDir ends with a backslash.
+std::string SharedIniPath(const std::string& WindowsDir);
+// Application data folder + "\Emberdell\" + the file name.
+std::string PerUserIniPath(const std::string& AppDataDir);
+
+// Missing keys and values that are not integers leave the variable as it
+// was; so does an empty "Active Presets" or "Active Backgrounds".
+void LoadSettings(TSettings& Values, TSettingsFiles& Files);
+// Every setting except "InstallDir" and "Last Screenshot Number".
+TStoreResult SaveSettings(const TSettings& Values, TSettingsFiles& Files);
+TStoreResult SaveScreenshotNumber(const TSettings& Values, TSettingsFiles& Files);
+// Copies the old registry values into Values and the file and deletes the
+// key; without the key it does nothing. When the file cannot be written the
+// key is kept, so the next start tries again.
+TStoreResult MigrateRegistrySettings(TSettings& Values, IRegistrySource& Registry, TSettingsFiles& Files);
+
+// Decimal with an optional sign, within 32 bits; anything else is false.
+bool ParseSettingInteger(const std::string& Text, int32_t& Value);
+
+}  // namespace emberdell

@@ -1,0 +1,35 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "uScreenshotNames.h"
+
+using namespace emberdell;
+
+TEST(ScreenshotNames, SixDigitsAtLeast) {
+  EXPECT_EQ(ScreenshotFileName(1), "000001");
+  EXPECT_EQ(ScreenshotFileName(0), "000000");
+  EXPECT_EQ(ScreenshotFileName(42), "000042");
+  EXPECT_EQ(ScreenshotFileName(999999), "999999");
+  EXPECT_EQ(ScreenshotFileName(1234567), "1234567");
+  EXPECT_EQ(ScreenshotFileName(-4), "-000004");
+  EXPECT_EQ(ScreenshotFileName(INT64_MIN), "-9223372036854775808");
+}
+
+TEST(ScreenshotNames, FolderAndFullNames) {
+  EXPECT_EQ(ScreenshotDirFor(""), "");
+  const std::string Dir = ScreenshotDirFor("C:\\Users\\me\\Documents");
+  EXPECT_EQ(Dir, "C:\\Users\\me\\Documents\\Emberdell Screenshots");
+  EXPECT_EQ(ScreenshotFullName(Dir, 1), "C:\\Users\\me\\Documents\\Emberdell Screenshots\\000001.bmp");
+}
+
+TEST(ScreenshotNames, NextNameAdvancesTheCounter) {
+  int32_t Last = 0;
+  EXPECT_EQ(NextScreenshotName("D:\\S", Last), "D:\\S\\000001.bmp");
+  EXPECT_EQ(NextScreenshotName("D:\\S", Last), "D:\\S\\000002.bmp");
+  EXPECT_EQ(Last, 2);
+
+  Last = INT32_MAX;  // a counter edited to its limit wraps instead of overflowing
+  EXPECT_EQ(NextScreenshotName("D:\\S", Last), "D:\\S\\-2147483648.bmp");
+  EXPECT_EQ(Last, INT32_MIN);
+}

@@ -1,0 +1,531 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <utility>
+
+#include "uDelimitedText.h"
+#include "uGlobals.h"
+#include "uSettingsSaving.h"
+
+using namespace emberdell;
+
+namespace {
+
+// An INI file as the system's profile functions see it: Raw holds the text
+// after "key=" on each line; reading drops surrounding blanks and one pair of
+// matching quotes, as GetPrivateProfileString does.
+class TFakeIniFile : public IProfileStore {
+ public:
+  explicit TFakeIniFile(std::string Path) : FPath(std::move(Path)) {}
+
+  std::string Path() const override { return FPath; }
+  bool Exists() override { return Present; }
+  bool ReadString(const std::string& Section, const std::string& Key, std::string& Value) override {
+    auto It = Raw.find({Section, Key});
+    if (It == Raw.end()) return false;
+    Value = AsRead(It->second);
+    return true;
+  }
+  bool WriteString(const std::string& Section, const std::string& Key, const std::string& Value) override {
+    Writes.push_back(Key);
+    if (!Writable || Key == FailAtKey) return false;
+    Raw[{Section, Key}] = Value;
+    Present = true;
+    return true;
+  }
+
+  void Set(const std::string& Key, const std::string& Text) {
+    Raw[{IniSection, Key}] = Text;
+    Present = true;
+  }
+  bool Has(const std::string& Key) const { return Raw.count({IniSection, Key}) > 0; }
+  std::string Get(const std::string& Key) const { return Raw.at({IniSection, Key}); }
+  std::string GetAsRead(const std::string& Key) const { return AsRead(Get(Key)); }
+
+  static std::string AsRead(std::string V) {
+    const char* Space = " \t\r\n\v\f";
+    const size_t First = V.find_first_not_of(Space);
+    V = First == std::string::npos ? "" : V.substr(First, V.find_last_not_of(Space) - First + 1);
+    if (V.size() >= 2 && (V.front() == '"' || V.front() == '\'') && V.back() == V.front())
+      V = V.substr(1, V.size() - 2);
+    return V;
+  }
+
+  std::map<std::pair<std::string, std::string>, std::string> Raw;
+  std::vector<std::string> Writes;  // every key whose writing was attempted
+  bool Writable = true;
+  std::string FailAtKey;
+  bool Present = false;
+
+ private:
+  std::string FPath;
+};
+
+class TFakeRegistry : public IRegistrySource {
+ public:
+  bool Exists() override { return Present; }
+  bool ReadString(const std::string& Name, std::string& Value) override {
+    auto It = Strings.find(Name);
+    if (It == Strings.end()) return false;
+    Value = It->second;
+    return true;
+  }
+  bool ReadDword(const std::string& Name, uint32_t& Value) override {
+    auto It = Dwords.find(Name);
+    if (It == Dwords.end()) return false;
+    Value = It->second;
+    return true;
+  }
+  bool DeleteKey() override {
+    Present = false;
+    ++Deletes;
+    return true;
+  }
+
+  bool Present = true;
+  std::map<std::string, std::string> Strings;
+  std::map<std::string, uint32_t> Dwords;
+  int Deletes = 0;
+};
+
+const std::string SharedPath = "C:\\WINDOWS\\Emberdell Screensaver.ini";
+const std::string UserPath = "C:\\Users\\me\\AppData\\Roaming\\Emberdell\\Emberdell Screensaver.ini";
+
+TSettings Fresh() {
+  TSettings S;
+  S.ProgramDir = "C:\\Program Files\\Emberdell\\";
+  return S;
+}
+
+using Strings = std::vector<std::string>;
+
+}  // namespace
+
+TEST(Settings, DefaultsAndFileNames) {
+  const TSettings S;
+  EXPECT_EQ(S.ActivePresets, Strings{"(Default) Wood"});
+  EXPECT_EQ(S.ActiveBackgrounds, Strings{"(Default) Desktop Snapshot"});
+  EXPECT_FALSE(S.ChangeOnStartup);
+  EXPECT_EQ(S.ChangingDelay, 120);
+  EXPECT_EQ(S.PictureHeight, 100);
+  EXPECT_TRUE(S.AllowFadeout);
+  EXPECT_TRUE(S.AllowSecondMonitor);
+  EXPECT_FALSE(S.IgnoreMouseMove);
+  EXPECT_TRUE(S.ShowPreview);
+  EXPECT_EQ(S.FadeoutTime, 700);
+  EXPECT_EQ(S.FPS, 25);
+  EXPECT_EQ(S.LastScreenshotNumber, 0);
+  EXPECT_TRUE(S.PlayFireSound);
+  EXPECT_EQ(S.FireVolume, 100);
+  EXPECT_TRUE(S.PlayChimesSound);
+  EXPECT_EQ(S.ChimesVolume, 80);
+
+  EXPECT_EQ(ExtractFilePath("C:\\Program Files\\Emberdell\\Emberdell.scr"), "C:\\Program Files\\Emberdell\\");
+  EXPECT_EQ(ExtractFilePath("C:Emberdell.scr"), "C:");
+  EXPECT_EQ(ExtractFilePath("Emberdell.scr"), "");
+  EXPECT_EQ(SharedIniPath("C:\\WINDOWS\\"), SharedPath);
+  EXPECT_EQ(PerUserIniPath("C:\\Users\\me\\AppData\\Roaming"), UserPath);
+  EXPECT_EQ(PerUserIniPath("C:\\Users\\me\\AppData\\Roaming\\"), UserPath);
+}
+
+TEST(Settings, LoadFromMissingFileKeepsDefaults) {
+  TFakeIniFile Ini(SharedPath);
+  TSettingsFiles Files(Ini);
+  TSettings S = Fresh();
+  LoadSettings(S, Files);
+  EXPECT_EQ(S, Fresh());
+}
+
+// Each key alone fills its own variable and no other, with the key spelled as
+// the file has always spelled it.
+TEST(Settings, LoadEachKeyIntoItsVariable) {
+  struct KeyCase {
+    const char* Key;
+    const char* Text;
+    std::function<void(TSettings&)> Expect;
+  };
+  const KeyCase Cases[] = {
+      {"InstallDir", "D:\\Fire", [](TSettings& S) { S.ProgramDir = "D:\\Fire"; }},
+      {"Active Presets", "~(Default) Wood~,Fire", [](TSettings& S) { S.ActivePresets = {"(Default) Wood", "Fire"}; }},
+      {"Active Backgrounds", "Beach,~Trips - Alps~",
+       [](TSettings& S) { S.ActiveBackgrounds = {"Beach", "Trips - Alps"}; }},
+      {"Change on startup", "1", [](TSettings& S) { S.ChangeOnStartup = true; }},
+      {"Changing delay", "300", [](TSettings& S) { S.ChangingDelay = 300; }},
+      {"Picture Height", "70", [](TSettings& S) { S.PictureHeight = 70; }},
+      {"Allow Fadeout", "0", [](TSettings& S) { S.AllowFadeout = false; }},
+      {"Allow Second Monitor", "0", [](TSettings& S) { S.AllowSecondMonitor = false; }},
+      {"Ignore Mouse Move", "-3", [](TSettings& S) { S.IgnoreMouseMove = true; }},
+      {"Show Preview", "0", [](TSettings& S) { S.ShowPreview = false; }},
+      {"Fadeout", "1000", [](TSettings& S) { S.FadeoutTime = 1000; }},
+      {"FPS", "60", [](TSettings& S) { S.FPS = 60; }},
+      {"Last Screenshot Number", "41", [](TSettings& S) { S.LastScreenshotNumber = 41; }},
+      {"Play Fire Sound", "0", [](TSettings& S) { S.PlayFireSound = false; }},
+      {"Fire Volume", "55", [](TSettings& S) { S.FireVolume = 55; }},
+      {"Play Chimes Sound", "0", [](TSettings& S) { S.PlayChimesSound = false; }},
+      {"Chimes Volume", "12", [](TSettings& S) { S.ChimesVolume = 12; }},
+  };
+  EXPECT_EQ(std::size(Cases), SettingEntries().size());
+  for (const KeyCase& C : Cases) {
+    TFakeIniFile Ini(SharedPath);
+    Ini.Set(C.Key, C.Text);
+    TSettingsFiles Files(Ini);
+    TSettings Loaded = Fresh(), Expected = Fresh();
+    C.Expect(Expected);
+    LoadSettings(Loaded, Files);
+    EXPECT_EQ(Loaded, Expected) << C.Key;
+  }
+}
+
+TEST(Settings, IntegersAreDecimalOrTheDefault) {
+  const std::pair<const char*, int32_t> Cases[] = {
+      {"", 25},          {"abc", 25},     {"12abc", 25}, {"1.5", 25},          {"0x10", 25},
+      {"$10", 25},       {"-", 25},       {"+", 25},     {"2147483648", 25},   {"99999999999", 25},
+      {"12 3", 25},      {"+5", 5},       {"-7", -7},    {"007", 7},           {"2147483647", 2147483647},
+      {"-2147483648", INT32_MIN},         {"  17  ", 17},  // the profile read drops the blanks
+      {"\"18\"", 18},    {"'19'", 19},
+  };
+  for (const auto& [Text, Expected] : Cases) {
+    TFakeIniFile Ini(SharedPath);
+    Ini.Set("FPS", Text);
+    TSettingsFiles Files(Ini);
+    TSettings S = Fresh();
+    LoadSettings(S, Files);
+    EXPECT_EQ(S.FPS, Expected) << '"' << Text << '"';
+  }
+
+  // Booleans read through the same integer rule: any non-zero is true, and
+  // words are not understood.
+  TFakeIniFile Ini(SharedPath);
+  Ini.Set("Allow Fadeout", "no");
+  Ini.Set("Ignore Mouse Move", "yes");
+  Ini.Set("Show Preview", "2");
+  TSettingsFiles Files(Ini);
+  TSettings S = Fresh();
+  S.ShowPreview = false;
+  LoadSettings(S, Files);
+  EXPECT_TRUE(S.AllowFadeout);
+  EXPECT_FALSE(S.IgnoreMouseMove);
+  EXPECT_TRUE(S.ShowPreview);
+}
+
+TEST(Settings, EmptyListsKeepTheCurrentEntries) {
+  for (const char* Empty : {"", "   ", "\"\""}) {
+    TFakeIniFile Ini(SharedPath);
+    Ini.Set("Active Presets", Empty);
+    Ini.Set("Active Backgrounds", Empty);
+    TSettingsFiles Files(Ini);
+    TSettings S = Fresh();
+    LoadSettings(S, Files);
+    EXPECT_EQ(S.ActivePresets, Strings{"(Default) Wood"}) << '"' << Empty << '"';
+    EXPECT_EQ(S.ActiveBackgrounds, Strings{"(Default) Desktop Snapshot"});
+  }
+  // "~~" is not empty: it is one empty name.
+  TFakeIniFile Ini(SharedPath);
+  Ini.Set("Active Presets", "~~");
+  TSettingsFiles Files(Ini);
+  TSettings S = Fresh();
+  LoadSettings(S, Files);
+  EXPECT_EQ(S.ActivePresets, Strings{""});
+}
+
+TEST(Settings, ValuesAreCutAt2047Characters) {
+  TFakeIniFile Ini(SharedPath);
+  const std::string Long(2047, 'a');
+  Ini.Set("Active Presets", Long + ",Tail");
+  Ini.Set("InstallDir", "D:\\" + std::string(3000, 'x'));
+  TSettingsFiles Files(Ini);
+  TSettings S = Fresh();
+  LoadSettings(S, Files);
+  EXPECT_EQ(S.ActivePresets, Strings{Long});
+  EXPECT_EQ(S.ProgramDir.size(), 2047u);
+  // An "InstallDir" without a backslash is used as it stands.
+  Ini.Set("InstallDir", "D:\\Fire");
+  LoadSettings(S, Files);
+  EXPECT_EQ(S.ProgramDir + "Flame Presets\\", "D:\\FireFlame Presets\\");
+}
+
+TEST(Settings, SaveWritesKeysInOrder) {
+  TFakeIniFile Ini(SharedPath);
+  TSettingsFiles Files(Ini);
+  TSettings S = Fresh();
+  S.ActivePresets = {"(Default) Wood", "(Random Preset)"};
+  S.ActiveBackgrounds = {};
+  S.ChangeOnStartup = true;
+  S.ChangingDelay = 60;
+  S.PictureHeight = 80;
+  S.FadeoutTime = 300;
+  S.FPS = 37;
+  S.LastScreenshotNumber = 12;
+  S.PlayChimesSound = false;
+  S.ChimesVolume = -1;
+
+  ASSERT_TRUE(SaveSettings(S, Files));
+  const Strings Order = {"Active Presets",       "Active Backgrounds", "Change on startup", "Changing delay",
+                         "Picture Height",       "Allow Fadeout",      "Allow Second Monitor",
+                         "Ignore Mouse Move",    "Show Preview",       "Fadeout",
+                         "FPS",                  "Fire Volume",        "Play Fire Sound",
+                         "Chimes Volume",        "Play Chimes Sound"};
+  EXPECT_EQ(Ini.Writes, Order);
+  const std::pair<const char*, const char*> Values[] = {
+      {"Active Presets", "~(Default) Wood~,~(Random Preset)~"},
+      {"Active Backgrounds", ""},
+      {"Change on startup", "1"},
+      {"Changing delay", "60"},
+      {"Picture Height", "80"},
+      {"Allow Fadeout", "1"},
+      {"Allow Second Monitor", "1"},
+      {"Ignore Mouse Move", "0"},
+      {"Show Preview", "1"},
+      {"Fadeout", "300"},
+      {"FPS", "37"},
+      {"Fire Volume", "100"},
+      {"Play Fire Sound", "1"},
+      {"Chimes Volume", "-1"},
+      {"Play Chimes Sound", "0"},
+  };
+  for (const auto& [Key, Text] : Values) EXPECT_EQ(Ini.Get(Key), Text) << Key;
+  EXPECT_FALSE(Ini.Has("InstallDir"));
+  EXPECT_FALSE(Ini.Has("Last Screenshot Number"));
+
+  Ini.Writes.clear();
+  ASSERT_TRUE(SaveScreenshotNumber(S, Files));
+  EXPECT_EQ(Ini.Writes, Strings{"Last Screenshot Number"});
+  EXPECT_EQ(Ini.Get("Last Screenshot Number"), "12");
+}
+
+TEST(Settings, SaveAndLoadRoundTrip) {
+  TFakeIniFile Ini(SharedPath);
+  TSettingsFiles Files(Ini);
+  TSettings S = Fresh();
+  // Names the profile functions would otherwise strip on reading: a single
+  // name in quotes, blanks at either end of the stored text.
+  S.ActivePresets = {"'Hot'"};
+  S.ActiveBackgrounds = {" Beach", "Trips - Alps", "a~b,c", ""};
+  S.AllowSecondMonitor = false;
+  S.IgnoreMouseMove = true;
+  S.FPS = 10;
+  S.LastScreenshotNumber = 7;
+  ASSERT_TRUE(SaveSettings(S, Files));
+  ASSERT_TRUE(SaveScreenshotNumber(S, Files));
+  EXPECT_EQ(Ini.GetAsRead("Active Presets"), "'Hot'");
+
+  TSettings Loaded = Fresh();
+  LoadSettings(Loaded, Files);
+  EXPECT_EQ(Loaded, S);
+
+  S.ActivePresets = {"(Default) Wood", "(Random Preset)"};
+  ASSERT_TRUE(SaveSettings(S, Files));
+  LoadSettings(Loaded, Files);
+  EXPECT_EQ(Loaded.ActivePresets, S.ActivePresets);
+}
+
+TEST(Settings, WriteFailureStopsAtThatKey) {
+  TFakeIniFile Ini(SharedPath);
+  Ini.FailAtKey = "Allow Fadeout";
+  TSettingsFiles Files(Ini);
+  const TStoreResult Result = SaveSettings(Fresh(), Files);
+  EXPECT_FALSE(Result);
+  EXPECT_EQ(Result.Message, "Unable to write to C:\\WINDOWS\\Emberdell Screensaver.ini");
+  EXPECT_EQ(Ini.Writes.back(), "Allow Fadeout");
+  for (const char* Written : {"Active Presets", "Active Backgrounds", "Change on startup", "Changing delay",
+                              "Picture Height"})
+    EXPECT_TRUE(Ini.Has(Written)) << Written;
+  for (const char* NotWritten : {"Allow Fadeout", "Allow Second Monitor", "Play Chimes Sound"})
+    EXPECT_FALSE(Ini.Has(NotWritten)) << NotWritten;
+
+  Ini.Writable = false;
+  EXPECT_EQ(SaveScreenshotNumber(Fresh(), Files).Message, "Unable to write to " + SharedPath);
+}
+
+TEST(Settings, MigrationCopiesTheRegistryOnce) {
+  TFakeIniFile Ini(SharedPath);
+  TSettingsFiles Files(Ini);
+  TFakeRegistry Registry;
+  Registry.Strings = {{"InstallDir", "E:\\Old\\"},
+                      {"Active Presets", "~(Default) Wood~,Embers"},
+                      {"Active Backgrounds", "Beach"},  // not part of the move
+                      {"FPS", "31"}};                   // wrong type: not a 32-bit value
+  Registry.Dwords = {{"Change on startup", 1},       {"Show Preview", 0},  {"Ignore Mouse Move", 7},
+                     {"Allow Second Monitor", 0},    {"Changing delay", 240},
+                     {"Picture Height", 60},         {"Last Screenshot Number", 99},
+                     {"Fire Volume", 0xFFFFFFFFu},   {"Play Chimes Sound", 0}};
+
+  TSettings S = Fresh();
+  ASSERT_TRUE(MigrateRegistrySettings(S, Registry, Files));
+  EXPECT_EQ(Registry.Deletes, 1);
+  const Strings Order = {"InstallDir",        "Active Presets", "Change on startup", "Show Preview",
+                         "Allow Fadeout",     "Ignore Mouse Move", "Changing delay", "Picture Height",
+                         "Fadeout",           "FPS",            "Last Screenshot Number", "Play Fire Sound",
+                         "Fire Volume",       "Play Chimes Sound", "Chimes Volume"};
+  EXPECT_EQ(Ini.Writes, Order);
+
+  TSettings Expected = Fresh();
+  Expected.ProgramDir = "E:\\Old\\";
+  Expected.ActivePresets = {"(Default) Wood", "Embers"};
+  Expected.ChangeOnStartup = true;
+  Expected.ShowPreview = false;
+  Expected.IgnoreMouseMove = true;
+  Expected.ChangingDelay = 240;
+  Expected.PictureHeight = 60;
+  Expected.LastScreenshotNumber = 99;
+  Expected.FireVolume = -1;
+  Expected.PlayChimesSound = false;
+  EXPECT_EQ(S, Expected);
+  EXPECT_EQ(Ini.Get("InstallDir"), "E:\\Old\\");
+  EXPECT_EQ(Ini.Get("Active Presets"), "~(Default) Wood~,Embers");
+  EXPECT_EQ(Ini.Get("Fire Volume"), "-1");
+  EXPECT_EQ(Ini.Get("FPS"), "25");
+
+  // The next start finds no key and only reads the file.
+  Ini.Writes.clear();
+  TSettings Next = Fresh();
+  ASSERT_TRUE(MigrateRegistrySettings(Next, Registry, Files));
+  EXPECT_TRUE(Ini.Writes.empty());
+  EXPECT_EQ(Registry.Deletes, 1);
+  LoadSettings(Next, Files);
+  EXPECT_EQ(Next, Expected);
+}
+
+TEST(Settings, MigrationWritesProgramDirEvenWithoutInstallDir) {
+  TFakeIniFile Ini(SharedPath);
+  TSettingsFiles Files(Ini);
+  TFakeRegistry Registry;  // the key exists but holds nothing
+  TSettings S = Fresh();
+  ASSERT_TRUE(MigrateRegistrySettings(S, Registry, Files));
+  EXPECT_EQ(S, Fresh());
+  EXPECT_EQ(Ini.Get("InstallDir"), "C:\\Program Files\\Emberdell\\");
+  EXPECT_EQ(Ini.Get("Active Presets"), "~(Default) Wood~");
+  EXPECT_FALSE(Ini.Has("Allow Second Monitor"));
+  EXPECT_FALSE(Ini.Has("Active Backgrounds"));
+}
+
+TEST(Settings, MigrationKeepsTheKeyWhenTheFileCannotBeWritten) {
+  TFakeIniFile Ini(SharedPath);
+  Ini.FailAtKey = "FPS";
+  TSettingsFiles Files(Ini);
+  TFakeRegistry Registry;
+  TSettings S = Fresh();
+  const TStoreResult Result = MigrateRegistrySettings(S, Registry, Files);
+  EXPECT_FALSE(Result);
+  EXPECT_EQ(Result.Message, "Unable to write to " + SharedPath);
+  EXPECT_EQ(Registry.Deletes, 0);
+  EXPECT_TRUE(Ini.Has("Fadeout"));
+  EXPECT_FALSE(Ini.Has("Last Screenshot Number"));
+}
+
+TEST(Settings, PerUserFileIsPreferredWhenItExists) {
+  TFakeIniFile Shared(SharedPath), User(UserPath);
+  Shared.Set("FPS", "15");
+  Shared.Set("Chimes Volume", "30");
+  TSettingsFiles Files(Shared, &User);
+
+  TSettings S = Fresh();
+  LoadSettings(S, Files);
+  EXPECT_EQ(S.FPS, 15);
+
+  User.Set("FPS", "60");
+  S = Fresh();
+  LoadSettings(S, Files);
+  EXPECT_EQ(S.FPS, 60);
+  EXPECT_EQ(S.ChimesVolume, 80);  // the shared file is not read at all any more
+
+  // Writes go where reads come from, even when the shared file is writable.
+  S.FPS = 20;
+  ASSERT_TRUE(SaveSettings(S, Files));
+  EXPECT_TRUE(Shared.Writes.empty());
+  EXPECT_EQ(User.Get("FPS"), "20");
+}
+
+TEST(Settings, SaveFallsBackToPerUserFileWithEverySetting) {
+  TFakeIniFile Shared(SharedPath), User(UserPath);
+  Shared.Set("InstallDir", "D:\\Emberdell\\");
+  Shared.Set("Last Screenshot Number", "9");
+  Shared.Set("FPS", "31");
+  Shared.Writable = false;
+  TSettingsFiles Files(Shared, &User);
+
+  TSettings S = Fresh();
+  LoadSettings(S, Files);
+  ASSERT_EQ(S.ProgramDir, "D:\\Emberdell\\");
+  S.FPS = 60;
+  S.ActiveBackgrounds = {"Beach"};
+  ASSERT_TRUE(SaveSettings(S, Files));
+  EXPECT_TRUE(User.Exists());
+  EXPECT_EQ(User.Raw.size(), SettingEntries().size());
+  // Keys this save does not write come over from the shared file.
+  EXPECT_EQ(User.Get("InstallDir"), "D:\\Emberdell\\");
+  EXPECT_EQ(User.Get("Last Screenshot Number"), "9");
+
+  TSettings Loaded = Fresh();
+  LoadSettings(Loaded, Files);
+  EXPECT_EQ(Loaded, S);
+
+  // Later writes go straight to the per-user file.
+  Shared.Writes.clear();
+  S.LastScreenshotNumber = 10;
+  ASSERT_TRUE(SaveScreenshotNumber(S, Files));
+  EXPECT_TRUE(Shared.Writes.empty());
+  EXPECT_EQ(User.Get("Last Screenshot Number"), "10");
+}
+
+TEST(Settings, ScreenshotCounterFallbackKeepsTheOtherSettings) {
+  TFakeIniFile Shared(SharedPath), User(UserPath);
+  Shared.Set("FPS", "31");
+  Shared.Set("Active Presets", "Embers");
+  Shared.Writable = false;
+  TSettingsFiles Files(Shared, &User);
+
+  TSettings S = Fresh();  // not loaded: only the counter is this call's to write
+  S.LastScreenshotNumber = 5;
+  ASSERT_TRUE(SaveScreenshotNumber(S, Files));
+  EXPECT_EQ(User.Get("Last Screenshot Number"), "5");
+  EXPECT_EQ(User.Get("FPS"), "31");
+  EXPECT_EQ(User.Get("Active Presets"), "Embers");
+}
+
+TEST(Settings, BothFilesFailingReportsThePerUserFile) {
+  TFakeIniFile Shared(SharedPath), User(UserPath);
+  Shared.Writable = false;
+  User.Writable = false;
+  TSettingsFiles Files(Shared, &User);
+  const TStoreResult Result = SaveSettings(Fresh(), Files);
+  EXPECT_FALSE(Result);
+  EXPECT_EQ(Result.Message, "Unable to write to " + UserPath);
+
+  // A per-user file that exists but cannot be written is reported as well;
+  // the shared file is not tried, since it would no longer be read.
+  User.Set("FPS", "25");
+  Shared.Writable = true;
+  Shared.Writes.clear();
+  EXPECT_EQ(SaveSettings(Fresh(), Files).Message, "Unable to write to " + UserPath);
+  EXPECT_TRUE(Shared.Writes.empty());
+}
+
+TEST(Settings, RunLimitsOnStoredValues) {
+  const std::pair<int32_t, uint32_t> Speeds[] = {{10, 100}, {15, 66}, {20, 50}, {25, 40},
+                                                 {31, 32},  {37, 27}, {60, 16}};
+  for (const auto& [Fps, Interval] : Speeds) EXPECT_EQ(FrameInterval(Fps), Interval) << Fps;
+  EXPECT_EQ(FPSForRun(0), 25);
+  EXPECT_EQ(FPSForRun(-10), 25);
+  EXPECT_EQ(FrameInterval(0), 40u);
+  EXPECT_EQ(FrameInterval(INT32_MIN), 40u);
+  EXPECT_EQ(FrameInterval(2000), 0u);  // faster than the tick: every millisecond
+
+  EXPECT_EQ(PictureHeightForRun(-5), 0);
+  EXPECT_EQ(PictureHeightForRun(73), 73);
+  EXPECT_EQ(PictureHeightForRun(250), 100);
+  EXPECT_EQ(VolumeForRun(-1), 0);
+  EXPECT_EQ(VolumeForRun(80), 80);
+  EXPECT_EQ(VolumeForRun(101), 100);
+
+  // The stored value is kept as read; only its use is limited.
+  TFakeIniFile Ini(SharedPath);
+  Ini.Set("FPS", "0");
+  TSettingsFiles Files(Ini);
+  TSettings S = Fresh();
+  LoadSettings(S, Files);
+  EXPECT_EQ(S.FPS, 0);
+  ASSERT_TRUE(SaveSettings(S, Files));
+  EXPECT_EQ(Ini.Get("FPS"), "0");
+}

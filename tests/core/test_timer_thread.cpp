@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "uGlobals.h"
+#include "uTTimerThread.h"
+
+using namespace emberdell;
+
+namespace {
+
+constexpr auto Deadline = std::chrono::seconds(20);
+
+// Fake time that moves only when the timer thread sleeps. The test sets how
+// far it may go (RunUntil); the thread then parks inside Sleep, so every
+// assertion sees a thread standing still at a known time. Kept in 64 bits,
+// handed out as the 32-bit tick count, so wrap-around can be driven too.
+class TFakeClock : public ITickClock {
+ public:
+  explicit TFakeClock(uint64_t Start) : FNow(Start), FLimit(Start) {}
+
+  uint32_t GetTickCount() override {
+    std::lock_guard<std::mutex> Lock(FLock);
+    return static_cast<uint32_t>(FNow);
+  }
+
+  void Sleep(uint32_t Ms) override {
+    std::unique_lock<std::mutex> Lock(FLock);
+    if (!FUnlimited && FNow + Ms > FLimit) {
+      FParked = true;
+      FChanged.notify_all();
+      FChanged.wait(Lock, [&] { return FUnlimited || FNow + Ms <= FLimit; });
+      FParked = false;
+    }
+    FNow += Ms;
+    FChanged.notify_all();
+  }
+
+  // Time a callback spends working.
+  void Spend(uint32_t Ms) {
+    std::lock_guard<std::mutex> Lock(FLock);
+    FNow += Ms;
+  }
+
+  // Lets the thread run up to Time and waits until it stands there.
+  bool RunUntil(uint64_t Time) {
+    std::unique_lock<std::mutex> Lock(FLock);
+    FLimit = Time;
+    FChanged.notify_all();
+    return FChanged.wait_for(Lock, Deadline, [&] { return FParked && FNow >= Time; });
+  }
+
+  // Free running, for tests that coordinate through the callback instead.
+  void Unlimit() {
+    std::lock_guard<std::mutex> Lock(FLock);
+    FUnlimited = true;
+    FChanged.notify_all();
+  }
+
+  bool WaitForTime(uint64_t Time) {
+    std::unique_lock<std::mutex> Lock(FLock);
+    return FChanged.wait_for(Lock, Deadline, [&] { return FNow >= Time; });
+  }
+
+  uint64_t Now() {
+    std::lock_guard<std::mutex> Lock(FLock);
+    return FNow;
+  }
+
+ private:
+  std::mutex FLock;
+  std::condition_variable FChanged;
+  uint64_t FNow;
+  uint64_t FLimit;
+  bool FUnlimited = false;
+  bool FParked = false;
+};
+
+// A one-shot gate between the test and the callback.
+class TLatch {
+ public:
+  void Open() {
+    std::lock_guard<std::mutex> Lock(FLock);
+    FOpen = true;
+    FChanged.notify_all();
+  }
+  bool Wait() {
+    std::unique_lock<std::mutex> Lock(FLock);
+    return FChanged.wait_for(Lock, Deadline, [&] { return FOpen; });
+  }
+
+ private:
+  std::mutex FLock;
+  std::condition_variable FChanged;
+  bool FOpen = false;
+};
+
+template <class Predicate>
+bool WaitUntil(Predicate Done) {
+  const auto Until = std::chrono::steady_clock::now() + Deadline;
+  while (!Done()) {
+    if (std::chrono::steady_clock::now() > Until) return false;
+    std::this_thread::yield();
+  }
+  return true;
+}
+
+class TimerThreadTest : public ::testing::Test {
+ protected:
+  void Start(uint64_t StartTime, std::function<void()> OnTimer = nullptr) {
+    Clock = std::make_unique<TFakeClock>(StartTime);
+    if (!OnTimer) OnTimer = [this] { Record(); };
+    Timer = std::make_unique<TTimerThread>(std::move(OnTimer), *Clock);
+  }
+
+  void TearDown() override {
+    if (Clock) Clock->Unlimit();
+    Timer.reset();
+  }
+
+  void Record() {
+    std::lock_guard<std::mutex> Lock(FramesLock);
+    Frames.push_back(Clock->GetTickCount());
+  }
+
+  std::vector<uint32_t> TakeFrames() {
+    std::lock_guard<std::mutex> Lock(FramesLock);
+    return Frames;
+  }
+
+  size_t FrameCount() {
+    std::lock_guard<std::mutex> Lock(FramesLock);
+    return Frames.size();
+  }
+
+  static std::vector<uint32_t> Every(uint32_t First, uint32_t Step, size_t Count) {
+    std::vector<uint32_t> Result;
+    for (size_t I = 0; I < Count; ++I) Result.push_back(First + static_cast<uint32_t>(I) * Step);
+    return Result;
+  }
+
+  std::unique_ptr<TFakeClock> Clock;
+  std::unique_ptr<TTimerThread> Timer;
+  std::mutex FramesLock;
+  std::vector<uint32_t> Frames;
+};
+
+}  // namespace
+
+TEST_F(TimerThreadTest, FirstTickAtOnceThenOnePeriodStartToStart) {
+  for (int32_t Fps : {25, 60, 10}) {
+    Frames.clear();
+    Start(100000);
+    const uint32_t Interval = FrameInterval(Fps);
+    Timer->SetInterval(Interval);
+    Timer->SetEnabled(true);
+    ASSERT_TRUE(Clock->RunUntil(100000 + 10 * Interval + 5));
+    EXPECT_EQ(TakeFrames(), Every(100001, Interval, 11)) << "FPS " << Fps;
+    TearDown();
+  }
+}
+
+TEST_F(TimerThreadTest, NewIntervalAppliesFromTheNextTick) {
+  Start(100000);
+  Timer->SetInterval(40);
+  Timer->SetEnabled(true);
+  ASSERT_TRUE(Clock->RunUntil(100100));
+  Timer->SetInterval(100);
+  ASSERT_TRUE(Clock->RunUntil(100400));
+  EXPECT_EQ(TakeFrames(), (std::vector<uint32_t>{100001, 100041, 100081, 100181, 100281, 100381}));
+}
+
+TEST_F(TimerThreadTest, TickCountWrapAroundIsHarmless) {
+  const uint64_t Start64 = 0xFFFFFFF0u;
+  Start(Start64);
+  Timer->SetInterval(40);
+  Timer->SetEnabled(true);
+  ASSERT_TRUE(Clock->RunUntil(Start64 + 200));
+  EXPECT_EQ(TakeFrames(), Every(0xFFFFFFF1u, 40, 5));  // 0xFFFFFFF1, 0x19, 0x41, ...
+}
+
+TEST_F(TimerThreadTest, SlowFrameIsFollowedAfterOneSleepWithoutCatchUp) {
+  Start(100000, [this] {
+    Record();
+    Clock->Spend(100);
+  });
+  Timer->SetInterval(40);
+  Timer->SetEnabled(true);
+  ASSERT_TRUE(Clock->RunUntil(100001 + 3 * 101 + 50));
+  EXPECT_EQ(TakeFrames(), Every(100001, 101, 4));
+}
+
+TEST_F(TimerThreadTest, DisabledTicksKeepThePace) {
+  Start(100000);
+  Timer->SetInterval(40);
+  // Ticks at 100001, 100041, ..., 100161 run without calling back.
+  ASSERT_TRUE(Clock->RunUntil(100180));
+  EXPECT_EQ(FrameCount(), 0u);
+  Timer->SetEnabled(true);
+  ASSERT_TRUE(Clock->RunUntil(100300));
+  // The first frame keeps the running rhythm, within one period of enabling.
+  EXPECT_EQ(TakeFrames(), (std::vector<uint32_t>{100201, 100241, 100281}));
+}
+
+TEST_F(TimerThreadTest, FailingFrameDoesNotEndTheThread) {
+  Start(100000, [this] {
+    Record();
+    throw std::runtime_error("frame failed");
+  });
+  Timer->SetInterval(40);
+  Timer->SetEnabled(true);
+  ASSERT_TRUE(Clock->RunUntil(100100));
+  EXPECT_EQ(TakeFrames(), Every(100001, 40, 3));
+}
+
+TEST_F(TimerThreadTest, PauseWaitsForTheFrameInProgress) {
+  TLatch Entered, Release;
+  std::atomic<bool> FirstFrame{true}, FrameDone{false}, PauseReturned{false};
+  std::atomic<bool> PauseReturnedDuringFrame{false};
+  Start(100000, [&] {
+    Record();
+    if (!FirstFrame.exchange(false)) return;
+    Entered.Open();
+    Release.Wait();
+    PauseReturnedDuringFrame = PauseReturned.load();
+    FrameDone = true;
+  });
+  Timer->SetInterval(40);
+  Timer->SetEnabled(true);
+  Clock->Unlimit();
+  ASSERT_TRUE(Entered.Wait());
+
+  bool FrameDoneWhenPauseReturned = false;
+  std::thread Pauser([&] {
+    Timer->Pause();
+    FrameDoneWhenPauseReturned = FrameDone;
+    PauseReturned = true;
+  });
+  ASSERT_TRUE(WaitUntil([&] { return !Timer->Enabled(); }));
+  Release.Open();
+  Pauser.join();
+  EXPECT_TRUE(FrameDoneWhenPauseReturned);
+  EXPECT_FALSE(PauseReturnedDuringFrame);
+
+  // Paused: time goes on, frames do not.
+  const uint64_t Paused = Clock->Now();
+  ASSERT_TRUE(Clock->WaitForTime(Paused + 1000));
+  EXPECT_EQ(FrameCount(), 1u);
+
+  Timer->Resume();
+  EXPECT_TRUE(WaitUntil([&] { return FrameCount() >= 3; }));
+}
+
+TEST_F(TimerThreadTest, PauseFromTheFrameItselfDoesNotDeadlock) {
+  Start(100000, [this] {
+    Record();
+    Timer->Pause();
+  });
+  Timer->SetInterval(40);
+  Timer->SetEnabled(true);
+  ASSERT_TRUE(Clock->RunUntil(100200));
+  EXPECT_EQ(FrameCount(), 1u);
+  EXPECT_FALSE(Timer->Enabled());
+}
+
+TEST_F(TimerThreadTest, StopWaitsForTheFrameInProgress) {
+  TLatch Entered, Release;
+  std::atomic<bool> FrameDone{false}, StopReturned{false}, StopReturnedDuringFrame{false};
+  std::atomic<int> Calls{0};
+  Start(100000, [&] {
+    if (++Calls > 1) return;
+    Entered.Open();
+    Release.Wait();
+    StopReturnedDuringFrame = StopReturned.load();
+    FrameDone = true;
+  });
+  Timer->SetInterval(40);
+  Timer->SetEnabled(true);
+  Clock->Unlimit();
+  ASSERT_TRUE(Entered.Wait());
+
+  bool FrameDoneWhenStopReturned = false;
+  std::thread Stopper([&] {
+    Timer->Stop();
+    FrameDoneWhenStopReturned = FrameDone;
+    StopReturned = true;
+  });
+  ASSERT_TRUE(WaitUntil([&] { return Timer->Terminated(); }));
+  Release.Open();
+  Stopper.join();
+  EXPECT_TRUE(FrameDoneWhenStopReturned);
+  EXPECT_FALSE(StopReturnedDuringFrame);
+  EXPECT_EQ(Calls, 1);  // nothing after the frame that was running
+  Timer->Stop();        // a second stop is harmless
+}
