@@ -91,11 +91,10 @@ void TFlame::NextFrame() {
     Params.FlameIntensity = FStyle->FlameIntensity;
     Params.Cooling = FCooling;
     {
+      const TBlendTarget Target{FImage.data(), FBackground.data()};
       TRandomLease Lease;
-      FlameStep(FHeat.data(), FEdges.data(), Params, Lease.Seed(), FSparks);
+      FlameStep(FHeat.data(), FEdges.data(), Params, Lease.Seed(), FScratch, &Target);
     }
-    Blend(FImage.data(), FHeat.data(), FBackground.data(), static_cast<size_t>(Params.Top) * FWidth,
-          static_cast<size_t>(Params.Bottom) * FWidth);
     UpdateColorTable();
     Draw();
   }

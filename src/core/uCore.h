@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "uFlameStep.h"
 #include "uPresets.h"
 
 namespace emberdell {
@@ -110,7 +111,7 @@ class TFlame {
   std::vector<uint8_t> FHeat;
   std::vector<uint8_t> FShotImage;
   std::vector<uint8_t> FPadded;  // the image with rows padded for drawing, when W is not a multiple of 4
-  std::vector<int> FSparks;
+  TStepScratch FScratch;
   int32_t FDoubleWidth = 0;
   int32_t FHeight = 0;
   int32_t FWidth = 0;

@@ -7,8 +7,8 @@
 #include "uPrecision.h"
 #include "uRandom.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
 #endif
 
 namespace emberdell {
@@ -87,125 +87,54 @@ void FlameStepReference(uint8_t* Heat, const uint8_t* Edges, const TStepParams& 
   }
 }
 
-void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& P, uint32_t& Seed,
-               std::vector<int>& Sparks) {
-  if (P.Width <= 0) return;
-  const TStepSetup S = Setup(P);
-  const int Width = P.Width;
-  const size_t W = static_cast<size_t>(Width);
-  // With an odd width the last cell (x = W - 1) wraps its writes into the
-  // next row's first column; it is done last and on its own, as the walk
-  // over the flat array would do it. All other cells write inside their row.
-  const int RegionEnd = (Width % 2 == 0) ? Width : Width - 1;
-  const bool OddTail = (Width % 2) != 0;
-  struct TSaved {
-    size_t p;
-    uint16_t Up1, Up2;
-  };
-  TSaved SavedStack[64];
-  std::vector<TSaved> SavedHeap;
+namespace {
 
-  for (int y = P.Top + 2; y <= P.Bottom - 3; y += 2) {
-    const size_t RowStart = static_cast<size_t>(y) * W;
-    uint8_t* Row = Heat + RowStart;
-    const uint8_t* EdgeRow = Edges + RowStart;
-
-    // 1. The draws, in cell order: only edge cells draw.
-    Sparks.clear();
-    int x = 0;
-#if defined(__SSE2__)
-    {
-      const __m128i Low = _mm_set1_epi16(0x00FF);
-      const __m128i Zero = _mm_setzero_si128();
-      for (; x + 16 <= Width; x += 16) {
-        const __m128i e = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(EdgeRow + x)), Low);
-        unsigned Bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(e, Zero))) ^ 0xFFFFu;
-        while (Bits != 0) {
-          const int Lane = __builtin_ctz(Bits);
-          Bits &= ~(3u << Lane);
-          if (RandomStep(Seed, S.Range) == 1 && S.CanIgnite) Sparks.push_back(x + Lane);
-        }
-      }
-    }
+TSimdLevel DetectSimd() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) return TSimdLevel::Avx2;
 #endif
-    for (; x < Width; x += 2)
-      if (EdgeRow[x] != 0 && RandomStep(Seed, S.Range) == 1 && S.CanIgnite) Sparks.push_back(x);
-
-    // 2. A sparking cell leaves the cell above as it was: remember it, let
-    //    the packed pass write every cell, then put it back.
-    TSaved* Saved = SavedStack;
-    size_t SavedCount = 0;
-    if (Sparks.size() > 64) {
-      SavedHeap.resize(Sparks.size());
-      Saved = SavedHeap.data();
-    }
-    for (int sx : Sparks) {
-      if (sx >= RegionEnd) continue;
-      const size_t p = RowStart + static_cast<size_t>(sx);
-      uint16_t a, b;
-      std::memcpy(&a, Heat + p - W, 2);
-      std::memcpy(&b, Heat + p - 2 * W, 2);
-      Saved[SavedCount++] = {p, a, b};
-    }
-
-    // 3. Every cell of the row reads only values that this row does not
-    //    write (its own row, the row below and the wrapped neighbours), except
-    //    the first cell's left neighbour (W - 2, y - 1), which the last cells
-    //    overwrite: going left to right reads it first.
-    x = 0;
 #if defined(__SSE2__)
-    {
-      const __m128i Low = _mm_set1_epi16(0x00FF);
-      const __m128i LW = _mm_set1_epi16(static_cast<short>(S.lw));
-      const __m128i RW = _mm_set1_epi16(static_cast<short>(S.rw));
-      const __m128i Cool = _mm_set1_epi16(P.Cooling);
-      for (; x + 16 <= RegionEnd; x += 16) {
-        const uint8_t* p = Row + x;
-        const __m128i L = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 2)), Low);
-        const __m128i C = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), Low);
-        const __m128i R = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2)), Low);
-        const __m128i B = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * W)), Low);
-        __m128i Sum = _mm_add_epi16(_mm_mullo_epi16(L, LW), _mm_mullo_epi16(R, RW));
-        Sum = _mm_add_epi16(Sum, _mm_slli_epi16(_mm_add_epi16(C, B), 1));
-        const __m128i v = _mm_srli_epi16(Sum, 3);
-        const __m128i Below = _mm_cmplt_epi16(v, Cool);
-        const __m128i Cooled =
-            _mm_or_si128(_mm_and_si128(Below, v), _mm_andnot_si128(Below, _mm_sub_epi16(v, Cool)));
-        const __m128i Both = _mm_or_si128(Cooled, _mm_slli_epi16(Cooled, 8));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(Row + x - W), Both);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(Row + x - 2 * W), Both);
-      }
-    }
+  return TSimdLevel::Sse2;
+#else
+  return TSimdLevel::Scalar;
 #endif
-    for (; x < RegionEnd; x += 2) {
-      const size_t p = RowStart + static_cast<size_t>(x);
-      WriteCell(Heat, p, W, CellValue(Heat, p, W, S.lw, S.rw, P.Cooling));
-    }
-    for (size_t i = 0; i < SavedCount; ++i) {
-      std::memcpy(Heat + Saved[i].p - W, &Saved[i].Up1, 2);
-      std::memcpy(Heat + Saved[i].p - 2 * W, &Saved[i].Up2, 2);
-    }
-    if (OddTail) {
-      const size_t p = RowStart + static_cast<size_t>(Width - 1);
-      const bool Sparked = !Sparks.empty() && Sparks.back() == Width - 1;
-      if (!Sparked) WriteCell(Heat, p, W, CellValue(Heat, p, W, S.lw, S.rw, P.Cooling));
-    }
-    // 4. The sparks land in the row below, which no cell of this row reads
-    //    except the sparking cell itself.
-    for (int sx : Sparks) Row[2 * W + static_cast<size_t>(sx)] = 255;
-  }
 }
 
-void BlendReference(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End) {
-  for (size_t i = Begin; i < End; ++i) {
-    const unsigned v = (((Heat[i] >> 1) + (Background[i] >> 1)) >> 1) + (Image[i] >> 1) + 10;
-    Image[i] = static_cast<uint8_t>(v > 255 ? 255 : v);
-  }
+TSimdLevel& SimdSetting() {
+  static TSimdLevel Level = DetectSimd();
+  return Level;
 }
 
-void Blend(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End) {
-  size_t i = Begin;
+// The cells of one row from x up to RegionEnd, 8 (SSE2) or 16 (AVX2) at a
+// time: each 16-bit lane holds one cell, its low byte the pixel at even x.
+// Returns where the packed part stopped.
 #if defined(__SSE2__)
+int RowCellsSse2(uint8_t* Row, size_t W, int x, int RegionEnd, int lw, int rw, uint8_t Cooling) {
+  const __m128i Low = _mm_set1_epi16(0x00FF);
+  const __m128i LW = _mm_set1_epi16(static_cast<short>(lw));
+  const __m128i RW = _mm_set1_epi16(static_cast<short>(rw));
+  const __m128i Cool = _mm_set1_epi16(Cooling);
+  for (; x + 16 <= RegionEnd; x += 16) {
+    const uint8_t* p = Row + x;
+    const __m128i L = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 2)), Low);
+    const __m128i C = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), Low);
+    const __m128i R = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2)), Low);
+    const __m128i B = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * W)), Low);
+    __m128i Sum = _mm_add_epi16(_mm_mullo_epi16(L, LW), _mm_mullo_epi16(R, RW));
+    Sum = _mm_add_epi16(Sum, _mm_slli_epi16(_mm_add_epi16(C, B), 1));
+    const __m128i v = _mm_srli_epi16(Sum, 3);
+    // v - cooling where that does not go below zero, else v itself.
+    const __m128i Below = _mm_cmplt_epi16(v, Cool);
+    const __m128i Cooled = _mm_or_si128(_mm_and_si128(Below, v), _mm_andnot_si128(Below, _mm_sub_epi16(v, Cool)));
+    const __m128i Both = _mm_or_si128(Cooled, _mm_slli_epi16(Cooled, 8));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Row + x - W), Both);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Row + x - 2 * W), Both);
+  }
+  return x;
+}
+
+size_t BlendSse2(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t i, size_t End) {
   // Halving eight-bit lanes: shift the 16-bit lanes and drop the bit that
   // crossed from the neighbouring byte. Only the final "+ 10" can overflow.
   const __m128i Seven = _mm_set1_epi8(0x7F);
@@ -219,26 +148,230 @@ void Blend(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_
     s = _mm_add_epi8(s, _mm_and_si128(_mm_srli_epi16(m, 1), Seven));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(Image + i), _mm_adds_epu8(s, Ten));
   }
-#else
-  // Eight bytes at a time in a 64-bit word, the same halving and a
-  // saturating add built from the carry bits.
-  const uint64_t Seven = 0x7F7F7F7F7F7F7F7Full;
+  return i;
+}
+#endif
+
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2"))) int RowCellsAvx2(uint8_t* Row, size_t W, int x, int RegionEnd, int lw, int rw,
+                                                  uint8_t Cooling) {
+  const __m256i Low = _mm256_set1_epi16(0x00FF);
+  const __m256i LW = _mm256_set1_epi16(static_cast<short>(lw));
+  const __m256i RW = _mm256_set1_epi16(static_cast<short>(rw));
+  const __m256i Cool = _mm256_set1_epi16(Cooling);
+  for (; x + 32 <= RegionEnd; x += 32) {
+    const uint8_t* p = Row + x;
+    const __m256i L = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p - 2)), Low);
+    const __m256i C = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), Low);
+    const __m256i R = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2)), Low);
+    const __m256i B = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * W)), Low);
+    __m256i Sum = _mm256_add_epi16(_mm256_mullo_epi16(L, LW), _mm256_mullo_epi16(R, RW));
+    Sum = _mm256_add_epi16(Sum, _mm256_slli_epi16(_mm256_add_epi16(C, B), 1));
+    const __m256i v = _mm256_srli_epi16(Sum, 3);
+    // Unsigned: max(v - c, 0) equals v - c exactly when v >= c.
+    const __m256i Sub = _mm256_subs_epu16(v, Cool);
+    const __m256i Below = _mm256_cmpgt_epi16(Cool, v);
+    const __m256i Cooled = _mm256_blendv_epi8(Sub, v, Below);
+    const __m256i Both = _mm256_or_si256(Cooled, _mm256_slli_epi16(Cooled, 8));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Row + x - W), Both);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Row + x - 2 * W), Both);
+  }
+  return RowCellsSse2(Row, W, x, RegionEnd, lw, rw, Cooling);
+}
+
+__attribute__((target("avx2"))) size_t BlendAvx2(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background,
+                                                 size_t i, size_t End) {
+  const __m256i Seven = _mm256_set1_epi8(0x7F);
+  const __m256i Ten = _mm256_set1_epi8(10);
+  for (; i + 32 <= End; i += 32) {
+    const __m256i h = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Heat + i));
+    const __m256i g = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Background + i));
+    const __m256i m = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Image + i));
+    __m256i s = _mm256_add_epi8(_mm256_and_si256(_mm256_srli_epi16(h, 1), Seven),
+                                _mm256_and_si256(_mm256_srli_epi16(g, 1), Seven));
+    s = _mm256_and_si256(_mm256_srli_epi16(s, 1), Seven);
+    s = _mm256_add_epi8(s, _mm256_and_si256(_mm256_srli_epi16(m, 1), Seven));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Image + i), _mm256_adds_epu8(s, Ten));
+  }
+  return BlendSse2(Image, Heat, Background, i, End);
+}
+#endif
+
+int RowCellsPacked(uint8_t* Row, size_t W, int RegionEnd, int lw, int rw, uint8_t Cooling) {
+  switch (SimdSetting()) {
+#if defined(__x86_64__) || defined(__i386__)
+    case TSimdLevel::Avx2: return RowCellsAvx2(Row, W, 0, RegionEnd, lw, rw, Cooling);
+#endif
+#if defined(__SSE2__)
+    case TSimdLevel::Sse2: return RowCellsSse2(Row, W, 0, RegionEnd, lw, rw, Cooling);
+#endif
+    default: return 0;
+  }
+}
+
+size_t BlendPacked(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End) {
+  switch (SimdSetting()) {
+#if defined(__x86_64__) || defined(__i386__)
+    case TSimdLevel::Avx2: return BlendAvx2(Image, Heat, Background, Begin, End);
+#endif
+#if defined(__SSE2__)
+    case TSimdLevel::Sse2: return BlendSse2(Image, Heat, Background, Begin, End);
+#endif
+    default: break;
+  }
+  // Eight bytes at a time in a 64-bit word: the same halving, then a
+  // saturating "+ 10" from the bytes that reach 246.
+  const uint64_t Seven = 0x7F7F7F7F7F7F7F7Full, Ones = 0x0101010101010101ull;
+  size_t i = Begin;
   for (; i + 8 <= End; i += 8) {
     uint64_t h, g, m;
     std::memcpy(&h, Heat + i, 8);
     std::memcpy(&g, Background + i, 8);
     std::memcpy(&m, Image + i, 8);
     uint64_t s = ((h >> 1) & Seven) + ((g >> 1) & Seven);
-    s = ((s >> 1) & Seven) + ((m >> 1) & Seven);
-    // s <= 254 per byte; adding 10 overflows a byte exactly when s >= 246.
-    uint64_t Sum = 0;
-    for (int b = 0; b < 64; b += 8) {
-      unsigned v = static_cast<unsigned>((s >> b) & 0xFF) + 10;
-      Sum |= static_cast<uint64_t>(v > 255 ? 255 : v) << b;
-    }
-    std::memcpy(Image + i, &Sum, 8);
+    s = ((s >> 1) & Seven) + ((m >> 1) & Seven);  // every byte <= 254
+    // A byte overflows with + 10 when it is >= 246: its top bit and the
+    // carry out of (byte & 0x7F) + 10 are both set.
+    const uint64_t Carry = (((s & Seven) + 10 * Ones) & s) & (Ones << 7);
+    const uint64_t Mask = (Carry >> 7) * 0xFF;
+    const uint64_t Sum = ((s & Seven) + 10 * Ones) ^ (s & (Ones << 7));
+    const uint64_t Out = Sum | Mask;
+    std::memcpy(Image + i, &Out, 8);
   }
+  return i;
+}
+
+}  // namespace
+
+TSimdLevel ActiveSimd() { return SimdSetting(); }
+
+TSimdLevel ForceSimd(TSimdLevel Level) {
+  const TSimdLevel Best = DetectSimd();
+  if (static_cast<int>(Level) > static_cast<int>(Best)) Level = Best;
+  SimdSetting() = Level;
+  return Level;
+}
+
+void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& P, uint32_t& Seed, TStepScratch& Scratch,
+               const TBlendTarget* BlendInto) {
+  if (P.Width <= 0) {
+    return;
+  }
+  const TStepSetup S = Setup(P);
+  const int Width = P.Width;
+  const size_t W = static_cast<size_t>(Width);
+  // With an odd width the last cell (x = W - 1) wraps its writes into the
+  // next row's first column; it is done last and on its own, as the walk
+  // over the flat array would do it. All other cells write inside their row.
+  const int RegionEnd = (Width % 2 == 0) ? Width : Width - 1;
+  const bool OddTail = (Width % 2) != 0;
+  const size_t MaxSparks = W / 2 + 1;
+  if (Scratch.Sparks.size() < MaxSparks) Scratch.Sparks.resize(MaxSparks);
+  if (Scratch.Saved.size() < MaxSparks) Scratch.Saved.resize(MaxSparks);
+  int* Sparks = Scratch.Sparks.data();
+  TStepScratch::TSaved* Saved = Scratch.Saved.data();
+
+  // Rows above the last visited row are final as soon as that row is done,
+  // so they are blended while still in the cache.
+  int Blended = P.Top;
+  auto BlendUpTo = [&](int EndRow) {
+    if (BlendInto == nullptr || EndRow <= Blended) return;
+    const size_t b = static_cast<size_t>(Blended) * W, e = static_cast<size_t>(EndRow) * W;
+    const size_t i = BlendPacked(BlendInto->Image, Heat, BlendInto->Background, b, e);
+    BlendReference(BlendInto->Image, Heat, BlendInto->Background, i, e);
+    Blended = EndRow;
+  };
+
+  for (int y = P.Top + 2; y <= P.Bottom - 3; y += 2) {
+    const size_t RowStart = static_cast<size_t>(y) * W;
+    uint8_t* Row = Heat + RowStart;
+    const uint8_t* EdgeRow = Edges + RowStart;
+
+    // 1. The draws, in cell order: only edge cells draw. The spark list is
+    //    appended without a branch; whether a cell ignites is a coin toss.
+    int SparkCount = 0;
+    const int Ignite = S.CanIgnite ? 1 : 0;
+    int x = 0;
+#if defined(__SSE2__)
+    {
+      const __m128i Low = _mm_set1_epi16(0x00FF);
+      const __m128i Zero = _mm_setzero_si128();
+      for (; x + 16 <= Width; x += 16) {
+        const __m128i e = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(EdgeRow + x)), Low);
+        unsigned Bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(e, Zero))) ^ 0xFFFFu;
+        Bits &= 0x5555u;
+        while (Bits != 0) {
+          const int Lane = __builtin_ctz(Bits);
+          Bits &= Bits - 1;
+          Sparks[SparkCount] = x + Lane;
+          SparkCount += (RandomStep(Seed, S.Range) == 1) & Ignite;
+        }
+      }
+    }
 #endif
+    for (; x < Width; x += 2) {
+      if (EdgeRow[x] == 0) continue;
+      Sparks[SparkCount] = x;
+      SparkCount += (RandomStep(Seed, S.Range) == 1) & Ignite;
+    }
+
+    // 2. A sparking cell leaves the cell above as it was: remember it, let
+    //    the packed pass write every cell, then put it back.
+    int SavedCount = 0;
+    for (int i = 0; i < SparkCount; ++i) {
+      if (Sparks[i] >= RegionEnd) continue;
+      const size_t p = RowStart + static_cast<size_t>(Sparks[i]);
+      std::memcpy(&Saved[SavedCount].Up1, Heat + p - W, 2);
+      std::memcpy(&Saved[SavedCount].Up2, Heat + p - 2 * W, 2);
+      Saved[SavedCount++].p = p;
+    }
+
+    // 3. Every cell of the row reads only values that this row does not
+    //    write (its own row, the row below and the wrapped neighbours), except
+    //    the first cell's left neighbour (W - 2, y - 1), which the last cells
+    //    overwrite: going left to right reads it first.
+    x = RowCellsPacked(Row, W, RegionEnd, S.lw, S.rw, P.Cooling);
+    for (; x < RegionEnd; x += 2) {
+      const size_t p = RowStart + static_cast<size_t>(x);
+      WriteCell(Heat, p, W, CellValue(Heat, p, W, S.lw, S.rw, P.Cooling));
+    }
+    for (int i = 0; i < SavedCount; ++i) {
+      std::memcpy(Heat + Saved[i].p - W, &Saved[i].Up1, 2);
+      std::memcpy(Heat + Saved[i].p - 2 * W, &Saved[i].Up2, 2);
+    }
+    if (OddTail) {
+      const size_t p = RowStart + static_cast<size_t>(Width - 1);
+      const bool Sparked = SparkCount > 0 && Sparks[SparkCount - 1] == Width - 1;
+      if (!Sparked) WriteCell(Heat, p, W, CellValue(Heat, p, W, S.lw, S.rw, P.Cooling));
+    }
+    // 4. The sparks land in the row below, which no cell of this row reads
+    //    except the sparking cell itself.
+    for (int i = 0; i < SparkCount; ++i) Row[2 * W + static_cast<size_t>(Sparks[i])] = 255;
+
+    // The odd tail writes the first pixel of row y, so only rows above y are final.
+    BlendUpTo(y - 1);
+  }
+  BlendUpTo(P.Bottom);
+}
+
+void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, uint32_t& Seed,
+               std::vector<int>& Sparks) {
+  TStepScratch Scratch;
+  Scratch.Sparks.swap(Sparks);
+  FlameStep(Heat, Edges, Params, Seed, Scratch, nullptr);
+  Sparks.swap(Scratch.Sparks);
+}
+
+void BlendReference(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End) {
+  for (size_t i = Begin; i < End; ++i) {
+    const unsigned v = (((Heat[i] >> 1) + (Background[i] >> 1)) >> 1) + (Image[i] >> 1) + 10;
+    Image[i] = static_cast<uint8_t>(v > 255 ? 255 : v);
+  }
+}
+
+void Blend(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End) {
+  if (End <= Begin) return;
+  const size_t i = BlendPacked(Image, Heat, Background, Begin, End);
   BlendReference(Image, Heat, Background, i, End);
 }
 

@@ -28,8 +28,29 @@ struct TStepParams {
 // generator's seed, advanced by one draw per edge cell visited.
 void FlameStepReference(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, uint32_t& Seed);
 
-// Same result as the reference, row-wise with packed arithmetic. Sparks holds
-// the x positions of one row's sparks; it is reused between calls.
+// Working memory of the fast step, kept between frames so a frame allocates
+// nothing.
+struct TStepScratch {
+  struct TSaved {
+    size_t p;
+    uint16_t Up1, Up2;
+  };
+  std::vector<int> Sparks;
+  std::vector<TSaved> Saved;
+};
+
+// Where the fast step may blend the rows it has finished (see Blend).
+struct TBlendTarget {
+  uint8_t* Image;
+  const uint8_t* Background;
+};
+
+// Same result as the reference, row-wise with packed arithmetic. With
+// BlendInto, also blends the band (rows Top .. Bottom - 1) exactly as Blend
+// would after the step, each row as soon as its heat is final.
+void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, uint32_t& Seed,
+               TStepScratch& Scratch, const TBlendTarget* BlendInto);
+// Convenience form without blending, for tests and benchmarks.
 void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, uint32_t& Seed,
                std::vector<int>& Sparks);
 
@@ -37,6 +58,13 @@ void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, u
 // for i in [Begin, End).
 void BlendReference(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End);
 void Blend(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End);
+
+// The packed instructions the fast paths use: the best the processor has,
+// unless a test or benchmark asks for less.
+enum class TSimdLevel { Scalar = 0, Sse2 = 1, Avx2 = 2 };
+TSimdLevel ActiveSimd();
+// Returns the level actually set (never above what the processor has).
+TSimdLevel ForceSimd(TSimdLevel Level);
 
 // Grey level of 32-bit B, G, R, x pixels: (blue + green + red) div 3.
 void GreyFromPixels(const uint8_t* Pixels, size_t Count, uint8_t* Grey);

@@ -37,15 +37,48 @@ std::vector<int> Row(TField& F, int y) {
   return r;
 }
 
-// Runs both versions of the step on copies and insists on identical bytes and seeds.
+// Every packed variant this processor has, restoring the best afterwards.
+std::vector<TSimdLevel> SimdLevels() {
+  std::vector<TSimdLevel> Levels;
+  for (TSimdLevel l : {TSimdLevel::Scalar, TSimdLevel::Sse2, TSimdLevel::Avx2})
+    if (ForceSimd(l) == l) Levels.push_back(l);
+  ForceSimd(TSimdLevel::Avx2);
+  return Levels;
+}
+
+// Runs the fast step (with and without its blend, at every packed level)
+// beside the rules as written, and insists on identical bytes and seeds.
 void StepBoth(TField& F, const TStepParams& P, uint32_t& Seed) {
+  std::vector<uint8_t> Grey(F.Heat.size()), Image(F.Heat.size());
+  for (size_t i = 0; i < Grey.size(); ++i) {
+    Grey[i] = uint8_t(i * 37);
+    Image[i] = uint8_t(i * 11 + F.Heat[i]);
+  }
   TField G = F;
-  uint32_t SeedRef = Seed, SeedFast = Seed;
-  std::vector<int> Sparks;
+  uint32_t SeedRef = Seed;
   FlameStepReference(F.Heat.data(), F.Edges.data(), P, SeedRef);
-  FlameStep(G.Heat.data(), G.Edges.data(), P, SeedFast, Sparks);
-  ASSERT_EQ(F.Heat, G.Heat);
-  ASSERT_EQ(SeedRef, SeedFast);
+  std::vector<uint8_t> ImageRef = Image;
+  BlendReference(ImageRef.data(), F.Heat.data(), Grey.data(), size_t(P.Top) * F.W, size_t(P.Bottom) * F.W);
+  for (TSimdLevel Level : SimdLevels()) {
+    ForceSimd(Level);
+    TField Fast = G;
+    uint32_t SeedFast = Seed;
+    std::vector<int> Sparks;
+    FlameStep(Fast.Heat.data(), Fast.Edges.data(), P, SeedFast, Sparks);
+    EXPECT_EQ(F.Heat, Fast.Heat) << "level " << int(Level);
+    EXPECT_EQ(SeedRef, SeedFast);
+
+    TField Fused = G;
+    uint32_t SeedFused = Seed;
+    std::vector<uint8_t> ImageFused = Image;
+    TStepScratch Scratch;
+    const TBlendTarget Target{ImageFused.data(), Grey.data()};
+    FlameStep(Fused.Heat.data(), Fused.Edges.data(), P, SeedFused, Scratch, &Target);
+    EXPECT_EQ(F.Heat, Fused.Heat) << "level " << int(Level);
+    EXPECT_EQ(ImageRef, ImageFused) << "level " << int(Level);
+    EXPECT_EQ(SeedRef, SeedFused);
+  }
+  ForceSimd(TSimdLevel::Avx2);
   Seed = SeedRef;
 }
 
@@ -230,7 +263,7 @@ TEST(Blend, SettlingSequences) {
 
 TEST(Blend, PackedVersionMatchesEveryByte) {
   uint32_t Gen = 7;
-  for (size_t Size : {size_t(1), size_t(15), size_t(16), size_t(17), size_t(100), size_t(4099)}) {
+  for (size_t Size : {size_t(1), size_t(15), size_t(16), size_t(17), size_t(33), size_t(100), size_t(4099)}) {
     std::vector<uint8_t> Heat(Size), Grey(Size), A(Size), B(Size);
     for (size_t i = 0; i < Size; ++i) {
       Heat[i] = uint8_t(RandomStep(Gen, 256));
@@ -245,9 +278,15 @@ TEST(Blend, PackedVersionMatchesEveryByte) {
       A[i] = B[i] = Extremes[(i / 16) % 4];
     }
     const size_t Begin = Size > 3 ? 3 : 0;
+    const std::vector<uint8_t> Start = B;
     BlendReference(A.data(), Heat.data(), Grey.data(), Begin, Size);
-    Blend(B.data(), Heat.data(), Grey.data(), Begin, Size);
-    EXPECT_EQ(A, B) << Size;
+    for (TSimdLevel Level : SimdLevels()) {
+      ForceSimd(Level);
+      B = Start;
+      Blend(B.data(), Heat.data(), Grey.data(), Begin, Size);
+      EXPECT_EQ(A, B) << Size << " level " << int(Level);
+    }
+    ForceSimd(TSimdLevel::Avx2);
   }
 }
 

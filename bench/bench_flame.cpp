@@ -1,0 +1,154 @@
+// The frame's hot path: the heat step and the blend, the engine's versions
+// beside the straightforward ones, at full HD and 4K over a desktop-like
+// picture (windows, title bars, lines of text, icons).
+//   build/native/bench/bench_flame --benchmark_min_time=1
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <vector>
+
+#include "uCore.h"
+#include "uFlameStep.h"
+#include "uRandom.h"
+
+using namespace emberdell;
+
+namespace {
+
+std::vector<uint8_t> DesktopLikePicture(int W, int H) {
+  std::vector<uint8_t> px(size_t(W) * H * 4);
+  auto Fill = [&](int x0, int y0, int x1, int y1, uint8_t b, uint8_t g, uint8_t r) {
+    for (int y = std::max(0, y0); y < std::min(H, y1); ++y)
+      for (int x = std::max(0, x0); x < std::min(W, x1); ++x) {
+        uint8_t* p = &px[(size_t(y) * W + x) * 4];
+        p[0] = b, p[1] = g, p[2] = r;
+      }
+  };
+  for (int y = 0; y < H; ++y) Fill(0, y, W, y + 1, uint8_t(90 + y * 60 / H), uint8_t(60 + y * 40 / H), 30);
+  uint32_t Seed = 77;
+  const int Scale = W / 1920 > 0 ? W / 1920 : 1;
+  // Desktop icons down the left edge.
+  for (int i = 0; i < 8; ++i) Fill(20 * Scale, (30 + 100 * i) * Scale, 68 * Scale, (78 + 100 * i) * Scale, 200, 180, 40);
+  // Windows with title bars and text.
+  for (int w = 0; w < 4; ++w) {
+    const int x0 = (150 + 380 * w) * Scale, y0 = (80 + 90 * w) * Scale;
+    const int x1 = x0 + 700 * Scale, y1 = y0 + 520 * Scale;
+    Fill(x0, y0, x1, y1, 245, 245, 245);
+    Fill(x0, y0, x1, y0 + 30 * Scale, 120, 70, 20);
+    for (int line = y0 + 50 * Scale; line + 12 * Scale < y1; line += 18 * Scale)
+      for (int x = x0 + 12 * Scale; x + 8 * Scale < x1 - 40 * Scale; x += 9 * Scale)
+        if (RandomStep(Seed, 6) != 0) Fill(x, line, x + 6 * Scale, line + 11 * Scale, 30, 30, 30);
+  }
+  // The taskbar.
+  Fill(0, H - 48 * Scale, W, H, 40, 40, 40);
+  return px;
+}
+
+struct TWarmFlame {
+  TFlame Flame;
+  TFlamePreset Style;
+  int32_t PH = 100;
+  std::vector<uint8_t> Picture;
+  TWarmFlame(int W, int H) : Picture(DesktopLikePicture(W, H)) {
+    std::memset(&Style, 0, sizeof Style);
+    Style.FlameIntensity = 8;
+    Style.Wind = 1;
+    Randomize(1);
+    Flame.Init(nullptr, TRect{0, 0, W, H}, Picture.data(), &Style, &PH);
+    for (int i = 0; i < 30; ++i) Flame.NextFrame();  // a developed fire, not a cold start
+  }
+};
+
+void Report(benchmark::State& State, int W, int H, const std::vector<uint8_t>& Edges) {
+  size_t EdgeCount = 0;
+  for (uint8_t e : Edges) EdgeCount += e != 0;
+  State.counters["edge%"] = 100.0 * double(EdgeCount) / double(size_t(W) * H);
+  State.counters["frames/s"] = benchmark::Counter(double(State.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_NextFrame(benchmark::State& State) {
+  const int W = int(State.range(0)), H = int(State.range(1));
+  TWarmFlame F(W, H);
+  for (auto _ : State) F.Flame.NextFrame();
+  Report(State, W, H, F.Flame.Edges());
+}
+
+// The same frame with the rules as written: the cell walk one cell at a
+// time, the blend one byte at a time, and the colour table.
+void BM_StraightforwardFrame(benchmark::State& State) {
+  const int W = int(State.range(0)), H = int(State.range(1));
+  TWarmFlame F(W, H);
+  std::vector<uint8_t> Heat = F.Flame.Heat(), Image = F.Flame.Image();
+  const std::vector<uint8_t>& Edges = F.Flame.Edges();
+  const std::vector<uint8_t>& Grey = F.Flame.Background();
+  TStepParams P;
+  P.Width = W;
+  P.Height = H;
+  BandRows(H, 100, P.Top, P.Bottom);
+  P.Wind = 1;
+  P.FlameIntensity = 8;
+  uint32_t Seed = 5;
+  uint8_t Table[256][4];
+  for (auto _ : State) {
+    FlameStepReference(Heat.data(), Edges.data(), P, Seed);
+    BlendReference(Image.data(), Heat.data(), Grey.data(), size_t(P.Top) * W, size_t(P.Bottom) * W);
+    for (int j = 0; j < 256; ++j) {
+      Table[j][0] = uint8_t(255 - F.Style.Blue[j]);
+      Table[j][1] = uint8_t(255 - F.Style.Green[j]);
+      Table[j][2] = uint8_t(255 - F.Style.Red[j]);
+      Table[j][3] = 0;
+    }
+    benchmark::DoNotOptimize(Table);
+    benchmark::ClobberMemory();
+  }
+  Report(State, W, H, Edges);
+}
+
+void BM_Step(benchmark::State& State) {
+  const int W = int(State.range(0)), H = int(State.range(1));
+  const bool Fast = State.range(2) != 0;
+  TWarmFlame F(W, H);
+  std::vector<uint8_t> Heat = F.Flame.Heat();
+  TStepParams P;
+  P.Width = W;
+  P.Height = H;
+  BandRows(H, 100, P.Top, P.Bottom);
+  P.Wind = 1;
+  P.FlameIntensity = 8;
+  uint32_t Seed = 5;
+  std::vector<int> Sparks;
+  for (auto _ : State) {
+    if (Fast)
+      FlameStep(Heat.data(), F.Flame.Edges().data(), P, Seed, Sparks);
+    else
+      FlameStepReference(Heat.data(), F.Flame.Edges().data(), P, Seed);
+    benchmark::ClobberMemory();
+  }
+  State.SetLabel(Fast ? "engine" : "straightforward");
+}
+
+void BM_Blend(benchmark::State& State) {
+  const int W = int(State.range(0)), H = int(State.range(1));
+  const bool Fast = State.range(2) != 0;
+  TWarmFlame F(W, H);
+  std::vector<uint8_t> Image = F.Flame.Image();
+  for (auto _ : State) {
+    if (Fast)
+      Blend(Image.data(), F.Flame.Heat().data(), F.Flame.Background().data(), 0, Image.size());
+    else
+      BlendReference(Image.data(), F.Flame.Heat().data(), F.Flame.Background().data(), 0, Image.size());
+    benchmark::ClobberMemory();
+  }
+  State.SetLabel(Fast ? "engine" : "straightforward");
+}
+
+}  // namespace
+
+BENCHMARK(BM_NextFrame)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StraightforwardFrame)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Step)->Args({1920, 1080, 1})->Args({1920, 1080, 0})->Args({3840, 2160, 1})->Args({3840, 2160, 0})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Blend)->Args({1920, 1080, 1})->Args({1920, 1080, 0})->Args({3840, 2160, 1})->Args({3840, 2160, 0})
+    ->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
