@@ -8,7 +8,8 @@
 
 namespace emberdell {
 
-// Source pixel for target position x of Target: x * Source / Target.
+// Target pixel x takes the source pixel under its centre:
+// floor((x + 1/2) * Source / Target), in integers.
 std::vector<uint8_t> StretchNearest(const uint8_t* Pixels, int Width, int Height, int TargetWidth,
                                     int TargetHeight);
 

@@ -2,7 +2,10 @@
 // screenshots, including areas too small or too odd to burn properly.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -246,5 +249,39 @@ TEST(Flame, AScreenshotThatCannotBeWrittenDoesNotStopTheFrames) {
   Empty.RequestScreenshot((Dir / "empty.bmp").string());
   Empty.NextFrame();
   EXPECT_FALSE(Empty.LastScreenshotError().empty());
+  fs::remove_all(Dir);
+}
+
+TEST(Flame, MainThreadCallsWhileFramesRun) {
+  // As in a run: the frame thread computes frames while the main thread
+  // requests screenshots, starts the fade-out and draws random numbers.
+  // Under ThreadSanitizer this proves the hand-overs are synchronised.
+  const fs::path Dir = TempDir();
+  TFlame F;
+  F.FFadeOutTime = 500;
+  TFlamePreset S = Style();
+  int32_t PH = 100;
+  const auto Pic = Picture(48, 40);
+  F.Init(nullptr, TRect{0, 0, 48, 40}, Pic.data(), &S, &PH);
+  std::atomic<bool> Stop{false};
+  std::atomic<int> Frames{0};
+  std::thread FrameThread([&] {
+    while (!Stop) {
+      F.NextFrame();
+      ++Frames;
+    }
+  });
+  for (int i = 0; i < 5; ++i) {
+    F.RequestScreenshot((Dir / ("s" + std::to_string(i) + ".bmp")).string());
+    Random(10);
+  }
+  F.StartFadeOut();
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (Frames < 50 && std::chrono::steady_clock::now() < Deadline) std::this_thread::yield();
+  Stop = true;
+  FrameThread.join();
+  EXPECT_GE(Frames.load(), 50);
+  EXPECT_EQ(F.Cooling(), 12);
+  EXPECT_TRUE(fs::exists(Dir / "s4.bmp"));
   fs::remove_all(Dir);
 }
