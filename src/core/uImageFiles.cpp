@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <new>
+#include <stdexcept>
 
 // jpeglib.h uses FILE and size_t without including anything itself.
 #include <jpeglib.h>
@@ -642,6 +643,13 @@ bool WriteJpegFile(const std::string& FileName, int Width, int Height, const uin
 bool ReadWholeFile(const std::string& FileName, std::vector<uint8_t>& Out, std::string& Error,
                    uint64_t MaxBytes) {
   Out.clear();
+  // Some systems open a folder for reading and only fail, or report an
+  // absurd length, later.
+  std::error_code Ignored;
+  if (std::filesystem::is_directory(std::filesystem::path(FileName), Ignored)) {
+    Error = "cannot open \"" + FileName + "\": it is a folder";
+    return false;
+  }
   errno = 0;
   std::FILE* File = std::fopen(FileName.c_str(), "rb");
   if (File == nullptr) {
@@ -663,7 +671,7 @@ bool ReadWholeFile(const std::string& FileName, std::vector<uint8_t>& Out, std::
     std::rewind(File);
     try {
       if (Length > 0) Out.reserve(static_cast<size_t>(Length) + kReadChunk);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
       // The loop below fails cleanly if memory really is short.
     }
   }
@@ -688,7 +696,7 @@ bool ReadWholeFile(const std::string& FileName, std::vector<uint8_t>& Out, std::
         break;
       }
     }
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {  // bad_alloc, or length_error on a 32-bit build
     Error = "not enough memory to read \"" + FileName + "\"";
     Ok = false;
   }

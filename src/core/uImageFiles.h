@@ -24,9 +24,11 @@ struct TPictureLimits {
 };
 
 // Decodes a JPEG held in memory at full size with libjpeg's accurate default
-// settings. Greyscale, colour and CMYK/YCCK files are accepted. Any damage
-// (truncation, corrupt data, not a JPEG) returns false with a one-line reason
-// in Error; libjpeg never ends the process.
+// settings. Greyscale, colour and CMYK/YCCK files are accepted. Damage that
+// stops decoding (truncation, even of the end marker alone; broken headers;
+// not a JPEG) returns false with a one-line reason in Error and Out empty;
+// damage libjpeg repairs with a warning (stray bytes, corrupt scan data)
+// yields the repaired picture. libjpeg never ends the process.
 bool DecodeJpeg(const uint8_t* Data, size_t Size, TPixelImage& Out, std::string& Error,
                 const TPictureLimits& Limits = {});
 

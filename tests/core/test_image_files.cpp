@@ -249,7 +249,7 @@ TEST(JpegDecodeTest, OddSizesKeepTheirSize) {
   }
 }
 
-TEST(JpegDecodeTest, LimitsRefuseLargePicturesBeforeDecoding) {
+TEST(JpegDecodeTest, LimitsAndEmptySizesAreRefusedFromTheHeader) {
   TBytes Jpeg = QuadrantJpeg(64, 48);
   TPixelImage Image;
   std::string Error;
@@ -273,14 +273,8 @@ TEST(JpegDecodeTest, LimitsRefuseLargePicturesBeforeDecoding) {
   PatchJpegSize(Jpeg, 19000, 19000);
   EXPECT_FALSE(DecodeJpeg(Jpeg.data(), Jpeg.size(), Image, Error));
   EXPECT_EQ(Error, "picture too large (19000 x 19000)");
-}
-
-TEST(JpegDecodeTest, ZeroSizedHeaderFails) {
   for (auto [W, H] : {std::pair{0, 48}, std::pair{64, 0}}) {
-    TBytes Jpeg = QuadrantJpeg(64, 48);
     PatchJpegSize(Jpeg, W, H);
-    TPixelImage Image;
-    std::string Error;
     EXPECT_FALSE(DecodeJpeg(Jpeg.data(), Jpeg.size(), Image, Error));
     ExpectCleanResult(false, Image, Error, 0, 0);
   }
@@ -768,8 +762,8 @@ TEST_F(ImageFilesTest, ReadWholeFileReadsExactlyWithinItsLimit) {
   EXPECT_TRUE(Read.empty());
   EXPECT_FALSE(ReadWholeFile(PathOf("absent.bin"), Read, Error));
   EXPECT_NE(Error.find("absent.bin"), std::string::npos) << Error;
-  EXPECT_FALSE(ReadWholeFile(Dir.string(), Read, Error));  // a folder
-  EXPECT_FALSE(Error.empty());
+  EXPECT_FALSE(ReadWholeFile(Dir.string(), Read, Error));
+  EXPECT_NE(Error.find("folder"), std::string::npos) << Error;
 }
 
 }  // namespace
