@@ -255,6 +255,7 @@ TEST_F(TimerThreadTest, PauseWaitsForTheFrameInProgress) {
 
   Timer->Resume();
   EXPECT_TRUE(WaitUntil([&] { return FrameCount() >= 3; }));
+  Timer.reset();  // the callback uses this test's locals
 }
 
 TEST_F(TimerThreadTest, PauseFromTheFrameItselfDoesNotDeadlock) {
