@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "uCore.h"
+#include "uFileUtils.h"
 #include "uImageFiles.h"
 #include "uPresets.h"
 #include "uRandom.h"
@@ -45,7 +46,7 @@ bool EndsWithNoCase(const std::string& s, const char* Suffix) {
 }
 
 bool WriteBytes(const std::string& FileName, const void* Data, size_t Size, std::string& Error) {
-  std::FILE* f = std::fopen(FileName.c_str(), "wb");
+  std::FILE* f = OpenFile(FileName, "wb");
   if (f == nullptr) {
     Error = "cannot write " + FileName + ": " + std::strerror(errno);
     return false;

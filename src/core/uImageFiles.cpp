@@ -21,6 +21,8 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "uFileUtils.h"
+
 namespace emberdell {
 
 namespace {
@@ -65,7 +67,7 @@ class TOutputFile {
   bool Open(const std::string& FileName, std::string& Error) {
     Name = FileName;
     errno = 0;
-    File = std::fopen(FileName.c_str(), "wb");
+    File = OpenFile(FileName, "wb");
     if (File == nullptr) {
       Error = "cannot create \"" + FileName + "\": " + SystemErrorText(errno);
       return false;
@@ -113,7 +115,7 @@ class TOutputFile {
       std::fclose(File);
       File = nullptr;
       std::error_code Ignored;
-      const std::filesystem::path Path(Name);
+      const std::filesystem::path Path = Utf8Path(Name);
       if (std::filesystem::is_regular_file(Path, Ignored)) std::filesystem::remove(Path, Ignored);
     }
   }
@@ -646,12 +648,12 @@ bool ReadWholeFile(const std::string& FileName, std::vector<uint8_t>& Out, std::
   // Some systems open a folder for reading and only fail, or report an
   // absurd length, later.
   std::error_code Ignored;
-  if (std::filesystem::is_directory(std::filesystem::path(FileName), Ignored)) {
+  if (std::filesystem::is_directory(Utf8Path(FileName), Ignored)) {
     Error = "cannot open \"" + FileName + "\": it is a folder";
     return false;
   }
   errno = 0;
-  std::FILE* File = std::fopen(FileName.c_str(), "rb");
+  std::FILE* File = OpenFile(FileName, "rb");
   if (File == nullptr) {
     Error = "cannot open \"" + FileName + "\": " + SystemErrorText(errno);
     return false;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "uFileUtils.h"
 #include "uPrecision.h"
 #include "uRandom.h"
 
@@ -71,7 +72,7 @@ bool IsValidPresetName(const std::string& Name) {
 }
 
 bool ReadPresetFile(const std::string& FileName, TFlamePreset& Preset) {
-  std::FILE* f = std::fopen(FileName.c_str(), "rb");
+  std::FILE* f = OpenFile(FileName, "rb");
   if (f == nullptr) return false;
   TFlamePreset Record;
   const bool Ok = std::fread(&Record, sizeof Record, 1, f) == 1;
@@ -83,9 +84,9 @@ bool ReadPresetFile(const std::string& FileName, TFlamePreset& Preset) {
 std::vector<std::string> GetPresetNames(const std::string& Folder) {
   std::vector<std::string> Names;
   std::error_code Ec;
-  fs::directory_iterator It(fs::path(Folder), Ec), End;
+  fs::directory_iterator It(Utf8Path(Folder), Ec), End;
   for (; !Ec && It != End; It.increment(Ec)) {
-    const std::string File = It->path().filename().string();
+    const std::string File = PathToUtf8(It->path().filename());
     // The search pattern "*.wyk" matches the extension without regard to case.
     if (File.size() < 4) continue;
     std::string Ext = File.substr(File.size() - 4);
@@ -109,7 +110,7 @@ TSaveResult SavePreset(const std::string& Folder, const std::string& Name, const
   TFlamePreset Copy = Preset;
   SetPresetName(Copy, Name);
   std::error_code Ec;
-  fs::create_directories(fs::path(Folder), Ec);  // a failure shows when the file is opened
+  fs::create_directories(Utf8Path(Folder), Ec);  // a failure shows when the file is opened
 
   // Write beside the old file and replace it only when the new record is
   // complete, so a full disk never leaves a style cut short.
@@ -121,19 +122,19 @@ TSaveResult SavePreset(const std::string& Folder, const std::string& Name, const
     return Result;
   };
   errno = 0;
-  std::FILE* f = std::fopen(Temp.c_str(), "wb");
+  std::FILE* f = OpenFile(Temp, "wb");
   if (f == nullptr) return Fail(errno != 0 ? errno : EACCES);
   const bool Written = std::fwrite(&Copy, sizeof Copy, 1, f) == 1;
   int WriteErrno = errno;
   const bool Closed = std::fclose(f) == 0;
   if (!Closed && WriteErrno == 0) WriteErrno = errno;
   if (!Written || !Closed) {
-    fs::remove(fs::path(Temp), Ec);
+    fs::remove(Utf8Path(Temp), Ec);
     return Fail(WriteErrno != 0 ? WriteErrno : ENOSPC);
   }
-  fs::rename(fs::path(Temp), fs::path(Target), Ec);
+  fs::rename(Utf8Path(Temp), Utf8Path(Target), Ec);
   if (Ec) {
-    fs::remove(fs::path(Temp), Ec);
+    fs::remove(Utf8Path(Temp), Ec);
     return Fail(EACCES);
   }
   return Result;
@@ -141,7 +142,7 @@ TSaveResult SavePreset(const std::string& Folder, const std::string& Name, const
 
 void DeletePreset(const std::string& Folder, const std::string& Name) {
   std::error_code Ec;
-  fs::remove(fs::path(PresetFileName(Folder, Name)), Ec);
+  fs::remove(Utf8Path(PresetFileName(Folder, Name)), Ec);
 }
 
 namespace {
