@@ -37,13 +37,16 @@ class TScrProcess {
 };
 
 // Polls Condition until it holds or the deadline passes; true when it held.
+// Messages are dispatched meanwhile, so the test's own windows stay alive.
 template <typename TCondition>
 bool WaitUntil(DWORD TimeoutMs, TCondition Condition) {
   const ULONGLONG Deadline = GetTickCount64() + TimeoutMs;
   for (;;) {
     if (Condition()) return true;
     if (GetTickCount64() >= Deadline) return false;
-    Sleep(20);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    MSG Message;
+    while (PeekMessageW(&Message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&Message);
   }
 }
 

@@ -28,21 +28,46 @@ TEST(EmberdellScr, ModesWithoutAWindowEndCleanly) {
   }
 }
 
-// Samples the primary monitor, the part of the desktop every display has.
-bool PrimaryMonitorLooksBlack() {
+// Samples a grid over the primary monitor, the part of the desktop every
+// display has.
+bool PrimaryMonitorIs(COLORREF Colour) {
   const int Width = GetSystemMetrics(SM_CXSCREEN), Height = GetSystemMetrics(SM_CYSCREEN);
   HDC Screen = GetDC(nullptr);
-  bool Black = true;
-  // A grid of samples: Xvfb's own root pattern has white dots, one sample could
-  // land on black by chance, a whole grid cannot.
-  for (int i = 1; i <= 4 && Black; ++i)
-    for (int j = 1; j <= 4 && Black; ++j)
-      Black = GetPixel(Screen, Width * i / 5 + j, Height * j / 5 + i) == RGB(0, 0, 0);
+  bool Same = true;
+  for (int i = 1; i <= 4 && Same; ++i)
+    for (int j = 1; j <= 4 && Same; ++j) Same = GetPixel(Screen, Width * i / 5 + j, Height * j / 5 + i) == Colour;
   ReleaseDC(nullptr, Screen);
-  return Black;
+  return Same;
 }
 
-// Shows the full-screen run and checks what the user sees before any input.
+// A white window of the test's own under the screensaver's: an empty X screen
+// is black already, so black only proves something once white was seen first.
+class TWhiteBackdrop {
+ public:
+  TWhiteBackdrop() {
+    WNDCLASSW Class{};
+    Class.lpfnWndProc = DefWindowProcW;
+    Class.hInstance = GetModuleHandleW(nullptr);
+    Class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    Class.lpszClassName = L"EmberdellTestBackdrop";
+    RegisterClassW(&Class);
+    FWindow = CreateWindowExW(0, Class.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                              GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, Class.hInstance, nullptr);
+  }
+  ~TWhiteBackdrop() {
+    if (FWindow != nullptr) DestroyWindow(FWindow);
+  }
+  TWhiteBackdrop(const TWhiteBackdrop&) = delete;
+  TWhiteBackdrop& operator=(const TWhiteBackdrop&) = delete;
+  bool Shown() const {
+    return FWindow != nullptr && WaitUntil(kStartDeadlineMs, [] { return PrimaryMonitorIs(RGB(255, 255, 255)); });
+  }
+
+ private:
+  HWND FWindow = nullptr;
+};
+
+// Checks what the user sees of the full-screen run before any input.
 HWND ExpectBlackFullScreen(TScrProcess& Scr) {
   EXPECT_TRUE(Scr.Started()) << "CreateProcess failed: " << GetLastError();
   HWND Window = Scr.WaitForWindow(kMainFormClass, kStartDeadlineMs);
@@ -57,7 +82,7 @@ HWND ExpectBlackFullScreen(TScrProcess& Scr) {
   EXPECT_LE(Rect.top, 0);
   EXPECT_GE(Rect.right, GetSystemMetrics(SM_CXSCREEN));
   EXPECT_GE(Rect.bottom, GetSystemMetrics(SM_CYSCREEN));
-  EXPECT_TRUE(WaitUntil(kStartDeadlineMs, PrimaryMonitorLooksBlack)) << "the screen is not black";
+  EXPECT_TRUE(WaitUntil(kStartDeadlineMs, [] { return PrimaryMonitorIs(RGB(0, 0, 0)); })) << "the screen is not black";
   return Window;
 }
 
@@ -68,6 +93,8 @@ void SendInputTo(HWND Window, INPUT* Events, UINT Count) {
 }
 
 TEST(EmberdellScr, FullScreenRunEndsOnAKey) {
+  TWhiteBackdrop Backdrop;
+  ASSERT_TRUE(Backdrop.Shown());
   TScrProcess Scr(L"/s");
   HWND Window = ExpectBlackFullScreen(Scr);
   ASSERT_NE(Window, nullptr);
@@ -83,6 +110,8 @@ TEST(EmberdellScr, FullScreenRunEndsOnAKey) {
 }
 
 TEST(EmberdellScr, NoArgumentsRunFullScreenAndEndOnAClick) {
+  TWhiteBackdrop Backdrop;
+  ASSERT_TRUE(Backdrop.Shown());
   TScrProcess Scr(L"");
   HWND Window = ExpectBlackFullScreen(Scr);
   ASSERT_NE(Window, nullptr);
