@@ -1,0 +1,97 @@
+#include "uBackgrounds.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "uFileUtils.h"
+#include "uRandom.h"
+
+namespace fs = std::filesystem;
+
+namespace emberdell {
+
+namespace {
+
+constexpr size_t ExtensionLength = 4;  // ".jpg"
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameTextAscii(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  return true;
+}
+
+bool IsJpgName(const std::string& File) {
+  return File.size() >= ExtensionLength && SameTextAscii(File.substr(File.size() - ExtensionLength), ".jpg");
+}
+
+std::string WithoutExtension(const std::string& Text) {
+  return Text.size() >= ExtensionLength ? Text.substr(0, Text.size() - ExtensionLength) : std::string();
+}
+
+}  // namespace
+
+std::vector<std::string> BackgroundFileNames(const std::string& Folder) {
+  std::vector<std::string> Files;
+  std::error_code Ec;
+  fs::directory_iterator It(Utf8Path(Folder), Ec), End;
+  for (; !Ec && It != End; It.increment(Ec)) {
+    // A folder named like a picture cannot be loaded; leave it out.
+    std::error_code TypeEc;
+    if (It->is_directory(TypeEc)) continue;
+    const std::string File = PathToUtf8(It->path().filename());
+    if (IsJpgName(File)) Files.push_back(File);
+  }
+  return Files;
+}
+
+std::vector<std::string> ListBackgrounds(const std::string& Folder) {
+  std::vector<std::string> Names;
+  for (const std::string& File : BackgroundFileNames(Folder)) Names.push_back(WithoutExtension(File));
+  return Names;
+}
+
+std::vector<TBackgroundNode> BuildBackgroundTree(const std::vector<std::string>& FileNames) {
+  static const std::string Separator = " - ";
+  std::vector<TBackgroundNode> Tree;
+  for (const std::string& File : FileNames) {
+    const size_t P = File.find(Separator);
+    if (P != std::string::npos && P > 0) {
+      const std::string Group = File.substr(0, P);
+      const size_t ItemStart = P + Separator.size();
+      const size_t ItemEnd = File.size() >= ExtensionLength ? File.size() - ExtensionLength : 0;
+      const std::string Item = ItemEnd > ItemStart ? File.substr(ItemStart, ItemEnd - ItemStart) : std::string();
+      // Any top-level node of that text takes the item, even one that began
+      // as a picture of its own ("Castles.jpg" beside "Castles - Night.jpg").
+      TBackgroundNode* Parent = nullptr;
+      for (TBackgroundNode& Node : Tree)
+        if (SameTextAscii(Node.Text, Group)) {
+          Parent = &Node;
+          break;
+        }
+      if (Parent == nullptr) {
+        Tree.push_back({Group, {}});
+        Parent = &Tree.back();
+      }
+      Parent->Children.push_back({Item, {}});
+    } else if (P == 0) {
+      Tree.push_back({WithoutExtension(File.substr(Separator.size())), {}});
+    } else {
+      Tree.push_back({WithoutExtension(File), {}});
+    }
+  }
+  return Tree;
+}
+
+std::string BackgroundNameOfNode(const std::string& GroupText, const std::string& Text) {
+  return GroupText.empty() ? Text : GroupText + " - " + Text;
+}
+
+std::string RandomActiveBackground(const std::vector<std::string>& Active) {
+  if (Active.empty()) return std::string();
+  return Active[Random(static_cast<uint32_t>(Active.size()))];
+}
+
+}  // namespace emberdell

@@ -1,0 +1,200 @@
+#include "uResample.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <mutex>
+
+#include "uPrecision.h"
+
+namespace emberdell {
+
+long double MitchellFilter(long double x) {
+  x = std::fabs(x);
+  if (x < 1.0L) return 7.0L / 6.0L * x * x * x - 2.0L * x * x + 8.0L / 9.0L;
+  if (x < 2.0L) return -7.0L / 18.0L * x * x * x + 2.0L * x * x - 10.0L / 3.0L * x + 16.0L / 9.0L;
+  return 0.0L;
+}
+
+namespace {
+
+int32_t RoundHalfEven(long double v) {
+  const long double f = std::floor(v);
+  const long double Diff = v - f;
+  long long r = static_cast<long long>(f);
+  if (Diff > 0.5L || (Diff == 0.5L && (r & 1) != 0)) ++r;
+  return static_cast<int32_t>(r);
+}
+
+// Reflects an index at the ends. With a source of one or two pixels the
+// reflection itself can land outside (j = -2 with S = 2 gives 2); the nearest
+// edge pixel is the only sensible answer there, so it is clamped.
+int32_t MirrorIndex(long long j, int S) {
+  if (j < 0)
+    j = -j;
+  else if (j >= S)
+    j = 2LL * S - 1 - j;
+  return static_cast<int32_t>(std::clamp<long long>(j, 0, S - 1));
+}
+
+// Kept out of line so that all of its x87 arithmetic happens between the
+// caller's precision switch and the switch back.
+[[gnu::noinline]] void BuildTable(TContributorTable& Table) {
+  const int S = Table.SourceLength, D = Table.DestLength;
+  Table.Contributors.assign(static_cast<size_t>(std::max(D, 0)), {});
+  if (S <= 0 || D <= 0) return;
+  if (D < S) {
+    // Shrinking: the filter is widened by S / D and its weights scaled down
+    // by the same factor, so every destination pixel averages its footprint.
+    const float Scale = static_cast<float>(static_cast<long double>(D) / static_cast<long double>(S));
+    for (int i = 0; i < D; ++i) {
+      auto& List = Table.Contributors[i];
+      List.reserve(static_cast<size_t>(4LL * S / D + 1));
+      const long long First = ((static_cast<long long>(i) - 2) * S - D + 1) / D;
+      const long long Last = ((static_cast<long long>(i) + 2) * S + D - 1) / D;
+      for (long long j = First; j <= Last; ++j) {
+        const float x = static_cast<float>(
+            std::fabs(static_cast<long double>(i) - static_cast<long double>(j) * static_cast<long double>(Scale)));
+        if (!(x < 2.0f)) continue;
+        const int32_t Weight = RoundHalfEven(MitchellFilter(x) * static_cast<long double>(Scale) * 65536.0L);
+        List.push_back({MirrorIndex(j, S), Weight});
+      }
+    }
+  } else {
+    const float Scale = static_cast<float>(static_cast<long double>(S) / static_cast<long double>(D));
+    for (int i = 0; i < D; ++i) {
+      auto& List = Table.Contributors[i];
+      List.reserve(5);
+      const float Centre = static_cast<float>(static_cast<long double>(i) * static_cast<long double>(Scale));
+      const long long First = (static_cast<long long>(i) * S - 3LL * D + 1) / D;
+      const long long Last = (static_cast<long long>(i) * S + 3LL * D - 1) / D;
+      for (long long j = First; j <= Last; ++j) {
+        const float x =
+            static_cast<float>(std::fabs(static_cast<long double>(Centre) - static_cast<long double>(j)));
+        if (!(x < 2.0f)) continue;
+        const int32_t Weight = RoundHalfEven(MitchellFilter(x) * 65536.0L);
+        List.push_back({MirrorIndex(j, S), Weight});
+      }
+    }
+  }
+}
+
+struct TContributorCache {
+  std::mutex Lock;
+  std::vector<std::unique_ptr<TContributorTable>> Entries;
+};
+
+// Never destroyed: a table handed out must outlive every caller, including
+// threads still running while the process ends.
+TContributorCache& Cache() {
+  static TContributorCache* const Instance = new TContributorCache;
+  return *Instance;
+}
+
+// A table with the zero-weight taps left out and the indices turned into byte
+// offsets, laid out flat so the pixel loops are plain sums.
+struct TTapPlan {
+  std::vector<int32_t> Start;  // taps of index i: Start[i] .. Start[i + 1] - 1
+  std::vector<int32_t> Offset;
+  std::vector<int32_t> Weight;
+};
+
+void MakePlan(const TContributorTable& Table, size_t Stride, TTapPlan& Plan) {
+  size_t Count = 0;
+  for (const auto& List : Table.Contributors) Count += List.size();
+  Plan.Start.resize(Table.Contributors.size() + 1);
+  Plan.Offset.clear();
+  Plan.Weight.clear();
+  Plan.Offset.reserve(Count);
+  Plan.Weight.reserve(Count);
+  for (size_t i = 0; i < Table.Contributors.size(); ++i) {
+    Plan.Start[i] = static_cast<int32_t>(Plan.Offset.size());
+    for (const TContributor& Tap : Table.Contributors[i]) {
+      if (Tap.Weight == 0) continue;
+      Plan.Offset.push_back(static_cast<int32_t>(Tap.Pixel * Stride));
+      Plan.Weight.push_back(Tap.Weight);
+    }
+  }
+  Plan.Start.back() = static_cast<int32_t>(Plan.Offset.size());
+}
+
+}  // namespace
+
+const TContributorTable& GetContributors(int SourceLength, int DestLength) {
+  TContributorCache& C = Cache();
+  std::lock_guard<std::mutex> Guard(C.Lock);
+  for (const auto& Entry : C.Entries)
+    if (Entry->SourceLength == SourceLength && Entry->DestLength == DestLength) return *Entry;
+  auto Table = std::make_unique<TContributorTable>();
+  Table->SourceLength = SourceLength;
+  Table->DestLength = DestLength;
+  {
+    TExtendedPrecision Precision;
+    BuildTable(*Table);
+  }
+  C.Entries.push_back(std::move(Table));
+  return *C.Entries.back();
+}
+
+void ResampleBitmap(const uint8_t* Source, int SW, int SH, uint8_t* Dest, int DW, int DH) {
+  if (DW <= 0 || DH <= 0) return;
+  SW = std::max(SW, 0);
+  SH = std::max(SH, 0);
+  const size_t SourceStride = static_cast<size_t>(SW) * 4;
+  const size_t DestStride = static_cast<size_t>(DW) * 4;
+
+  // Source offsets from the start of a row, and column-buffer offsets.
+  TTapPlan Horizontal, Vertical;
+  MakePlan(GetContributors(SW, DW), 4, Horizontal);
+  MakePlan(GetContributors(SH, DH), 4, Vertical);
+  std::vector<uint8_t> Column(static_cast<size_t>(SH) * 4, 0);
+
+  const int32_t* HOffset = Horizontal.Offset.data();
+  const int32_t* HWeight = Horizontal.Weight.data();
+  const int32_t* VOffset = Vertical.Offset.data();
+  const int32_t* VWeight = Vertical.Weight.data();
+  uint8_t* const Buffer = Column.data();
+
+  for (int i = 0; i < DW; ++i) {
+    const int32_t k0 = Horizontal.Start[i], k1 = Horizontal.Start[i + 1];
+    const uint8_t* Row = Source;
+    for (int r = 0; r < SH; ++r, Row += SourceStride) {
+      int32_t b = 0, g = 0, red = 0;
+      for (int32_t k = k0; k < k1; ++k) {
+        const uint8_t* p = Row + HOffset[k];
+        const int32_t w = HWeight[k];
+        b += w * p[0];
+        g += w * p[1];
+        red += w * p[2];
+      }
+      uint8_t* q = Buffer + static_cast<size_t>(r) * 4;
+      q[0] = ClampChannelSum(b);
+      q[1] = ClampChannelSum(g);
+      q[2] = ClampChannelSum(red);
+    }
+    uint8_t* Out = Dest + static_cast<size_t>(i) * 4;
+    for (int j = 0; j < DH; ++j, Out += DestStride) {
+      int32_t b = 0, g = 0, red = 0;
+      for (int32_t k = Vertical.Start[j]; k < Vertical.Start[j + 1]; ++k) {
+        const uint8_t* p = Buffer + VOffset[k];
+        const int32_t w = VWeight[k];
+        b += w * p[0];
+        g += w * p[1];
+        red += w * p[2];
+      }
+      Out[0] = ClampChannelSum(b);
+      Out[1] = ClampChannelSum(g);
+      Out[2] = ClampChannelSum(red);
+    }
+  }
+}
+
+void ResampleBitmap(const TPixelImage& Source, TPixelImage& Dest) {
+  const size_t Needed = static_cast<size_t>(std::max(Dest.Width, 0)) * std::max(Dest.Height, 0) * 4;
+  if (Dest.Pixels.size() < Needed) Dest.Pixels.resize(Needed, 0);
+  const size_t Have = static_cast<size_t>(std::max(Source.Width, 0)) * std::max(Source.Height, 0) * 4;
+  if (Source.Pixels.size() < Have) return;  // inconsistent picture: leave Dest alone
+  ResampleBitmap(Source.Pixels.data(), Source.Width, Source.Height, Dest.Pixels.data(), Dest.Width, Dest.Height);
+}
+
+}  // namespace emberdell
