@@ -180,10 +180,11 @@ void AddCrackles(TTrack& Left, TTrack& Right, const TTrack& Strength, TDice& Dic
       {0.3, 0.55, 0.95, 2.0, 7.0, 500, 2500, 1.6},     // pops
   };
   for (const TKind& Kind : Kinds) {
-    const double Mean = Rate / (2.0 * Kind.PerSecond);
+    const double Mean = Rate / (1.5 * Kind.PerSecond);
     for (double Time = Dice.Exponential(Mean); Time < static_cast<double>(Frames); Time += Dice.Exponential(Mean)) {
-      // Kept with a chance of half the strength: about PerSecond on average.
-      if (2.0 * Dice.Uniform() > Strength[static_cast<size_t>(Time)]) continue;
+      // Kept with a chance of (1 + strength) / 3, about PerSecond on average:
+      // twice as busy in a flare as in a lull, but never quiet for long.
+      if (3.0 * Dice.Uniform() > 1.0 + Strength[static_cast<size_t>(Time)]) continue;
       TCrackle C;
       C.Start = Time;
       C.Peak = Dice.LogRange(Kind.PeakLow, Kind.PeakHigh);

@@ -1,0 +1,243 @@
+// Fakes for the sound tests: a clock that moves only when a thread sleeps on
+// it, a sound buffer and a MIDI output that record what reaches them.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "uSoundDevices.h"
+
+namespace emberdell::testing {
+
+constexpr auto Deadline = std::chrono::seconds(20);
+
+template <class Predicate>
+bool WaitUntil(Predicate Done) {
+  const auto Until = std::chrono::steady_clock::now() + Deadline;
+  while (!Done()) {
+    if (std::chrono::steady_clock::now() > Until) return false;
+    std::this_thread::yield();
+  }
+  return true;
+}
+
+// Time moves by the sleeps of the threads that use it. Unlimited, every sleep
+// passes at once; limited, a sleep that would pass the limit parks until the
+// test moves the limit, so the test can look at a thread standing still.
+// Kept in 64 bits and handed out as the 32-bit tick count, so the wrap can be
+// driven too.
+class TFakeClock : public ITickClock {
+ public:
+  explicit TFakeClock(uint64_t Start, bool Limited = false) : FNow(Start), FLimit(Start), FUnlimited(!Limited) {}
+
+  uint32_t GetTickCount() override {
+    std::lock_guard<std::mutex> Lock(FLock);
+    return static_cast<uint32_t>(FNow);
+  }
+
+  void Sleep(uint32_t Ms) override {
+    std::unique_lock<std::mutex> Lock(FLock);
+    while (!FUnlimited && FNow + Ms > FLimit) {
+      FParkedAt = FLimit;
+      ++FParked;
+      FChanged.notify_all();
+      FChanged.wait(Lock);
+      --FParked;
+    }
+    FNow += Ms;
+    ++FSleeps;
+    FChanged.notify_all();
+  }
+
+  // Lets the one sleeping thread run up to Time and waits until it parks there.
+  bool RunUntil(uint64_t Time) {
+    std::unique_lock<std::mutex> Lock(FLock);
+    FLimit = Time;
+    FChanged.notify_all();
+    return FChanged.wait_for(Lock, Deadline, [&] { return FParked > 0 && FParkedAt == Time; });
+  }
+
+  // Moves the limit without waiting for anyone.
+  void Allow(uint64_t Time) {
+    std::lock_guard<std::mutex> Lock(FLock);
+    FLimit = Time;
+    FChanged.notify_all();
+  }
+
+  // Time passing while no thread sleeps, for instance while one is paused.
+  void Advance(uint64_t Ms) {
+    std::lock_guard<std::mutex> Lock(FLock);
+    FNow += Ms;
+    FLimit += Ms;
+  }
+
+  void Unlimit() {
+    std::lock_guard<std::mutex> Lock(FLock);
+    FUnlimited = true;
+    FChanged.notify_all();
+  }
+
+  uint64_t Now() {
+    std::lock_guard<std::mutex> Lock(FLock);
+    return FNow;
+  }
+
+  uint64_t Sleeps() {
+    std::lock_guard<std::mutex> Lock(FLock);
+    return FSleeps;
+  }
+
+ private:
+  std::mutex FLock;
+  std::condition_variable FChanged;
+  uint64_t FNow;
+  uint64_t FLimit;
+  bool FUnlimited;
+  int FParked = 0;
+  uint64_t FParkedAt = 0;
+  uint64_t FSleeps = 0;
+};
+
+// What reached a fake sound buffer. Shared with the test, so it outlives the
+// buffer the player owns.
+struct TBufferLog {
+  std::mutex Lock;
+  std::vector<int32_t> Volumes;  // centibels, in order
+  std::vector<uint32_t> VolumeTimes;
+  std::vector<uint32_t> Positions;
+  int Plays = 0, Stops = 0, Restores = 0, Fills = 0;
+  bool Playing = false;
+  bool Lost = false;
+  int RestoreFailures = 0;  // attempts that fail before one succeeds; < 0: all
+  bool SetPositionFails = false;
+  bool Destroyed = false;
+  int CallsAfterDestruction = 0;
+
+  std::vector<int32_t> TakeVolumes() {
+    std::lock_guard<std::mutex> Guard(Lock);
+    return Volumes;
+  }
+  template <class T>
+  T Read(T TBufferLog::*Field) {
+    std::lock_guard<std::mutex> Guard(Lock);
+    return this->*Field;
+  }
+};
+
+class TFakeSoundBuffer : public ISoundBuffer {
+ public:
+  TFakeSoundBuffer(std::shared_ptr<TBufferLog> Log, uint32_t Size, ITickClock& Clock)
+      : FLog(std::move(Log)), FSize(Size), FClock(Clock) {}
+  ~TFakeSoundBuffer() override {
+    std::lock_guard<std::mutex> Guard(FLog->Lock);
+    FLog->Destroyed = true;
+  }
+
+  uint32_t Size() override { return FSize; }
+  bool GetStatus(uint32_t& Status) override {
+    auto Guard = Enter();
+    Status = (FLog->Playing ? sbPlaying : 0) | (FLog->Lost ? sbBufferLost : 0);
+    return true;
+  }
+  bool Restore() override {
+    auto Guard = Enter();
+    ++FLog->Restores;
+    if (FLog->RestoreFailures < 0) return false;
+    if (FLog->RestoreFailures > 0) {
+      --FLog->RestoreFailures;
+      return false;
+    }
+    FLog->Lost = false;
+    return true;
+  }
+  bool Fill() override {
+    auto Guard = Enter();
+    ++FLog->Fills;
+    return true;
+  }
+  void SetVolume(int32_t Centibels) override {
+    const uint32_t Now = FClock.GetTickCount();
+    auto Guard = Enter();
+    FLog->Volumes.push_back(Centibels);
+    FLog->VolumeTimes.push_back(Now);
+  }
+  bool SetPosition(uint32_t ByteOffset) override {
+    auto Guard = Enter();
+    FLog->Positions.push_back(ByteOffset);
+    return !FLog->SetPositionFails;
+  }
+  bool PlayLooping() override {
+    auto Guard = Enter();
+    ++FLog->Plays;
+    FLog->Playing = !FLog->Lost;
+    return FLog->Playing;
+  }
+  void Stop() override {
+    auto Guard = Enter();
+    ++FLog->Stops;
+    FLog->Playing = false;
+  }
+
+ private:
+  std::unique_lock<std::mutex> Enter() {
+    std::unique_lock<std::mutex> Guard(FLog->Lock);
+    if (FLog->Destroyed) ++FLog->CallsAfterDestruction;
+    return Guard;
+  }
+
+  std::shared_ptr<TBufferLog> FLog;
+  uint32_t FSize;
+  ITickClock& FClock;
+};
+
+struct TMidiLog {
+  std::mutex Lock;
+  std::vector<uint32_t> Messages;
+  std::vector<uint32_t> Times;
+  bool OpenSucceeds = true;
+  int Opens = 0, Closes = 0;
+  int MessagesAfterClose = 0;
+
+  std::vector<uint32_t> TakeMessages() {
+    std::lock_guard<std::mutex> Guard(Lock);
+    return Messages;
+  }
+  size_t NoteOns() {
+    std::lock_guard<std::mutex> Guard(Lock);
+    size_t Count = 0;
+    for (uint32_t M : Messages) Count += (M & 0xF0) == 0x90 && (M >> 16) != 0;
+    return Count;
+  }
+};
+
+class TFakeMidiOut : public IMidiOut {
+ public:
+  TFakeMidiOut(std::shared_ptr<TMidiLog> Log, ITickClock& Clock) : FLog(std::move(Log)), FClock(Clock) {}
+  bool Open() override {
+    std::lock_guard<std::mutex> Guard(FLog->Lock);
+    ++FLog->Opens;
+    return FLog->OpenSucceeds;
+  }
+  void ShortMsg(uint32_t Message) override {
+    const uint32_t Now = FClock.GetTickCount();
+    std::lock_guard<std::mutex> Guard(FLog->Lock);
+    if (FLog->Closes > 0) ++FLog->MessagesAfterClose;
+    FLog->Messages.push_back(Message);
+    FLog->Times.push_back(Now);
+  }
+  void Close() override {
+    std::lock_guard<std::mutex> Guard(FLog->Lock);
+    ++FLog->Closes;
+  }
+
+ private:
+  std::shared_ptr<TMidiLog> FLog;
+  ITickClock& FClock;
+};
+
+}  // namespace emberdell::testing
