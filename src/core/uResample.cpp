@@ -2,10 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <mutex>
 
 #include "uPrecision.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 namespace emberdell {
 
@@ -118,6 +123,136 @@ void MakePlan(const TContributorTable& Table, size_t Stride, TTapPlan& Plan) {
   Plan.Start.back() = static_cast<int32_t>(Plan.Offset.size());
 }
 
+
+// Everything one resize needs, shared by both kernels.
+struct TColumnJob {
+  const uint8_t* Source;
+  size_t SourceStride;
+  int SH;
+  uint8_t* Dest;
+  size_t DestStride;
+  int DW, DH;
+  const TTapPlan* Horizontal;  // byte offsets into a source row
+  const TTapPlan* Vertical;    // byte offsets into the column buffer
+  uint8_t* Column;             // SH pixels
+};
+
+void ResampleColumnsPortable(const TColumnJob& J) {
+  const int32_t* HStart = J.Horizontal->Start.data();
+  const int32_t* HOffset = J.Horizontal->Offset.data();
+  const int32_t* HWeight = J.Horizontal->Weight.data();
+  const int32_t* VStart = J.Vertical->Start.data();
+  const int32_t* VOffset = J.Vertical->Offset.data();
+  const int32_t* VWeight = J.Vertical->Weight.data();
+  // Locals, not fields: a store through a byte pointer could alias the job,
+  // which would make the compiler reload every field after each pixel.
+  const uint8_t* const Source = J.Source;
+  uint8_t* const Dest = J.Dest;
+  uint8_t* const Column = J.Column;
+  const size_t SourceStride = J.SourceStride, DestStride = J.DestStride;
+  const int SH = J.SH, DW = J.DW, DH = J.DH;
+  for (int i = 0; i < DW; ++i) {
+    const int32_t k0 = HStart[i], k1 = HStart[i + 1];
+    const uint8_t* Row = Source;
+    for (int r = 0; r < SH; ++r, Row += SourceStride) {
+      int32_t b = 0, g = 0, red = 0;
+      for (int32_t k = k0; k < k1; ++k) {
+        const uint8_t* p = Row + HOffset[k];
+        const int32_t w = HWeight[k];
+        b += w * p[0];
+        g += w * p[1];
+        red += w * p[2];
+      }
+      uint8_t* q = Column + static_cast<size_t>(r) * 4;
+      q[0] = ClampChannelSum(b);
+      q[1] = ClampChannelSum(g);
+      q[2] = ClampChannelSum(red);
+    }
+    uint8_t* Out = Dest + static_cast<size_t>(i) * 4;
+    for (int j = 0; j < DH; ++j, Out += DestStride) {
+      int32_t b = 0, g = 0, red = 0;
+      for (int32_t k = VStart[j]; k < VStart[j + 1]; ++k) {
+        const uint8_t* p = Column + VOffset[k];
+        const int32_t w = VWeight[k];
+        b += w * p[0];
+        g += w * p[1];
+        red += w * p[2];
+      }
+      Out[0] = ClampChannelSum(b);
+      Out[1] = ClampChannelSum(g);
+      Out[2] = ClampChannelSum(red);
+    }
+  }
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// The same sums with all four channels of a pixel in one register: one
+// multiply per tap instead of three. SSE4.1 is needed for the 32-bit
+// multiply and the signed min/max of the clamp; results are identical.
+#define EMBERDELL_SSE41 __attribute__((target("sse4.1")))
+
+EMBERDELL_SSE41 inline __m128i WeightedPixel(const uint8_t* p, int32_t w) {
+  int32_t v;
+  std::memcpy(&v, p, 4);
+  return _mm_mullo_epi32(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(v)), _mm_set1_epi32(w));
+}
+
+// ClampChannelSum on all lanes, packed back to four bytes.
+EMBERDELL_SSE41 inline uint32_t ClampPixel(__m128i s) {
+  s = _mm_min_epi32(_mm_max_epi32(s, _mm_setzero_si128()), _mm_set1_epi32(255 * 65536));
+  s = _mm_srli_epi32(s, 16);
+  s = _mm_packus_epi32(s, s);
+  s = _mm_packus_epi16(s, s);
+  return static_cast<uint32_t>(_mm_cvtsi128_si32(s));
+}
+
+// Writes blue, green and red; the fourth byte keeps its value.
+inline void StoreColour(uint8_t* q, uint32_t v) {
+  uint32_t Old;
+  std::memcpy(&Old, q, 4);
+  const uint32_t Merged = (Old & 0xFF000000u) | (v & 0x00FFFFFFu);
+  std::memcpy(q, &Merged, 4);
+}
+
+EMBERDELL_SSE41 void ResampleColumnsSse41(const TColumnJob& J) {
+  const int32_t* HStart = J.Horizontal->Start.data();
+  const int32_t* HOffset = J.Horizontal->Offset.data();
+  const int32_t* HWeight = J.Horizontal->Weight.data();
+  const int32_t* VStart = J.Vertical->Start.data();
+  const int32_t* VOffset = J.Vertical->Offset.data();
+  const int32_t* VWeight = J.Vertical->Weight.data();
+  // Locals, not fields: a store through a byte pointer could alias the job,
+  // which would make the compiler reload every field after each pixel.
+  const uint8_t* const Source = J.Source;
+  uint8_t* const Dest = J.Dest;
+  uint8_t* const Column = J.Column;
+  const size_t SourceStride = J.SourceStride, DestStride = J.DestStride;
+  const int SH = J.SH, DW = J.DW, DH = J.DH;
+  for (int i = 0; i < DW; ++i) {
+    const int32_t k0 = HStart[i], k1 = HStart[i + 1];
+    const uint8_t* Row = Source;
+    for (int r = 0; r < SH; ++r, Row += SourceStride) {
+      __m128i s = _mm_setzero_si128();
+      for (int32_t k = k0; k < k1; ++k) s = _mm_add_epi32(s, WeightedPixel(Row + HOffset[k], HWeight[k]));
+      const uint32_t v = ClampPixel(s);
+      std::memcpy(Column + static_cast<size_t>(r) * 4, &v, 4);
+    }
+    uint8_t* Out = Dest + static_cast<size_t>(i) * 4;
+    for (int j = 0; j < DH; ++j, Out += DestStride) {
+      __m128i s = _mm_setzero_si128();
+      for (int32_t k = VStart[j]; k < VStart[j + 1]; ++k)
+        s = _mm_add_epi32(s, WeightedPixel(Column + VOffset[k], VWeight[k]));
+      StoreColour(Out, ClampPixel(s));
+    }
+  }
+}
+
+bool HaveSse41() {
+  static const bool Have = __builtin_cpu_supports("sse4.1");
+  return Have;
+}
+#endif
+
 }  // namespace
 
 const TContributorTable& GetContributors(int SourceLength, int DestLength) {
@@ -136,57 +271,24 @@ const TContributorTable& GetContributors(int SourceLength, int DestLength) {
   return *C.Entries.back();
 }
 
-void ResampleBitmap(const uint8_t* Source, int SW, int SH, uint8_t* Dest, int DW, int DH) {
+void ResampleBitmap(const uint8_t* Source, int SW, int SH, uint8_t* Dest, int DW, int DH, TResampleKernel Kernel) {
   if (DW <= 0 || DH <= 0) return;
   SW = std::max(SW, 0);
   SH = std::max(SH, 0);
-  const size_t SourceStride = static_cast<size_t>(SW) * 4;
-  const size_t DestStride = static_cast<size_t>(DW) * 4;
-
-  // Source offsets from the start of a row, and column-buffer offsets.
   TTapPlan Horizontal, Vertical;
   MakePlan(GetContributors(SW, DW), 4, Horizontal);
   MakePlan(GetContributors(SH, DH), 4, Vertical);
   std::vector<uint8_t> Column(static_cast<size_t>(SH) * 4, 0);
-
-  const int32_t* HOffset = Horizontal.Offset.data();
-  const int32_t* HWeight = Horizontal.Weight.data();
-  const int32_t* VOffset = Vertical.Offset.data();
-  const int32_t* VWeight = Vertical.Weight.data();
-  uint8_t* const Buffer = Column.data();
-
-  for (int i = 0; i < DW; ++i) {
-    const int32_t k0 = Horizontal.Start[i], k1 = Horizontal.Start[i + 1];
-    const uint8_t* Row = Source;
-    for (int r = 0; r < SH; ++r, Row += SourceStride) {
-      int32_t b = 0, g = 0, red = 0;
-      for (int32_t k = k0; k < k1; ++k) {
-        const uint8_t* p = Row + HOffset[k];
-        const int32_t w = HWeight[k];
-        b += w * p[0];
-        g += w * p[1];
-        red += w * p[2];
-      }
-      uint8_t* q = Buffer + static_cast<size_t>(r) * 4;
-      q[0] = ClampChannelSum(b);
-      q[1] = ClampChannelSum(g);
-      q[2] = ClampChannelSum(red);
-    }
-    uint8_t* Out = Dest + static_cast<size_t>(i) * 4;
-    for (int j = 0; j < DH; ++j, Out += DestStride) {
-      int32_t b = 0, g = 0, red = 0;
-      for (int32_t k = Vertical.Start[j]; k < Vertical.Start[j + 1]; ++k) {
-        const uint8_t* p = Buffer + VOffset[k];
-        const int32_t w = VWeight[k];
-        b += w * p[0];
-        g += w * p[1];
-        red += w * p[2];
-      }
-      Out[0] = ClampChannelSum(b);
-      Out[1] = ClampChannelSum(g);
-      Out[2] = ClampChannelSum(red);
-    }
+  const TColumnJob Job{Source, static_cast<size_t>(SW) * 4, SH, Dest, static_cast<size_t>(DW) * 4, DW, DH,
+                       &Horizontal, &Vertical, Column.data()};
+#if defined(__x86_64__) || defined(__i386__)
+  if (Kernel == TResampleKernel::Fastest && HaveSse41()) {
+    ResampleColumnsSse41(Job);
+    return;
   }
+#endif
+  (void)Kernel;
+  ResampleColumnsPortable(Job);
 }
 
 void ResampleBitmap(const TPixelImage& Source, TPixelImage& Dest) {

@@ -40,7 +40,11 @@ inline uint8_t ClampChannelSum(int32_t S) {
 // Resizes Source (SW x SH) into Dest (DW x DH); both are 32-bit B, G, R,
 // reserved, top row first. Only blue, green and red of Dest are written: its
 // fourth bytes keep what the caller put there.
-void ResampleBitmap(const uint8_t* Source, int SW, int SH, uint8_t* Dest, int DW, int DH);
+// Kernel chooses between the plain loops and, where the processor has them,
+// vector instructions; both give the same bytes.
+enum class TResampleKernel { Fastest, Portable };
+void ResampleBitmap(const uint8_t* Source, int SW, int SH, uint8_t* Dest, int DW, int DH,
+                    TResampleKernel Kernel = TResampleKernel::Fastest);
 
 // The same for pictures; Dest's size is the caller's choice and its pixel
 // buffer must already hold Width x Height pixels.

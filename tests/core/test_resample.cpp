@@ -191,9 +191,11 @@ TEST(ResampleBitmap, ChannelSumClamp) {
 TEST(ResampleBitmap, SharpEdgeOvershootIsClampedBothWays) {
   // 0 0 255 255 enlarged to 8: the filter's negative lobes push the sums
   // below 0 before the edge and above 255 after it.
-  std::vector<uint8_t> Src(16, 0), Dst(32, 0);
+  std::vector<uint8_t> Src(16, 0), Dst(32, 0), Portable(32, 0);
   for (int x = 2; x < 4; ++x) Src[x * 4] = 255, Src[x * 4 + 1] = 100;
   ResampleBitmap(Src.data(), 4, 1, Dst.data(), 8, 1);
+  ResampleBitmap(Src.data(), 4, 1, Portable.data(), 8, 1, TResampleKernel::Portable);
+  EXPECT_EQ(Dst, Portable);
   EXPECT_EQ(Dst[1 * 4], 0);                             // 255 x -2276 < 0
   EXPECT_EQ(Dst[2 * 4], (255 * 3641) >> 16);            // 14
   EXPECT_EQ(Dst[5 * 4], 255);                           // 255 x 67812 > 255 x 65536
@@ -206,9 +208,12 @@ TEST(ResampleBitmap, AgreesWithAPlainTwoPassResize) {
   uint32_t Seed = 99;
   for (const auto& [SW, SH, DW, DH] : Cases) {
     const auto Src = Noise(SW, SH, Seed++);
-    std::vector<uint8_t> Dst(size_t(DW) * DH * 4, 0);
-    ResampleBitmap(Src.data(), SW, SH, Dst.data(), DW, DH);
-    EXPECT_EQ(Dst, PlainResample(Src, SW, SH, DW, DH)) << SW << "x" << SH << " -> " << DW << "x" << DH;
+    const auto Expected = PlainResample(Src, SW, SH, DW, DH);
+    for (auto Kernel : {TResampleKernel::Fastest, TResampleKernel::Portable}) {
+      std::vector<uint8_t> Dst(size_t(DW) * DH * 4, 0);
+      ResampleBitmap(Src.data(), SW, SH, Dst.data(), DW, DH, Kernel);
+      EXPECT_EQ(Dst, Expected) << SW << "x" << SH << " -> " << DW << "x" << DH << " kernel " << int(Kernel);
+    }
   }
 }
 
@@ -216,6 +221,7 @@ TEST(ResampleBitmap, ConstantPictureStaysConstantAndAlphaIsLeftAlone) {
   // Sizes down to one pixel on either side, in both directions; exact-size
   // buffers so the sanitizer build catches any read or write outside them.
   const int Lengths[] = {1, 2, 3, 5, 16, 41};
+  for (auto Kernel : {TResampleKernel::Fastest, TResampleKernel::Portable})
   for (int SW : Lengths)
     for (int SH : {1, 2, 7})
       for (int DW : Lengths)
@@ -223,7 +229,7 @@ TEST(ResampleBitmap, ConstantPictureStaysConstantAndAlphaIsLeftAlone) {
           std::vector<uint8_t> Src(size_t(SW) * SH * 4);
           for (size_t p = 0; p < Src.size(); p += 4) Src[p] = 10, Src[p + 1] = 128, Src[p + 2] = 250, Src[p + 3] = 7;
           std::vector<uint8_t> Dst(size_t(DW) * DH * 4, 0x5A);
-          ResampleBitmap(Src.data(), SW, SH, Dst.data(), DW, DH);
+          ResampleBitmap(Src.data(), SW, SH, Dst.data(), DW, DH, Kernel);
           // Each pass truncates a weight sum that can be a little under
           // 65536; shrinking samples the filter off its integer lattice,
           // where its weights sum to one only within about 1.2 %.
