@@ -2,25 +2,38 @@
 // command line.
 #include <windows.h>
 
-#include "uCommandLine.h"
+#include "uGlobals.h"
 #include "uRetrieveWorkingMode.h"
-#include "ufmMain.h"
+#include "uScreenshotNames.h"
+#include "win32/uCommandLine.h"
+#include "win32/uGetSpecialPath.h"
+#include "win32/uRunOnce.h"
+#include "win32/uVersionInfo.h"
+#include "win32/ufmMain.h"
+
+namespace emberdell {
+std::string VersionTextOfProgram;
+}
 
 int WINAPI wWinMain(HINSTANCE Instance, HINSTANCE, LPWSTR, int) {
   using namespace emberdell;
+  // Process-wide state first: everything after reads it.
+  Settings.ProgramDir = ExtractFilePath(ToUtf8(ProgramPath()));
+  ScreenshotDir = ScreenshotDirFor(GetSpecialPath());
+  VersionTextOfProgram = ProgramVersionText();
+
   const TCommandLine CommandLine = RetrieveWorkingMode(ProgramArguments());
-  switch (CommandLine.Mode) {
-    case wmFullScreen:
-      return RunFullScreen(Instance);
-    case wmPassword:
-      // Nothing to change and nothing that would ever end an idle process:
-      // ending at once is the only behaviour a user can live with.
-      return 0;
-    case wmPreview:
-    case wmSettings:
-      // The preview and the settings window are not built yet; end cleanly so
-      // the host is never left waiting.
-      return 0;
+  // Nothing to change and nothing that would ever end an idle process:
+  // ending at once is the only behaviour a user can live with.
+  if (CommandLine.Mode == wmPassword) return 0;
+  if (CommandLine.Mode == wmFullScreen && !RunOnce()) return 0;
+
+  int Result;
+  {
+    TfmMain Main(Instance, CommandLine.Mode,
+                 reinterpret_cast<HWND>(static_cast<uintptr_t>(CommandLine.ParentWindow)));
+    Result = Main.Run();
   }
-  return 0;
+  ReleaseRunOnce();
+  return Result;
 }

@@ -1,58 +1,354 @@
 #include "ufmMain.h"
 
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "uBackgrounds.h"
+#include "uGlobals.h"
+#include "uRandom.h"
+#include "uScreenshotNames.h"
+#include "win32/uDesktopSnapshot.h"
+#include "win32/uGetSpecialPath.h"
+#include "win32/uRunOnce.h"
+#include "win32/uWinText.h"
+#include "win32/ufmMonitors.h"
+
 namespace emberdell {
+
+TFlamePreset CurrentPreset{};
+TFlamePreset TargetPreset{};
+
+TfmMain* TfmMain::Self = nullptr;
 
 namespace {
 
-LRESULT CALLBACK MainFormProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
+constexpr UINT_PTR tmChangePreset = 1;
+constexpr UINT_PTR tmExit = 2;
+
+BOOL CALLBACK CollectMonitor(HMONITOR Monitor, HDC, LPRECT, LPARAM Data) {
+  MONITORINFO Info{};
+  Info.cbSize = sizeof Info;
+  if (GetMonitorInfoW(Monitor, &Info)) reinterpret_cast<std::vector<RECT>*>(Data)->push_back(Info.rcMonitor);
+  return TRUE;
+}
+
+// The monitors in the system's enumeration order.
+std::vector<RECT> MonitorBounds() {
+  std::vector<RECT> Bounds;
+  EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&Bounds));
+  if (Bounds.empty()) Bounds.push_back(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+  return Bounds;
+}
+
+// The system keeps a display counter for the cursor.
+void ShowMouseCursor(bool Show) {
+  if (Show) {
+    for (int i = 0; i < 100 && ShowCursor(TRUE) < 0; ++i) {
+    }
+  } else {
+    for (int i = 0; i < 100 && ShowCursor(FALSE) >= 0; ++i) {
+    }
+  }
+}
+
+bool IsDeactivation(UINT Message, WPARAM WParam) {
   switch (Message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_XBUTTONDOWN:
-      DestroyWindow(Window);
-      return 0;
-    case WM_SETCURSOR:
-      // A screensaver shows no cursor over its own window.
-      SetCursor(nullptr);
-      return TRUE;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    default:
-      return DefWindowProcW(Window, Message, WParam, LParam);
+    case WM_ACTIVATE: return LOWORD(WParam) == WA_INACTIVE;
+    case WM_ACTIVATEAPP:
+    case WM_NCACTIVATE: return WParam == FALSE;
+    default: return false;
   }
 }
 
 }  // namespace
 
-int RunFullScreen(HINSTANCE Instance) {
-  WNDCLASSEXW Class{};
-  Class.cbSize = sizeof(Class);
-  Class.lpfnWndProc = MainFormProc;
-  Class.hInstance = Instance;
-  Class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  Class.lpszClassName = kMainFormClass;
-  if (!RegisterClassExW(&Class)) return 1;
+TfmMain::TfmMain(HINSTANCE Instance, TWorkingMode Mode, HWND ParentWindow)
+    : FInstance(Instance), FMode(Mode), FParentWindow(ParentWindow) {
+  Self = this;
+}
 
-  // The virtual screen spans every monitor, so none is left uncovered.
-  const int Left = GetSystemMetrics(SM_XVIRTUALSCREEN), Top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  const int Width = GetSystemMetrics(SM_CXVIRTUALSCREEN), Height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  HWND Window = CreateWindowExW(WS_EX_TOPMOST, kMainFormClass, L"Emberdell Screensaver", WS_POPUP, Left, Top,
-                                Width, Height, nullptr, nullptr, Instance, nullptr);
-  if (Window == nullptr) return 1;
-  ShowWindow(Window, SW_SHOW);
-  SetForegroundWindow(Window);
-  UpdateWindow(Window);
+TfmMain::~TfmMain() {
+  if (!FClosed) FormClose();
+  FormDestroy();
+  Self = nullptr;
+}
 
+int TfmMain::Run() {
+  if (!FormCreate()) return 1;
+  FormShow();
   MSG Message;
-  while (GetMessageW(&Message, nullptr, 0, 0) > 0) {
+  while (!FClosed && GetMessageW(&Message, nullptr, 0, 0) > 0) {
+    // The hook sees every message before it is dispatched and never
+    // swallows one.
+    if (FHookInstalled) AppMessage(Message.message, Message.wParam, Message.lParam);
     TranslateMessage(&Message);
     DispatchMessageW(&Message);
   }
-  return static_cast<int>(Message.wParam);
+  return 0;
+}
+
+bool TfmMain::FormCreate() {
+  WNDCLASSEXW Class{};
+  Class.cbSize = sizeof Class;
+  Class.lpfnWndProc = MainFormProc;
+  Class.hInstance = FInstance;
+  Class.lpszClassName = kMainFormClass;
+  if (!RegisterClassExW(&Class) || !RegisterMonitorClasses(FInstance, MonitorProc)) return false;
+  // A 0 x 0 tool window: never on the taskbar or in the task switcher.
+  FHandle = CreateWindowExW(WS_EX_TOOLWINDOW, kMainFormClass, kWindowCaption, WS_POPUP, 0, 0, 0, 0, nullptr,
+                            nullptr, FInstance, nullptr);
+  if (FHandle == nullptr) return false;
+
+  FSharedIni = std::make_unique<TIniProfileStore>(SharedIniPath(GetWindowsDir()));
+  const std::string AppData = GetAppDataPath();
+  if (!AppData.empty()) FPerUserIni = std::make_unique<TIniProfileStore>(PerUserIniPath(AppData), true);
+  FSettingsFiles = std::make_unique<TSettingsFiles>(*FSharedIni, FPerUserIni.get());
+  {
+    TRegistrySource Registry;
+    MigrateRegistrySettings(Settings, Registry, *FSettingsFiles);
+  }
+  LoadSettings(Settings, *FSettingsFiles);
+  FPictureHeight = PictureHeightForRun(Settings.PictureHeight);
+
+  FTimerThread = std::make_unique<TTimerThread>([this] { FrameTimer(); }, FClock);
+  return true;
+}
+
+void TfmMain::FormShow() {
+  FTimerThread->SetInterval(FrameInterval(Settings.FPS));
+  Randomize(GetTickCount());
+  TFlamePreset First{};
+  LoadRandomActivePreset(Settings.ProgramDir + "Flame Presets\\", Settings.ActivePresets, First);
+  {
+    std::lock_guard<std::mutex> Guard(FStyleLock);
+    CurrentPreset = First;
+    TargetPreset = First;
+  }
+  switch (FMode) {
+    case wmFullScreen:
+      ShowFullScreen();
+      break;
+    default:
+      // The preview and the settings window come with their own windows;
+      // until then those modes end at once instead of idling unseen.
+      Close();
+      break;
+  }
+}
+
+void TfmMain::AttachFlame(TMonitor& Monitor, const TRect& Target, const int32_t* PictureHeight) {
+  const int Width = Target.Right - Target.Left, Height = Target.Bottom - Target.Top;
+  // Pictures from "Background Images" come with their own loader; every
+  // other name burns over the desktop snapshot.
+  const std::vector<uint8_t> Picture = DesktopSnapshot(Monitor.Bounds, Width, Height);
+  Monitor.Canvas = std::make_unique<TWindowCanvas>(Monitor.Window);
+  Monitor.Flame = std::make_unique<TFlame>();
+  Monitor.Flame->FFadeOutTime = Settings.FadeoutTime;
+  Monitor.Flame->Init(Monitor.Canvas.get(), Target, Picture.data(), &CurrentPreset, PictureHeight);
+}
+
+void TfmMain::ShowFullScreen() {
+  const std::vector<RECT> Bounds = MonitorBounds();
+  FCurrentBackground = RandomActiveBackground(Settings.ActiveBackgrounds);
+  for (size_t i = 0; i < Bounds.size(); ++i) {
+    TMonitor Monitor;
+    Monitor.Bounds = Bounds[i];
+    const bool Burns = i == 0 || Settings.AllowSecondMonitor;
+    Monitor.Window = CreateMonitorWindow(FInstance, Burns ? kFirstMonitorClass : kSecondMonitorClass, Bounds[i]);
+    FMonitors.push_back(std::move(Monitor));
+  }
+  // Every engine copies its part of the desktop before any window shows.
+  for (size_t i = 0; i < FMonitors.size(); ++i) {
+    TMonitor& Monitor = FMonitors[i];
+    if (Monitor.Window == nullptr || !(i == 0 || Settings.AllowSecondMonitor)) continue;
+    RECT Client;
+    GetClientRect(Monitor.Window, &Client);
+    // The bottom row stays out of the flame area; it is painted black.
+    AttachFlame(Monitor, TRect{0, 0, Client.right, Client.bottom - 1}, &FPictureHeight);
+  }
+  for (TMonitor& Monitor : FMonitors) {
+    if (Monitor.Window == nullptr) continue;
+    // A burning window keeps the screen's contents until its first frame.
+    const UINT Redraw = Monitor.Flame ? SWP_NOREDRAW : 0;
+    SetWindowPos(Monitor.Window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW | Redraw);
+  }
+  if (!FMonitors.empty() && FMonitors[0].Window != nullptr) {
+    SetForegroundWindow(FMonitors[0].Window);
+    SetFocus(FMonitors[0].Window);
+  }
+  POINT Cursor{};
+  GetCursorPos(&Cursor);
+  StartPosition = TScreenPoint{Cursor.x, Cursor.y};
+  ShowMouseCursor(false);
+  FTimerThread->SetEnabled(true);
+  // "Only on screensaver startup": the style chosen now stays for the run.
+  if (!Settings.ChangeOnStartup) {
+    const int32_t Delay = Settings.ChangingDelay > 0 ? Settings.ChangingDelay : 1;
+    SetTimer(FHandle, tmChangePreset, static_cast<UINT>(std::min<int64_t>(int64_t(Delay) * 1000, 0x7FFFFFFF)), nullptr);
+  }
+  ExitRequested = false;
+  FHookInstalled = true;
+  for (TMonitor& Monitor : FMonitors)
+    if (Monitor.Flame) DrawBottomLine(Monitor.Window);
+}
+
+void TfmMain::DrawBottomLine(HWND Window) {
+  RECT Client;
+  GetClientRect(Window, &Client);
+  HDC Dc = GetDC(Window);
+  if (Dc == nullptr) return;
+  RECT Line{0, Client.bottom - 1, Client.right, Client.bottom};
+  FillRect(Dc, &Line, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  ReleaseDC(Window, Dc);
+}
+
+void TfmMain::FrameTimer() {
+  std::lock_guard<std::mutex> Guard(FStyleLock);
+  for (TMonitor& Monitor : FMonitors)
+    if (Monitor.Flame) Monitor.Flame->NextFrame();
+  if (FMode != wmSettings) MorphPreset(CurrentPreset, TargetPreset);
+}
+
+void TfmMain::tmChangePresetTimer() {
+  // The file is read outside the lock; only the copy waits for a frame.
+  TFlamePreset Next{};
+  LoadRandomActivePreset(Settings.ProgramDir + "Flame Presets\\", Settings.ActivePresets, Next);
+  std::lock_guard<std::mutex> Guard(FStyleLock);
+  TargetPreset = Next;
+}
+
+void TfmMain::tmExitTimer() {
+  KillTimer(FHandle, tmExit);
+  Close();
+}
+
+void TfmMain::AppMessage(UINT Message, WPARAM WParam, LPARAM LParam) {
+  if (ExitRequested) return;
+  POINT Cursor{};
+  if (Message == WM_MOUSEMOVE) GetCursorPos(&Cursor);
+  TExitInput Input;
+  Input.Message = Message;
+  Input.WParam = WParam;
+  Input.KeyWasDown = KeyWasDown(static_cast<uint64_t>(LParam));
+  Input.Cursor = TScreenPoint{Cursor.x, Cursor.y};
+  Input.StartPosition = StartPosition;
+  Input.IgnoreMouseMove = Settings.IgnoreMouseMove;
+  Input.ExitRequested = ExitRequested;
+  switch (ExitRule(Input)) {
+    case TExitDecision::TakeScreenshot:
+      TakeScreenshot();
+      break;
+    case TExitDecision::Exit:
+      ExitRequested = true;
+      BeginExit();
+      break;
+    case TExitDecision::None:
+      break;
+  }
+}
+
+void TfmMain::BeginExit() {
+  const TExitPlan Plan = PlanExit(Settings.AllowFadeout, Settings.FadeoutTime, false);
+  if (Plan.CloseNow) {
+    Close();
+    return;
+  }
+  for (TMonitor& Monitor : FMonitors)
+    if (Monitor.Flame) Monitor.Flame->StartFadeOut();
+  SetTimer(FHandle, tmExit, Plan.ExitTimerMs, nullptr);
+}
+
+void TfmMain::TakeScreenshot() {
+  if (ScreenshotDir.empty() || FMonitors.empty() || !FMonitors[0].Flame) return;
+  const int Made = SHCreateDirectoryExW(nullptr, ToWide(ScreenshotDir).c_str(), nullptr);
+  if (Made != ERROR_SUCCESS && Made != ERROR_ALREADY_EXISTS && Made != ERROR_FILE_EXISTS) return;
+  FMonitors[0].Flame->RequestScreenshot(NextScreenshotName(ScreenshotDir, Settings.LastScreenshotNumber));
+}
+
+void TfmMain::Close() {
+  if (FClosed) return;
+  FormClose();
+  FClosed = true;
+  PostQuitMessage(0);
+}
+
+void TfmMain::FormClose() {
+  FHookInstalled = false;
+  KillTimer(FHandle, tmChangePreset);
+  KillTimer(FHandle, tmExit);
+  // No frame runs after this: everything the frames use may go.
+  if (FTimerThread) FTimerThread->Stop();
+  FTimerThread.reset();
+  ReleaseRunOnce();
+  // A counter that cannot be written is not worth a message over a
+  // screensaver; the next run starts from the old number.
+  if (FSettingsFiles) SaveScreenshotNumber(Settings, *FSettingsFiles);
+  FClosed = true;
+}
+
+void TfmMain::FormDestroy() {
+  for (TMonitor& Monitor : FMonitors) {
+    Monitor.Flame.reset();
+    Monitor.Canvas.reset();
+    if (Monitor.Window != nullptr) DestroyWindow(Monitor.Window);
+  }
+  FMonitors.clear();
+  if (FHandle != nullptr) DestroyWindow(FHandle);
+  FHandle = nullptr;
+  ShowMouseCursor(true);
+}
+
+LRESULT CALLBACK TfmMain::MainFormProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
+  if (Message == WM_TIMER && Self != nullptr) {
+    if (WParam == tmChangePreset) Self->tmChangePresetTimer();
+    if (WParam == tmExit) Self->tmExitTimer();
+    return 0;
+  }
+  return DefWindowProcW(Window, Message, WParam, LParam);
+}
+
+LRESULT CALLBACK TfmMain::MonitorProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
+  TfmMain* Form = Self;
+  switch (Message) {
+    case WM_SETCURSOR:
+      SetCursor(nullptr);
+      return TRUE;
+    case WM_ACTIVATE:
+    case WM_ACTIVATEAPP:
+    case WM_NCACTIVATE:
+      // Sent, not posted, so the loop never sees them: another window taking
+      // over ends the run like any other input.
+      if (Form != nullptr && Form->FHookInstalled && IsDeactivation(Message, WParam))
+        Form->AppMessage(Message, WParam, LParam);
+      break;
+    case WM_ERASEBKGND:
+      // A burning window is covered by its frames; erasing would flash black
+      // over the desktop before the first one.
+      if (Form != nullptr) {
+        for (const TMonitor& Monitor : Form->FMonitors)
+          if (Monitor.Window == Window && Monitor.Flame) return 1;
+      }
+      break;
+    case WM_PAINT:
+      if (Form != nullptr) {
+        for (const TMonitor& Monitor : Form->FMonitors)
+          if (Monitor.Window == Window && Monitor.Flame) {
+            PAINTSTRUCT Paint;
+            BeginPaint(Window, &Paint);
+            EndPaint(Window, &Paint);
+            Form->DrawBottomLine(Window);
+            return 0;
+          }
+      }
+      break;
+    case WM_CLOSE:
+      if (Form != nullptr) Form->Close();
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(Window, Message, WParam, LParam);
 }
 
 }  // namespace emberdell

@@ -1,15 +1,95 @@
-// The main form. For now it carries only the full-screen run's window: black,
-// topmost, over the whole desktop, closed by any key or mouse button. The
-// flame, the exit rules and one window per monitor replace it.
+// TfmMain: the main form of every working mode. It never shows anything
+// itself (a hidden 0 x 0 tool window): it owns the flame engines, the frame
+// pacer and the timers, and its show handler carries out the mode.
 #pragma once
 
 #include <windows.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "uCore.h"
+#include "uExitRules.h"
+#include "uPresets.h"
+#include "uRetrieveWorkingMode.h"
+#include "uSettingsSaving.h"
+#include "uTTimerThread.h"
+#include "win32/uGdiCanvas.h"
+#include "win32/uProfileFiles.h"
+#include "win32/uWinClock.h"
 
 namespace emberdell {
 
 inline constexpr wchar_t kMainFormClass[] = L"TfmMain";
 
-// Returns the process exit code once the window has closed.
-int RunFullScreen(HINSTANCE Instance);
+// The two style records: the one the engines draw with and the one it moves
+// toward. The frame thread reads and morphs them while the main thread
+// replaces the target, so both are touched only under StyleLock.
+extern TFlamePreset CurrentPreset;
+extern TFlamePreset TargetPreset;
+
+class TfmMain {
+ public:
+  TfmMain(HINSTANCE Instance, TWorkingMode Mode, HWND ParentWindow);
+  ~TfmMain();  // FormDestroy
+  TfmMain(const TfmMain&) = delete;
+  TfmMain& operator=(const TfmMain&) = delete;
+
+  // FormCreate, FormShow and the message loop; returns the exit code.
+  int Run();
+
+ private:
+  // One monitor of the run: its window and, when it burns, its engine.
+  struct TMonitor {
+    HWND Window = nullptr;
+    RECT Bounds{};
+    std::unique_ptr<TWindowCanvas> Canvas;
+    std::unique_ptr<TFlame> Flame;
+  };
+
+  bool FormCreate();
+  void FormShow();
+  void FormClose();
+  void FormDestroy();
+  void ShowFullScreen();
+
+  void FrameTimer();
+  void tmChangePresetTimer();
+  void tmExitTimer();
+  // The exit rules, for every message the main thread takes from its queue
+  // and for the activation messages sent to the run's windows.
+  void AppMessage(UINT Message, WPARAM WParam, LPARAM LParam);
+  void BeginExit();
+  void TakeScreenshot();
+  void DrawBottomLine(HWND Window);
+  void AttachFlame(TMonitor& Monitor, const TRect& Target, const int32_t* PictureHeight);
+  void Close();
+
+  static LRESULT CALLBACK MainFormProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+  static LRESULT CALLBACK MonitorProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+  static TfmMain* Self;
+
+  HINSTANCE FInstance;
+  TWorkingMode FMode;
+  HWND FParentWindow;
+  HWND FHandle = nullptr;
+  bool FClosed = false;
+
+  std::unique_ptr<TIniProfileStore> FSharedIni, FPerUserIni;
+  std::unique_ptr<TSettingsFiles> FSettingsFiles;
+
+  TWinTickClock FClock;
+  std::unique_ptr<TTimerThread> FTimerThread;
+  std::mutex FStyleLock;
+  std::vector<TMonitor> FMonitors;
+  int32_t FPictureHeight = 100;  // the run's limited copy of "Picture Height"
+  std::string FCurrentBackground;
+
+  TScreenPoint StartPosition;
+  bool ExitRequested = false;
+  bool FHookInstalled = false;
+};
 
 }  // namespace emberdell

@@ -1,0 +1,83 @@
+#include "uProfileFiles.h"
+
+#include <shlobj.h>
+
+#include <vector>
+
+#include "uCommandLine.h"
+#include "uWinText.h"
+
+namespace emberdell {
+
+bool TIniProfileStore::Exists() {
+  const DWORD Attributes = GetFileAttributesW(ToWide(FPath).c_str());
+  return Attributes != INVALID_FILE_ATTRIBUTES && (Attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool TIniProfileStore::ReadString(const std::string& Section, const std::string& Key, std::string& Value) {
+  // A default no value can hold tells a missing key from an empty one.
+  static const wchar_t Missing[] = L"\x1F<missing>\x1F";
+  std::vector<wchar_t> Buffer(MaxValueLength + 1, L'\0');
+  GetPrivateProfileStringW(ToWide(Section).c_str(), ToWide(Key).c_str(), Missing, Buffer.data(),
+                           static_cast<DWORD>(Buffer.size()), ToWide(FPath).c_str());
+  if (std::wstring(Buffer.data()) == Missing) return false;
+  Value = ToUtf8(Buffer.data());
+  return true;
+}
+
+bool TIniProfileStore::WriteString(const std::string& Section, const std::string& Key, const std::string& Value) {
+  const std::wstring Path = ToWide(FPath);
+  if (FCreateFolder) {
+    const size_t Slash = Path.find_last_of(L"\\/");
+    if (Slash != std::wstring::npos) SHCreateDirectoryExW(nullptr, Path.substr(0, Slash).c_str(), nullptr);
+  }
+  return WritePrivateProfileStringW(ToWide(Section).c_str(), ToWide(Key).c_str(), ToWide(Value).c_str(),
+                                    Path.c_str()) != FALSE;
+}
+
+TRegistrySource::TRegistrySource(HKEY Root, const std::string& SubKey) : FRoot(Root), FSubKey(ToWide(SubKey)) {
+  // The key is named with a trailing backslash; the registry wants it without.
+  while (!FSubKey.empty() && FSubKey.back() == L'\\') FSubKey.pop_back();
+  if (RegOpenKeyExW(FRoot, FSubKey.c_str(), 0, KEY_READ, &FKey) != ERROR_SUCCESS) FKey = nullptr;
+}
+
+TRegistrySource::~TRegistrySource() {
+  if (FKey != nullptr) RegCloseKey(FKey);
+}
+
+bool TRegistrySource::Exists() { return FKey != nullptr; }
+
+bool TRegistrySource::ReadString(const std::string& Name, std::string& Value) {
+  if (FKey == nullptr) return false;
+  DWORD Type = 0, Size = 0;
+  const std::wstring WName = ToWide(Name);
+  if (RegQueryValueExW(FKey, WName.c_str(), nullptr, &Type, nullptr, &Size) != ERROR_SUCCESS) return false;
+  if (Type != REG_SZ && Type != REG_EXPAND_SZ) return false;
+  std::vector<wchar_t> Buffer(Size / sizeof(wchar_t) + 1, L'\0');
+  if (RegQueryValueExW(FKey, WName.c_str(), nullptr, &Type, reinterpret_cast<BYTE*>(Buffer.data()), &Size) !=
+      ERROR_SUCCESS)
+    return false;
+  Value = ToUtf8(Buffer.data());
+  return true;
+}
+
+bool TRegistrySource::ReadDword(const std::string& Name, uint32_t& Value) {
+  if (FKey == nullptr) return false;
+  DWORD Type = 0, Data = 0, Size = sizeof Data;
+  if (RegQueryValueExW(FKey, ToWide(Name).c_str(), nullptr, &Type, reinterpret_cast<BYTE*>(&Data), &Size) !=
+          ERROR_SUCCESS ||
+      Type != REG_DWORD)
+    return false;
+  Value = Data;
+  return true;
+}
+
+bool TRegistrySource::DeleteKey() {
+  if (FKey != nullptr) {
+    RegCloseKey(FKey);
+    FKey = nullptr;
+  }
+  return RegDeleteTreeW(FRoot, FSubKey.c_str()) == ERROR_SUCCESS && RegDeleteKeyW(FRoot, FSubKey.c_str()) != ERROR_ACCESS_DENIED;
+}
+
+}  // namespace emberdell

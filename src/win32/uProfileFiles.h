@@ -1,0 +1,46 @@
+// The settings store's two back-ends on Windows: an INI file through the
+// system's profile functions, and the older version's registry key.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "uSettingsSaving.h"
+
+namespace emberdell {
+
+class TIniProfileStore : public IProfileStore {
+ public:
+  // Path is UTF-8. With CreateFolder the file's folder is made before the
+  // first write (the per-user copy lives in a folder of its own).
+  explicit TIniProfileStore(std::string Path, bool CreateFolder = false)
+      : FPath(std::move(Path)), FCreateFolder(CreateFolder) {}
+  std::string Path() const override { return FPath; }
+  bool Exists() override;
+  bool ReadString(const std::string& Section, const std::string& Key, std::string& Value) override;
+  bool WriteString(const std::string& Section, const std::string& Key, const std::string& Value) override;
+
+ private:
+  std::string FPath;
+  bool FCreateFolder;
+};
+
+class TRegistrySource : public IRegistrySource {
+ public:
+  explicit TRegistrySource(HKEY Root = HKEY_CURRENT_USER, const std::string& SubKey = OldRegistryKey);
+  ~TRegistrySource() override;
+  TRegistrySource(const TRegistrySource&) = delete;
+  TRegistrySource& operator=(const TRegistrySource&) = delete;
+  bool Exists() override;
+  bool ReadString(const std::string& Name, std::string& Value) override;
+  bool ReadDword(const std::string& Name, uint32_t& Value) override;
+  bool DeleteKey() override;
+
+ private:
+  HKEY FRoot;
+  std::wstring FSubKey;
+  HKEY FKey = nullptr;
+};
+
+}  // namespace emberdell
