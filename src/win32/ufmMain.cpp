@@ -112,6 +112,7 @@ bool TfmMain::FormCreate() {
   FPictureHeight = PictureHeightForRun(Settings.PictureHeight);
 
   FTimerThread = std::make_unique<TTimerThread>([this] { FrameTimer(); }, FClock);
+  FRunSound = std::make_unique<TRunSound>(FMode, Settings, FInstance, FHandle, FClock);
   return true;
 }
 
@@ -189,6 +190,7 @@ void TfmMain::ShowFullScreen() {
   }
   ExitRequested = false;
   FHookInstalled = true;
+  if (FRunSound) FRunSound->StartRun(Settings);
   for (TMonitor& Monitor : FMonitors)
     if (Monitor.Flame) DrawBottomLine(Monitor.Window);
 }
@@ -249,11 +251,12 @@ void TfmMain::AppMessage(UINT Message, WPARAM WParam, LPARAM LParam) {
 }
 
 void TfmMain::BeginExit() {
-  const TExitPlan Plan = PlanExit(Settings.AllowFadeout, Settings.FadeoutTime, false);
+  const TExitPlan Plan = PlanExit(Settings.AllowFadeout, Settings.FadeoutTime, Settings.PlayFireSound);
   if (Plan.CloseNow) {
     Close();
     return;
   }
+  if (FRunSound) FRunSound->BeginExit(Plan);
   for (TMonitor& Monitor : FMonitors)
     if (Monitor.Flame) Monitor.Flame->StartFadeOut();
   SetTimer(FHandle, tmExit, Plan.ExitTimerMs, nullptr);
@@ -294,6 +297,7 @@ void TfmMain::FormDestroy() {
     if (Monitor.Window != nullptr) DestroyWindow(Monitor.Window);
   }
   FMonitors.clear();
+  FRunSound.reset();
   if (FHandle != nullptr) DestroyWindow(FHandle);
   FHandle = nullptr;
   ShowMouseCursor(true);

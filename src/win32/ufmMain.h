@@ -18,6 +18,7 @@
 #include "uTTimerThread.h"
 #include "win32/uGdiCanvas.h"
 #include "win32/uProfileFiles.h"
+#include "win32/uRunSound.h"
 #include "win32/uWinClock.h"
 
 namespace emberdell {
@@ -82,6 +83,7 @@ class TfmMain {
 
   TWinTickClock FClock;
   std::unique_ptr<TTimerThread> FTimerThread;
+  std::unique_ptr<TRunSound> FRunSound;
   std::mutex FStyleLock;
   std::vector<TMonitor> FMonitors;
   int32_t FPictureHeight = 100;  // the run's limited copy of "Picture Height"

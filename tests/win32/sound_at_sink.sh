@@ -1,0 +1,197 @@
+#!/usr/bin/env bash
+# What a listener hears of a full-screen run: Emberdell.scr runs under Wine
+# while the monitor of the PulseAudio null sink is recorded, and the levels of
+# that recording, per 100 ms, are checked:
+#   - "Play Fire Sound" on: the fire reaches the sink, rises over its first
+#     half second, holds, and dies away on exit instead of stopping dead;
+#   - "Play Fire Sound" off: the sink stays silent;
+#   - no sound server for the run: it still starts and ends cleanly, silent.
+# Runs in the Wine prefix and on the display that scripts/test set up.
+#   sound_at_sink.sh PATH/TO/Emberdell.scr
+set -euo pipefail
+
+SCR=$(realpath "$1")
+SINK=${EMBERDELL_SINK:-emberdell_null}
+SKIP=77
+RATE=8000           # recorded as mono s16le: 16,000 bytes a second
+WINDOW_BYTES=1600   # one level per 100 ms
+SILENT=1            # RMS at or below this is digital silence with rounding
+
+for Tool in wine winepath parec pactl xdotool od awk; do
+  command -v "$Tool" >/dev/null || { echo "skipped: $Tool is missing"; exit $SKIP; }
+done
+pactl list short sinks 2>/dev/null | awk -v s="$SINK" '$2 == s { found = 1 } END { exit !found }' ||
+  { echo "skipped: no sink $SINK on the sound server"; exit $SKIP; }
+
+WORK=$(mktemp -d)
+PAREC_PID=""
+SCR_PID=""
+declare -A SAVED=()
+
+# --- settings ----------------------------------------------------------------
+# The run reads the per-user file once it exists, else the shared one. Both
+# are put back as they were, whatever happens here.
+SHARED_INI="$(winepath -u 'C:\windows' 2>/dev/null)/Emberdell Screensaver.ini"
+APPDATA_WIN=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
+PER_USER_INI="$(winepath -u "$APPDATA_WIN" 2>/dev/null)/Emberdell/Emberdell Screensaver.ini"
+for Ini in "$SHARED_INI" "$PER_USER_INI"; do
+  if [[ -f "$Ini" ]]; then
+    SAVED[$Ini]="$WORK/saved-${#SAVED[@]}.ini"
+    cp -p "$Ini" "${SAVED[$Ini]}"
+  else
+    SAVED[$Ini]=""
+  fi
+done
+
+cleanup() {
+  local Status=$?
+  set +e
+  [[ -n "$SCR_PID" ]] && kill "$SCR_PID" 2>/dev/null && wait "$SCR_PID" 2>/dev/null
+  [[ -n "$PAREC_PID" ]] && kill "$PAREC_PID" 2>/dev/null && wait "$PAREC_PID" 2>/dev/null
+  for Ini in "${!SAVED[@]}"; do
+    if [[ -n "${SAVED[$Ini]}" ]]; then cp -p "${SAVED[$Ini]}" "$Ini"; else rm -f "$Ini"; fi
+  done
+  rm -rf "$WORK"
+  exit "$Status"
+}
+trap cleanup EXIT
+
+write_settings() {
+  local Ini="$SHARED_INI"
+  [[ -f "$PER_USER_INI" ]] && Ini="$PER_USER_INI"
+  printf '[Main]\r\nPlay Fire Sound=%s\r\nFire Volume=100\r\nPlay Chimes Sound=1\r\nAllow Fadeout=1\r\nFadeout=700\r\n' \
+    "$1" >"$Ini"
+}
+
+# --- waiting and measuring ---------------------------------------------------
+wait_for() {
+  local Deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    ((SECONDS < Deadline)) || return 1
+    sleep 0.05
+  done
+}
+
+recorded() { stat -c %s "$WORK/rec.raw"; }
+recorded_beyond() { (($(recorded) >= $1)); }
+scr_window() { xdotool search --name '^Emberdell Screensaver$' >/dev/null 2>&1; }
+scr_gone() { ! kill -0 "$SCR_PID" 2>/dev/null || [[ $(ps -o stat= -p "$SCR_PID") == Z* ]]; }
+
+# RMS of every 100 ms of the recording, one a line.
+levels() {
+  od -An -v -t d2 -w2 "$WORK/rec.raw" |
+    awk -v n=$((WINDOW_BYTES / 2)) '{ s += $1 * $1 } ++c == n { printf "%.1f\n", sqrt(s / n); s = c = 0 }'
+}
+
+# The first window at or after $1 louder than silence, or -1.
+first_sound() { levels | awk -v from="$1" -v quiet=$SILENT 'NR - 1 >= from && $1 > quiet { print NR - 1; found = 1; exit } END { if (!found) print -1 }'; }
+sound_after() { (($(first_sound "$1") >= 0)); }
+
+start_recording() {
+  parec -d "$SINK.monitor" --raw --format=s16le --rate=$RATE --channels=1 --latency-msec=20 >"$WORK/rec.raw" &
+  PAREC_PID=$!
+  wait_for 10 recorded_beyond $((3 * WINDOW_BYTES)) || { echo "FAIL: the sink's monitor records nothing"; exit 1; }
+}
+
+stop_recording() {
+  kill "$PAREC_PID"
+  wait "$PAREC_PID" 2>/dev/null || true
+  PAREC_PID=""
+}
+
+# Starts the run with the environment given as arguments; the window index at
+# which it started goes to START.
+start_run() {
+  START=$(($(recorded) / WINDOW_BYTES))
+  env "$@" wine "$SCR" /s >/dev/null 2>&1 &
+  SCR_PID=$!
+}
+
+# Ends the run with a key, as a user would; the window index of the key goes
+# to EXIT_AT. Fails unless the run ends with exit code 0.
+end_run() {
+  EXIT_AT=$(($(recorded) / WINDOW_BYTES))
+  xdotool key space
+  wait_for 30 scr_gone || { echo "FAIL: the run is still going 30 s after a key"; exit 1; }
+  local Code=0
+  wait "$SCR_PID" || Code=$?
+  SCR_PID=""
+  ((Code == 0)) || { echo "FAIL: the run ended with exit code $Code"; exit 1; }
+}
+
+show_levels() {
+  echo "levels (RMS per 100 ms, full scale 32768) from the start of the run:"
+  levels | awk -v from="$1" 'NR - 1 >= from { printf "%s%s", sep, $1; sep = " " } END { print "" }'
+}
+
+FAILED=0
+fail() {
+  echo "FAIL: $*"
+  FAILED=1
+}
+
+# --- the fire sound on ---------------------------------------------------------
+echo "== Play Fire Sound on"
+write_settings 1
+start_recording
+start_run
+wait_for 60 sound_after "$START" || { show_levels "$START"; echo "FAIL: no sound reached the sink"; exit 1; }
+ONSET=$(first_sound "$START")
+# Two seconds of full sound, then a key.
+wait_for 30 recorded_beyond $(((ONSET + 25) * WINDOW_BYTES)) || { echo "FAIL: the recording stalled"; exit 1; }
+end_run
+wait_for 30 recorded_beyond $(((EXIT_AT + 20) * WINDOW_BYTES)) || { echo "FAIL: the recording stalled"; exit 1; }
+stop_recording
+show_levels "$START"
+echo "sound from window $((ONSET - START)), key at window $((EXIT_AT - START))"
+levels | awk -v onset="$ONSET" -v key="$EXIT_AT" -v quiet=$SILENT '
+  { l[NR - 1] = $1; n = NR }
+  function mean(a, b,   i, s) { for (i = a; i <= b; ++i) s += l[i]; return s / (b - a + 1) }
+  END {
+    if (key - onset < 15) { print "FAIL: the key came before the sound had settled"; exit 1 }
+    full = mean(onset + 10, key - 1)
+    rise1 = mean(onset, onset + 1); rise2 = mean(onset + 2, onset + 3)
+    last = -1
+    for (i = key; i < n; ++i) if (l[i] > quiet) last = i
+    printf "full level %.0f; first 200 ms %.0f, next 200 ms %.0f\n", full, rise1, rise2
+    bad = 0
+    if (full < 200) { print "FAIL: the fire is too quiet at the sink"; bad = 1 }
+    if (!(rise1 < 0.15 * full && rise1 < rise2 && rise2 < 0.8 * full)) {
+      print "FAIL: the level does not rise over the first half second"; bad = 1
+    }
+    if (last < 0 || last - key >= 15) {
+      print "FAIL: the sound did not end within 1.5 s of the key"; bad = 1
+    } else {
+      tail = mean(last > key + 2 ? last - 2 : key, last)
+      printf "sound ends %d ms after the key; its last 300 ms at %.0f\n", (last - key + 1) * 100, tail
+      if (tail >= 0.3 * full) { print "FAIL: the sound stops dead instead of fading"; bad = 1 }
+    }
+    exit bad
+  }' || FAILED=1
+
+# Runs that must leave the sink silent, in the environment given.
+expect_silent_run() {
+  start_recording
+  start_run "$@"
+  wait_for 60 scr_window || { echo "FAIL: the run never showed its window"; exit 1; }
+  # A second of the run before the key: well past the half-second fade-in.
+  local Shown=$(($(recorded) / WINDOW_BYTES))
+  wait_for 30 recorded_beyond $(((Shown + 10) * WINDOW_BYTES)) || { echo "FAIL: the recording stalled"; exit 1; }
+  end_run
+  wait_for 30 recorded_beyond $(((EXIT_AT + 5) * WINDOW_BYTES)) || { echo "FAIL: the recording stalled"; exit 1; }
+  stop_recording
+  show_levels "$START"
+  sound_after "$START" && fail "sound reached the sink"
+  return 0
+}
+
+echo "== Play Fire Sound off"
+write_settings 0
+expect_silent_run
+
+echo "== no sound server for the run"
+write_settings 1
+expect_silent_run PULSE_SERVER="unix:$WORK/no-server" ALSA_CONFIG_PATH=/dev/null
+
+exit "$FAILED"
