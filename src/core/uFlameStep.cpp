@@ -398,6 +398,17 @@ void BuildEdgeMask(const uint8_t* Grey, int Width, int Height, uint8_t* Edges) {
   }
 }
 
+bool PictureHasEdges(const uint8_t* Pixels, int Width, int Height) {
+  if (Pixels == nullptr || Width <= 0 || Height <= 0) return false;
+  const size_t N = static_cast<size_t>(Width) * static_cast<size_t>(Height);
+  std::vector<uint8_t> Grey(N), Edges(N);
+  GreyFromPixels(Pixels, N, Grey.data());
+  BuildEdgeMask(Grey.data(), Width, Height, Edges.data());
+  for (uint8_t e : Edges)
+    if (e != 0) return true;
+  return false;
+}
+
 void SmoothShot(uint8_t* Image, int Width, int Height) {
   const size_t W = static_cast<size_t>(std::max(Width, 0));
   for (int y = 2; y <= Height - 2; ++y) {

@@ -8,8 +8,9 @@
 #include "uGlobals.h"
 #include "uRandom.h"
 #include "uScreenshotNames.h"
-#include "win32/uDesktopSnapshot.h"
+#include "win32/uBackgroundPicture.h"
 #include "win32/uGetSpecialPath.h"
+#include "win32/uReduceMemory.h"
 #include "win32/uRunOnce.h"
 #include "win32/uWinText.h"
 #include "win32/ufmMonitors.h"
@@ -24,6 +25,8 @@ TfmMain* TfmMain::Self = nullptr;
 namespace {
 
 constexpr UINT_PTR tmChangePreset = 1;
+// Both previews burn the whole area, whatever "Picture Height" says.
+const int32_t PreviewPictureHeight = 100;
 constexpr UINT_PTR tmExit = 2;
 
 BOOL CALLBACK CollectMonitor(HMONITOR Monitor, HDC, LPRECT, LPARAM Data) {
@@ -95,6 +98,13 @@ bool TfmMain::FormCreate() {
   Class.hInstance = FInstance;
   Class.lpszClassName = kMainFormClass;
   if (!RegisterClassExW(&Class) || !RegisterMonitorClasses(FInstance, MonitorProc)) return false;
+  WNDCLASSEXW Preview{};
+  Preview.cbSize = sizeof Preview;
+  Preview.lpfnWndProc = PreviewProc;
+  Preview.hInstance = FInstance;
+  Preview.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  Preview.lpszClassName = kPreviewClass;
+  if (!RegisterClassExW(&Preview)) return false;
   // A 0 x 0 tool window: never on the taskbar or in the task switcher.
   FHandle = CreateWindowExW(WS_EX_TOOLWINDOW, kMainFormClass, kWindowCaption, WS_POPUP, 0, 0, 0, 0, nullptr,
                             nullptr, FInstance, nullptr);
@@ -130,9 +140,12 @@ void TfmMain::FormShow() {
     case wmFullScreen:
       ShowFullScreen();
       break;
+    case wmPreview:
+      ShowPreview();
+      break;
     default:
-      // The preview and the settings window come with their own windows;
-      // until then those modes end at once instead of idling unseen.
+      // The settings window comes with its own issue; until then this mode
+      // ends at once instead of idling unseen.
       Close();
       break;
   }
@@ -140,9 +153,7 @@ void TfmMain::FormShow() {
 
 void TfmMain::AttachFlame(TMonitor& Monitor, const TRect& Target, const int32_t* PictureHeight) {
   const int Width = Target.Right - Target.Left, Height = Target.Bottom - Target.Top;
-  // Pictures from "Background Images" come with their own loader; every
-  // other name burns over the desktop snapshot.
-  const std::vector<uint8_t> Picture = DesktopSnapshot(Monitor.Bounds, Width, Height);
+  const std::vector<uint8_t> Picture = FlamePicture(FCurrentBackground, Monitor.Bounds, Width, Height);
   Monitor.Canvas = std::make_unique<TWindowCanvas>(Monitor.Window);
   Monitor.Flame = std::make_unique<TFlame>();
   Monitor.Flame->FFadeOutTime = Settings.FadeoutTime;
@@ -183,16 +194,70 @@ void TfmMain::ShowFullScreen() {
   StartPosition = TScreenPoint{Cursor.x, Cursor.y};
   ShowMouseCursor(false);
   FTimerThread->SetEnabled(true);
-  // "Only on screensaver startup": the style chosen now stays for the run.
-  if (!Settings.ChangeOnStartup) {
-    const int32_t Delay = Settings.ChangingDelay > 0 ? Settings.ChangingDelay : 1;
-    SetTimer(FHandle, tmChangePreset, static_cast<UINT>(std::min<int64_t>(int64_t(Delay) * 1000, 0x7FFFFFFF)), nullptr);
-  }
+  StartStyleChanges();
   ExitRequested = false;
   FHookInstalled = true;
   if (FRunSound) FRunSound->StartRun(Settings);
   for (TMonitor& Monitor : FMonitors)
     if (Monitor.Flame) DrawBottomLine(Monitor.Window);
+}
+
+void TfmMain::PumpMessages() {
+  MSG Message;
+  while (PeekMessageW(&Message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&Message);
+    DispatchMessageW(&Message);
+  }
+}
+
+void TfmMain::ShowPreview() {
+  HWND Parent = FParentWindow;
+  if (Parent == nullptr || !IsWindow(Parent)) {
+    Close();
+    return;
+  }
+  // The host may show its window after starting us. Sleeping between the
+  // checks keeps the wait from spinning a core.
+  while (IsWindow(Parent) && !IsWindowVisible(Parent)) {
+    PumpMessages();
+    Sleep(1);
+  }
+  RECT Client{};
+  if (!IsWindow(Parent) || !GetClientRect(Parent, &Client)) {
+    Close();
+    return;
+  }
+  // The flame burns in a child window of our own over the host's whole
+  // client area. The system's dialog ends a preview by destroying the child
+  // windows of its preview window, which stays visible: the child's end is
+  // then our signal to go.
+  TMonitor Preview;
+  Preview.Bounds = MonitorBounds().front();
+  Preview.Window = CreateWindowExW(0, kPreviewClass, L"", WS_CHILD | WS_VISIBLE | WS_DISABLED, 0, 0, Client.right,
+                                   Client.bottom, Parent, nullptr, FInstance, nullptr);
+  if (Preview.Window == nullptr) {
+    Close();
+    return;
+  }
+  FCurrentBackground = RandomActiveBackground(Settings.ActiveBackgrounds);
+  AttachFlame(Preview, TRect{0, 0, Client.right, Client.bottom}, &PreviewPictureHeight);
+  HWND Child = Preview.Window;
+  FMonitors.push_back(std::move(Preview));
+  ReduceMemory();
+  FTimerThread->SetEnabled(true);
+  StartStyleChanges();
+  while (IsWindow(Parent) && IsWindowVisible(Parent) && IsWindow(Child)) {
+    PumpMessages();
+    Sleep(1);
+  }
+  Close();
+}
+
+void TfmMain::StartStyleChanges() {
+  // "Only on screensaver startup": the style chosen at the start stays.
+  if (Settings.ChangeOnStartup) return;
+  const int64_t Delay = Settings.ChangingDelay > 0 ? Settings.ChangingDelay : 1;
+  SetTimer(FHandle, tmChangePreset, static_cast<UINT>(std::min<int64_t>(Delay * 1000, 0x7FFFFFFF)), nullptr);
 }
 
 void TfmMain::DrawBottomLine(HWND Window) {
@@ -301,6 +366,21 @@ void TfmMain::FormDestroy() {
   if (FHandle != nullptr) DestroyWindow(FHandle);
   FHandle = nullptr;
   ShowMouseCursor(true);
+}
+
+LRESULT CALLBACK TfmMain::PreviewProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
+  switch (Message) {
+    case WM_ERASEBKGND:
+      return 1;  // the frames cover every pixel
+    case WM_PAINT: {
+      PAINTSTRUCT Paint;
+      BeginPaint(Window, &Paint);
+      EndPaint(Window, &Paint);
+      return 0;
+    }
+    default:
+      return DefWindowProcW(Window, Message, WParam, LParam);
+  }
 }
 
 LRESULT CALLBACK TfmMain::MainFormProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {

@@ -24,6 +24,8 @@
 namespace emberdell {
 
 inline constexpr wchar_t kMainFormClass[] = L"TfmMain";
+// The child window the preview burns in, inside the host's preview window.
+inline constexpr wchar_t kPreviewClass[] = L"TEmberdellPreview";
 
 // The two style records: the one the engines draw with and the one it moves
 // toward. The frame thread reads and morphs them while the main thread
@@ -55,6 +57,9 @@ class TfmMain {
   void FormClose();
   void FormDestroy();
   void ShowFullScreen();
+  void ShowPreview();
+  void PumpMessages();
+  void StartStyleChanges();
 
   void FrameTimer();
   void tmChangePresetTimer();
@@ -69,6 +74,7 @@ class TfmMain {
   void Close();
 
   static LRESULT CALLBACK MainFormProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+  static LRESULT CALLBACK PreviewProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
   static LRESULT CALLBACK MonitorProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
   static TfmMain* Self;
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -357,4 +358,18 @@ TEST(SmoothShot, OnlyInnerPixelsAndInPlace) {
   // (3, 2) reads the already smoothed (2, 2) on its left.
   const int Left = Five[12];
   EXPECT_EQ(Five[13], (32 + 48 + 64 + Left + 64 + 32 + 48 + 64 + 8 * 48) / 16);
+}
+
+TEST(EdgeMask, UniformPicturesHaveNoEdges) {
+  std::vector<uint8_t> Flat(64 * 48 * 4, 90);
+  EXPECT_FALSE(PictureHasEdges(Flat.data(), 64, 48));
+  EXPECT_FALSE(PictureHasEdges(nullptr, 64, 48));
+  // One bright pixel inside the rows and columns that may spark.
+  Flat[(20 * 64 + 30) * 4 + 2] = 255;
+  Flat[(20 * 64 + 30) * 4 + 1] = 255;
+  EXPECT_TRUE(PictureHasEdges(Flat.data(), 64, 48));
+  // The same pixel on the border rows cannot spark.
+  std::vector<uint8_t> Border(64 * 48 * 4, 90);
+  std::memset(&Border[(47 * 64 + 30) * 4], 255, 4);
+  EXPECT_FALSE(PictureHasEdges(Border.data(), 64, 48));
 }

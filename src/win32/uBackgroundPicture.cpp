@@ -1,0 +1,40 @@
+#include "uBackgroundPicture.h"
+
+#include "uBackgrounds.h"
+#include "uCommandLine.h"
+#include "uFitPicture.h"
+#include "uFlameStep.h"
+#include "uGlobals.h"
+#include "uImageFiles.h"
+#include "win32/uDesktopSnapshot.h"
+
+namespace emberdell {
+
+std::string WallpaperFile() {
+  wchar_t Buffer[MAX_PATH + 1] = {};
+  if (!SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, Buffer, 0)) return {};
+  return ToUtf8(Buffer);
+}
+
+std::vector<uint8_t> FlamePicture(const std::string& Background, const RECT& Bounds, int Width, int Height) {
+  TPixelImage Fitted;
+  std::string Error;
+  if (!Background.empty() && Background != DesktopSnapshotBackground &&
+      LoadBackgroundFile(Settings.ProgramDir + "Background Images\\" + Background + ".jpg", Width, Height, Fitted,
+                         Error))
+    return std::move(Fitted.Pixels);
+
+  std::vector<uint8_t> Snapshot = DesktopSnapshot(Bounds, Width, Height);
+  if (PictureHasEdges(Snapshot.data(), Width, Height)) return Snapshot;
+
+  // Nothing would burn on a flat desktop: try the wallpaper, fitted like
+  // any background; without one the flat snapshot stays.
+  const std::string Wallpaper = WallpaperFile();
+  TPixelImage Picture;
+  if (!Wallpaper.empty() && ReadPictureFile(Wallpaper, Picture, Error) &&
+      FitPictureToArea(Picture, Width, Height, Fitted))
+    return std::move(Fitted.Pixels);
+  return Snapshot;
+}
+
+}  // namespace emberdell
