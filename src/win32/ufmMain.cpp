@@ -55,6 +55,11 @@ void ShowMouseCursor(bool Show) {
   }
 }
 
+bool RunningUnderWine() {
+  HMODULE Ntdll = GetModuleHandleW(L"ntdll.dll");
+  return Ntdll != nullptr && GetProcAddress(Ntdll, "wine_get_version") != nullptr;
+}
+
 bool IsDeactivation(UINT Message, WPARAM WParam) {
   switch (Message) {
     case WM_ACTIVATE: return LOWORD(WParam) == WA_INACTIVE;
@@ -239,18 +244,45 @@ void TfmMain::ShowPreview() {
     Close();
     return;
   }
+  HWND Child = Preview.Window;
+  // Wine shows nothing that one process draws into a window inside another
+  // process's window. There the frames go to a borderless window of our own
+  // laid exactly over the child; the child still decides when the preview ends.
+  HWND Overlay = nullptr;
+  if (RunningUnderWine()) {
+    Overlay = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST, kPreviewClass, L"",
+                              WS_POPUP | WS_DISABLED, 0, 0, Client.right, Client.bottom,
+                              GetAncestor(Parent, GA_ROOT), nullptr, FInstance, nullptr);
+    if (Overlay != nullptr) {
+      Preview.Window = Overlay;
+      FollowPreviewArea(Child, Overlay);
+    }
+  }
   FCurrentBackground = RandomActiveBackground(Settings.ActiveBackgrounds);
   AttachFlame(Preview, TRect{0, 0, Client.right, Client.bottom}, &PreviewPictureHeight);
-  HWND Child = Preview.Window;
   FMonitors.push_back(std::move(Preview));
   ReduceMemory();
   FTimerThread->SetEnabled(true);
   StartStyleChanges();
   while (IsWindow(Parent) && IsWindowVisible(Parent) && IsWindow(Child)) {
     PumpMessages();
+    if (Overlay != nullptr) FollowPreviewArea(Child, Overlay);
     Sleep(1);
   }
   Close();
+  if (Overlay != nullptr && IsWindow(Child)) DestroyWindow(Child);
+}
+
+void TfmMain::FollowPreviewArea(HWND Child, HWND Overlay) {
+  RECT Area{};
+  GetClientRect(Child, &Area);
+  MapWindowPoints(Child, nullptr, reinterpret_cast<POINT*>(&Area), 2);
+  RECT Now{};
+  GetWindowRect(Overlay, &Now);
+  const bool Visible = IsWindowVisible(Overlay) != FALSE;
+  if (Visible && Now.left == Area.left && Now.top == Area.top) return;
+  SetWindowPos(Overlay, HWND_TOPMOST, Area.left, Area.top, 0, 0,
+               SWP_NOSIZE | SWP_NOACTIVATE | (Visible ? 0 : SWP_SHOWWINDOW));
 }
 
 void TfmMain::StartStyleChanges() {

@@ -58,6 +58,7 @@ class TfmMain {
   void FormDestroy();
   void ShowFullScreen();
   void ShowPreview();
+  void FollowPreviewArea(HWND Child, HWND Overlay);
   void PumpMessages();
   void StartStyleChanges();
 
