@@ -177,7 +177,9 @@ TEST(RunSound, WorkingModesGetThePlayersTheirOptionsAskFor) {
   EXPECT_EQ(Settings.FireSound()->Volume(), 100);
   EXPECT_EQ(Settings.Chimes()->Volume(), 30);
   // Created, not started: the settings window plays only on request.
-  if (SoundExpected()) EXPECT_EQ(Settings.FireSound()->GetState(), ssStopped);
+  if (SoundExpected()) {
+    EXPECT_EQ(Settings.FireSound()->GetState(), ssStopped);
+  }
   EXPECT_FALSE(Settings.Chimes()->Active());
 }
 
