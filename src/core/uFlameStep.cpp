@@ -384,7 +384,9 @@ void GreyFromPixels(const uint8_t* Pixels, size_t Count, uint8_t* Grey) {
 
 void BuildEdgeMask(const uint8_t* Grey, int Width, int Height, uint8_t* Edges) {
   const size_t W = static_cast<size_t>(std::max(Width, 0));
-  std::memset(Edges, 0, W * static_cast<size_t>(std::max(Height, 0)));
+  const size_t N = W * static_cast<size_t>(std::max(Height, 0));
+  if (N == 0) return;
+  std::memset(Edges, 0, N);
   for (int y = 2; y <= Height - 7; ++y) {
     for (int x = 2; x <= Width - 2; ++x) {
       const size_t p = static_cast<size_t>(y) * W + static_cast<size_t>(x);
