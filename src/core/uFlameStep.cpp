@@ -40,6 +40,10 @@ struct TStepSetup {
   int lw, rw;
   uint32_t Range;
   bool CanIgnite;
+  // Random(Range) = 1 exactly when the new seed lies in [SparkFrom,
+  // SparkFrom + SparkSpan): the high half of seed x Range is 1 when
+  // 2^32 <= seed x Range < 2^33.
+  uint64_t SparkFrom, SparkSpan;
 };
 
 TStepSetup Setup(const TStepParams& P) {
@@ -53,8 +57,42 @@ TStepSetup Setup(const TStepParams& P) {
   S.rw = 2 - s;
   S.CanIgnite = Range >= 2;
   S.Range = Range <= 0 ? 0u : static_cast<uint32_t>(std::min<long long>(Range, 0xFFFFFFFFll));
+  S.SparkFrom = 0;
+  S.SparkSpan = 0;
+  if (S.CanIgnite) {
+    const uint64_t r = S.Range;
+    S.SparkFrom = ((uint64_t(1) << 32) + r - 1) / r;
+    const uint64_t To = std::min<uint64_t>(((uint64_t(1) << 33) + r - 1) / r, uint64_t(1) << 32);
+    S.SparkSpan = To - S.SparkFrom;
+  }
   return S;
 }
+
+// The generator's step and its powers, for four draws at a time.
+constexpr uint32_t A1 = 134775813u, C1 = 1u;
+constexpr uint32_t A2 = A1 * A1, C2 = A1 * C1 + 1u;
+constexpr uint32_t A3 = A2 * A1, C3 = A1 * C2 + 1u;
+constexpr uint32_t A4 = A3 * A1, C4 = A1 * C3 + 1u;
+
+// For each set of the eight cells of a 16-byte chunk (bit k: cell at byte
+// 2k is an edge), the byte offsets of those cells in order, and how many.
+struct TCellList {
+  uint8_t Offset[8];
+  int Count;
+};
+struct TCellLists {
+  TCellList List[256];
+  constexpr TCellLists() : List{} {
+    for (int m = 0; m < 256; ++m) {
+      int n = 0;
+      for (int k = 0; k < 8; ++k)
+        if (m & (1 << k)) List[m].Offset[n++] = static_cast<uint8_t>(2 * k);
+      List[m].Count = n;
+    }
+  }
+  const TCellList& operator[](unsigned m) const { return List[m]; }
+};
+constexpr TCellLists CellLists;
 
 inline uint8_t CellValue(const uint8_t* Heat, size_t p, size_t W, int lw, int rw, uint8_t Cooling) {
   unsigned v = (lw * Heat[p - 2] + 2 * Heat[p] + rw * Heat[p + 2] + 2 * Heat[p + 2 * W]) >> 3;
@@ -268,7 +306,13 @@ void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& P, uint32
   const size_t MaxSparks = W / 2 + 1;
   if (Scratch.Sparks.size() < MaxSparks) Scratch.Sparks.resize(MaxSparks);
   if (Scratch.Saved.size() < MaxSparks) Scratch.Saved.resize(MaxSparks);
+  // Room for a whole chunk's offsets past the last cell.
+  if (Scratch.Edges.size() < MaxSparks + 16) Scratch.Edges.resize(MaxSparks + 16);
   int* Sparks = Scratch.Sparks.data();
+  int* Edge = Scratch.Edges.data();
+  // A local copy: the compiler cannot tell the caller's seed from the lists
+  // written in the same loop and would store it on every draw.
+  uint32_t LocalSeed = Seed;
   TStepScratch::TSaved* Saved = Scratch.Saved.data();
 
   // Rows above the last visited row are final as soon as that row is done,
@@ -287,10 +331,10 @@ void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& P, uint32
     uint8_t* Row = Heat + RowStart;
     const uint8_t* EdgeRow = Edges + RowStart;
 
-    // 1. The draws, in cell order: only edge cells draw. The spark list is
-    //    appended without a branch; whether a cell ignites is a coin toss.
-    int SparkCount = 0;
-    const int Ignite = S.CanIgnite ? 1 : 0;
+    // 1. The draws, in cell order: only edge cells draw. First the row's edge
+    //    cells are listed, eight cells at a time through a table and without
+    //    a branch; then one tight loop draws for each, in order.
+    int EdgeCount = 0;
     int x = 0;
 #if defined(__SSE2__)
     {
@@ -298,21 +342,39 @@ void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& P, uint32
       const __m128i Zero = _mm_setzero_si128();
       for (; x + 16 <= Width; x += 16) {
         const __m128i e = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(EdgeRow + x)), Low);
-        unsigned Bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(e, Zero))) ^ 0xFFFFu;
-        Bits &= 0x5555u;
-        while (Bits != 0) {
-          const int Lane = __builtin_ctz(Bits);
-          Bits &= Bits - 1;
-          Sparks[SparkCount] = x + Lane;
-          SparkCount += (RandomStep(Seed, S.Range) == 1) & Ignite;
-        }
+        // Most of a picture has no outline: skip such chunks at once.
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(e, Zero)) == 0xFFFF) continue;
+        const __m128i Empty = _mm_cmpeq_epi16(e, Zero);
+        const unsigned Mask = ~static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(Empty, Zero))) & 0xFFu;
+        const TCellList& Cells = CellLists[Mask];
+        for (int k = 0; k < 8; ++k) Edge[EdgeCount + k] = x + Cells.Offset[k];
+        EdgeCount += Cells.Count;
       }
     }
 #endif
     for (; x < Width; x += 2) {
-      if (EdgeRow[x] == 0) continue;
-      Sparks[SparkCount] = x;
-      SparkCount += (RandomStep(Seed, S.Range) == 1) & Ignite;
+      Edge[EdgeCount] = x;
+      EdgeCount += EdgeRow[x] != 0;
+    }
+    // Four draws per step of the chain: seed i + k is A^k x seed i + C_k, so
+    // the four multiplications do not wait for each other.
+    int SparkCount = 0;
+    int i = 0;
+    auto Take = [&](uint32_t Drawn, int Cell) {
+      Sparks[SparkCount] = Cell;
+      SparkCount += (static_cast<uint64_t>(Drawn) - S.SparkFrom) < S.SparkSpan;
+    };
+    for (; i + 4 <= EdgeCount; i += 4) {
+      const uint32_t s = LocalSeed;
+      Take(A1 * s + C1, Edge[i]);
+      Take(A2 * s + C2, Edge[i + 1]);
+      Take(A3 * s + C3, Edge[i + 2]);
+      LocalSeed = A4 * s + C4;
+      Take(LocalSeed, Edge[i + 3]);
+    }
+    for (; i < EdgeCount; ++i) {
+      LocalSeed = A1 * LocalSeed + C1;
+      Take(LocalSeed, Edge[i]);
     }
 
     // 2. A sparking cell leaves the cell above as it was: remember it, let
@@ -352,6 +414,7 @@ void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& P, uint32
     BlendUpTo(y - 1);
   }
   BlendUpTo(P.Bottom);
+  Seed = LocalSeed;
 }
 
 void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, uint32_t& Seed,

@@ -36,6 +36,7 @@ struct TStepScratch {
     uint16_t Up1, Up2;
   };
   std::vector<int> Sparks;
+  std::vector<int> Edges;
   std::vector<TSaved> Saved;
 };
 
