@@ -12,14 +12,6 @@ namespace emberdell {
 
 namespace {
 
-long long RoundHalfEven(long double v) {
-  const long double f = std::floor(v);
-  const long double Diff = v - f;
-  long long r = static_cast<long long>(f);
-  if (Diff > 0.5L || (Diff == 0.5L && (r & 1) != 0)) ++r;
-  return r;
-}
-
 int ToInt(long long v) {
   return static_cast<int>(std::clamp<long long>(v, 0, 1LL << 30));
 }

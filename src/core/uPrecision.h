@@ -27,6 +27,16 @@ class TExtendedPrecision {
   [[maybe_unused]] uint16_t FSaved = 0;
 };
 
+// Rounds to nearest with halves to even, as the x87 unit rounds by default;
+// exact for every value the callers pass.
+inline long long RoundHalfEven(long double v) {
+  const long double f = __builtin_floorl(v);
+  const long double Diff = v - f;
+  long long r = static_cast<long long>(f);
+  if (Diff > 0.5L || (Diff == 0.5L && (r & 1) != 0)) ++r;
+  return r;
+}
+
 static_assert(sizeof(long double) >= 10, "extended precision needs the 80-bit long double");
 
 }  // namespace emberdell

@@ -147,15 +147,6 @@ void DeletePreset(const std::string& Folder, const std::string& Name) {
 
 namespace {
 
-// Rounds to nearest with halves to even; exact for the values that occur.
-int RoundHalfEven(long double v) {
-  const long double f = std::floor(v);
-  const long double Diff = v - f;
-  long long r = static_cast<long long>(f);
-  if (Diff > 0.5L || (Diff == 0.5L && (r & 1) != 0)) ++r;
-  return static_cast<int>(r);
-}
-
 template <typename T>
 void MorphValue(T& Current, T Target, int Divisor) {
   const int d = static_cast<int>(Target) - static_cast<int>(Current);
@@ -170,7 +161,7 @@ void MakeRandomCurve(int A, int B, uint8_t* Curve) {
   TExtendedPrecision Precision;
   for (int i = std::max(A, 0); i <= 255; ++i) {
     // (i - A) x Slope is exact in extended precision; only the rounding counts.
-    int v = RoundHalfEven(static_cast<long double>(i - A) * static_cast<long double>(Slope));
+    int v = static_cast<int>(RoundHalfEven(static_cast<long double>(i - A) * static_cast<long double>(Slope)));
     if (v > 255) v = 255;
     Curve[i] = static_cast<uint8_t>(255 - v);
   }

@@ -23,14 +23,6 @@ long double MitchellFilter(long double x) {
 
 namespace {
 
-int32_t RoundHalfEven(long double v) {
-  const long double f = std::floor(v);
-  const long double Diff = v - f;
-  long long r = static_cast<long long>(f);
-  if (Diff > 0.5L || (Diff == 0.5L && (r & 1) != 0)) ++r;
-  return static_cast<int32_t>(r);
-}
-
 // Reflects an index at the ends. With a source of one or two pixels the
 // reflection itself can land outside (j = -2 with S = 2 gives 2); the nearest
 // edge pixel is the only sensible answer there, so it is clamped.
@@ -61,7 +53,7 @@ int32_t MirrorIndex(long long j, int S) {
         const float x = static_cast<float>(
             std::fabs(static_cast<long double>(i) - static_cast<long double>(j) * static_cast<long double>(Scale)));
         if (!(x < 2.0f)) continue;
-        const int32_t Weight = RoundHalfEven(MitchellFilter(x) * static_cast<long double>(Scale) * 65536.0L);
+        const int32_t Weight = static_cast<int32_t>(RoundHalfEven(MitchellFilter(x) * static_cast<long double>(Scale) * 65536.0L));
         List.push_back({MirrorIndex(j, S), Weight});
       }
     }
@@ -77,7 +69,7 @@ int32_t MirrorIndex(long long j, int S) {
         const float x =
             static_cast<float>(std::fabs(static_cast<long double>(Centre) - static_cast<long double>(j)));
         if (!(x < 2.0f)) continue;
-        const int32_t Weight = RoundHalfEven(MitchellFilter(x) * 65536.0L);
+        const int32_t Weight = static_cast<int32_t>(RoundHalfEven(MitchellFilter(x) * 65536.0L));
         List.push_back({MirrorIndex(j, S), Weight});
       }
     }
