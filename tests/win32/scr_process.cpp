@@ -64,6 +64,22 @@ struct TWindowSearch {
   HWND Found;
 };
 
+struct TWindowList {
+  DWORD ProcessId;
+  const wchar_t* ClassName;
+  std::vector<HWND> Found;
+};
+
+BOOL CALLBACK CollectWindow(HWND Window, LPARAM Param) {
+  auto& List = *reinterpret_cast<TWindowList*>(Param);
+  DWORD Owner = 0;
+  GetWindowThreadProcessId(Window, &Owner);
+  wchar_t Class[64] = {};
+  GetClassNameW(Window, Class, 64);
+  if (Owner == List.ProcessId && lstrcmpW(Class, List.ClassName) == 0) List.Found.push_back(Window);
+  return TRUE;
+}
+
 BOOL CALLBACK MatchWindow(HWND Window, LPARAM Param) {
   auto& Search = *reinterpret_cast<TWindowSearch*>(Param);
   DWORD Owner = 0;
@@ -87,6 +103,12 @@ HWND TScrProcess::WaitForWindow(const wchar_t* ClassName, DWORD TimeoutMs) {
     return Search.Found != nullptr;
   });
   return Search.Found;
+}
+
+std::vector<HWND> TScrProcess::Windows(const wchar_t* ClassName) const {
+  TWindowList List{FProcessId, ClassName, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&List));
+  return List.Found;
 }
 
 }  // namespace emberdell::test

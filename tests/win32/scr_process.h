@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace emberdell::test {
 
@@ -29,6 +30,9 @@ class TScrProcess {
   // The first visible top-level window of the process with the given class,
   // or nullptr when none appears before the deadline.
   HWND WaitForWindow(const wchar_t* ClassName, DWORD TimeoutMs);
+
+  // Its top-level windows of the given class, visible or not, now.
+  std::vector<HWND> Windows(const wchar_t* ClassName) const;
 
  private:
   HANDLE FJob = nullptr;  // kills the process even if the test itself dies

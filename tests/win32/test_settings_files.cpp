@@ -1,0 +1,136 @@
+// The settings file as the program finds and leaves it: what a run reads,
+// what it writes back on closing, the one-time move of the older version's
+// registry settings, and the per-user copy when the Windows directory is
+// closed to writing.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "scr_run.h"
+#include "win32/uCommandLine.h"
+
+namespace emberdell::test {
+namespace {
+
+using SettingsFiles = TRunTest;
+
+constexpr wchar_t kCounter[] = L"Last Screenshot Number";
+
+// Runs a mode that ends by itself after the main form's creation and close.
+void RunToEnd(const wchar_t* Args) {
+  TScrProcess Scr(Args);
+  ASSERT_TRUE(Scr.Started()) << "CreateProcess failed: " << GetLastError();
+  const auto Code = Scr.WaitForExit(kExitDeadlineMs);
+  ASSERT_TRUE(Code.has_value()) << "still running";
+  EXPECT_EQ(*Code, 0u);
+}
+
+TEST_F(SettingsFiles, ARunReadsTheFileAndWritesOnlyTheCounterBack) {
+  const std::vector<std::pair<const wchar_t*, const wchar_t*>> Known = {
+      {L"Active Presets", L"~(Default) Wood~,~Gas Flame~"},
+      {L"Changing delay", L"77"},
+      {L"FPS", L"20"},
+      {L"Fadeout", L"400"},
+      {L"Show Preview", L"0"},
+  };
+  for (const auto& [Key, Value] : Known) ASSERT_TRUE(Settings.Set(Key, Value));
+  ASSERT_TRUE(Settings.Set(kCounter, 41));
+
+  Start(L"/s");
+  ASSERT_NE(WaitForFlame(), nullptr);
+  PressKey('F');
+  EXPECT_TRUE(WaitForShot(42).has_value()) << "the counter was not read from the file";
+  PressKey(VK_ESCAPE);
+  ASSERT_TRUE(WaitForEnd().has_value());
+
+  EXPECT_EQ(Settings.Get(kCounter), L"42");
+  for (const auto& [Key, Value] : Known) EXPECT_EQ(Settings.Get(Key), Value) << "key " << ToUtf8(Key);
+  // The run saves nothing but the counter.
+  EXPECT_FALSE(Settings.Get(L"Picture Height").has_value());
+  EXPECT_FALSE(Settings.Get(L"Active Backgrounds").has_value());
+}
+
+TEST_F(SettingsFiles, TheCounterIsWrittenOnEveryClose) {
+  // "+7" reads as 7 and is written back as "7": the text tells a written
+  // counter from one left alone.
+  ASSERT_TRUE(Settings.Set(kCounter, L"+7"));
+  RunToEnd(L"/c");
+  EXPECT_EQ(Settings.Get(kCounter), L"7") << "after the settings mode";
+
+  ASSERT_TRUE(Settings.Set(kCounter, L"+8"));
+  Start(L"/s");
+  ASSERT_NE(WaitForFlame(), nullptr);
+  PressKey(VK_ESCAPE);
+  ASSERT_TRUE(WaitForEnd().has_value());
+  EXPECT_EQ(Settings.Get(kCounter), L"8") << "after a full-screen run without a screenshot";
+
+  // With no file at all the counter still lands in a new one.
+  ASSERT_TRUE(DeleteFileW(SharedIniPath().c_str()));
+  RunToEnd(L"/c");
+  EXPECT_EQ(Settings.Get(kCounter), L"0");
+}
+
+TEST_F(SettingsFiles, OldRegistrySettingsMoveIntoTheFileOnce) {
+  ASSERT_TRUE(WriteOldRegistryKey({
+      {L"Fadeout", DWORD{900}},
+      {L"FPS", DWORD{30}},
+      {L"Ignore Mouse Move", DWORD{1}},
+      {L"Change on startup", DWORD{5}},
+      {L"Last Screenshot Number", DWORD{17}},
+      {L"Active Presets", std::wstring(L"~(Default) Wood~,~Gas Flame~")},
+      {L"Allow Second Monitor", DWORD{0}},
+  }));
+  // The settings mode creates the main form, which moves the settings, and
+  // then ends by itself.
+  RunToEnd(L"/c");
+
+  EXPECT_FALSE(OldRegistryKeyExists()) << "the old key is still there";
+  EXPECT_EQ(Settings.Get(L"Fadeout"), L"900");
+  EXPECT_EQ(Settings.Get(L"FPS"), L"30");
+  EXPECT_EQ(Settings.Get(L"Ignore Mouse Move"), L"1");
+  EXPECT_EQ(Settings.Get(L"Change on startup"), L"1");
+  EXPECT_EQ(Settings.Get(kCounter), L"17");
+  EXPECT_EQ(Settings.Get(L"Active Presets"), L"~(Default) Wood~,~Gas Flame~");
+  // Values the key did not hold are written with their defaults.
+  EXPECT_EQ(Settings.Get(L"Picture Height"), L"100");
+  EXPECT_EQ(Settings.Get(L"Allow Fadeout"), L"1");
+  EXPECT_EQ(Settings.Get(L"Chimes Volume"), L"80");
+  const auto InstallDir = Settings.Get(L"InstallDir");
+  ASSERT_TRUE(InstallDir.has_value());
+  EXPECT_EQ(lstrcmpiW(InstallDir->c_str(), ScrFolder().c_str()), 0)
+      << ToUtf8(*InstallDir) << " is not the program's folder " << ToUtf8(ScrFolder());
+  // Not part of the move.
+  EXPECT_FALSE(Settings.Get(L"Allow Second Monitor").has_value());
+  EXPECT_FALSE(Settings.Get(L"Active Backgrounds").has_value());
+
+  // A value changed since then is not overwritten by a second move.
+  ASSERT_TRUE(Settings.Set(L"Fadeout", 500));
+  const auto Before = ReadWholeFile(SharedIniPath());
+  RunToEnd(L"/c");
+  EXPECT_EQ(ReadWholeFile(SharedIniPath()), Before) << "the second start changed the file";
+}
+
+TEST_F(SettingsFiles, APerUserCopyTakesOverWhenTheWindowsDirectoryFileCannotBeWritten) {
+  // A folder where the file should be: every write to it fails, even for a
+  // user the file system lets write anywhere.
+  ASSERT_TRUE(CreateDirectoryW(SharedIniPath().c_str(), nullptr));
+  const std::wstring PerUser = PerUserIniPath();
+  ASSERT_FALSE(FileExists(PerUser));
+
+  RunToEnd(L"/c");
+  ASSERT_TRUE(FileExists(PerUser)) << "no per-user copy at " << ToUtf8(PerUser);
+  EXPECT_TRUE(FolderExists(SharedIniPath()));
+  // The copy is complete, since from now on it is the only file read.
+  EXPECT_EQ(IniValue(PerUser, kCounter), L"0");
+  EXPECT_EQ(IniValue(PerUser, L"Fadeout"), L"700");
+  EXPECT_EQ(IniValue(PerUser, L"FPS"), L"25");
+  EXPECT_EQ(IniValue(PerUser, L"Active Presets"), L"~(Default) Wood~");
+  EXPECT_EQ(IniValue(PerUser, L"Active Backgrounds"), L"~(Default) Desktop Snapshot~");
+
+  // The next start reads the copy and writes back into it.
+  ASSERT_TRUE(SetIniValue(PerUser, kCounter, L"+60"));
+  RunToEnd(L"/c");
+  EXPECT_EQ(IniValue(PerUser, kCounter), L"60");
+}
+
+}  // namespace
+}  // namespace emberdell::test
