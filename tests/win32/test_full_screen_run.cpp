@@ -197,19 +197,19 @@ TEST_F(FullScreenRun, TheFlameFadesForTheFadeoutTimeOrEndsAtOnceWithoutFadeout) 
   EXPECT_GE(Faded, 950u);
 
   // Without the fade-out the run closes on the first input, far sooner than
-  // a long fade would take.
+  // a long fade would take. (Closing is not instant under Wine without a
+  // window manager: it waits up to 2 s for each full-screen window to be
+  // withdrawn, so the fade set here is long enough to tell the two apart.)
   ASSERT_TRUE(Settings.Set(L"Allow Fadeout", 0));
-  ASSERT_TRUE(Settings.Set(L"Fadeout", 5000));
+  ASSERT_TRUE(Settings.Set(L"Fadeout", 30000));
   Start(L"/s");
   ASSERT_NE(WaitForFlame(), nullptr);
   Pressed = GetTickCount64();
   PressKey(VK_ESCAPE);
-  Code = WaitForEnd();
-  ASSERT_TRUE(Code.has_value()) << "still running without a fade-out";
+  Code = WaitForEnd(15000);
+  ASSERT_TRUE(Code.has_value()) << "still running 15 s after Esc: the 30 s fade-out ran although it is off";
   EXPECT_EQ(*Code, 0u);
-  const DWORD Closed = static_cast<DWORD>(GetTickCount64() - Pressed);
-  Report("end after Esc without fade-out", Closed);
-  EXPECT_LT(Closed, 2500u) << "took as long as the 5000 ms fade-out would";
+  Report("end after Esc without fade-out", static_cast<DWORD>(GetTickCount64() - Pressed));
 }
 
 TEST_F(FullScreenRun, ASecondRunEndsAtOnceWhileOneIsAlive) {
