@@ -391,7 +391,10 @@ void TfmMain::FormDestroy() {
   for (TMonitor& Monitor : FMonitors) {
     Monitor.Flame.reset();
     Monitor.Canvas.reset();
-    if (Monitor.Window != nullptr) DestroyWindow(Monitor.Window);
+    // The full-screen windows go down with the process a moment later.
+    // Destroying them one by one first costs nothing on Windows, but under
+    // Wine without a window manager each waits seconds to be unmapped.
+    if (Monitor.Window != nullptr && FMode != wmFullScreen) DestroyWindow(Monitor.Window);
   }
   FMonitors.clear();
   FRunSound.reset();
