@@ -57,6 +57,16 @@ struct TWarmFlame {
     Flame.Init(nullptr, TRect{0, 0, W, H}, Picture.data(), &Style, &PH);
     for (int i = 0; i < 30; ++i) Flame.NextFrame();  // a developed fire, not a cold start
   }
+  // The same step as the engine's frames take.
+  TStepParams Params() const {
+    TStepParams P;
+    P.Width = Flame.Width();
+    P.Height = Flame.Height();
+    BandRows(P.Height, PH, P.Top, P.Bottom);
+    P.Wind = Style.Wind;
+    P.FlameIntensity = Style.FlameIntensity;
+    return P;
+  }
 };
 
 void Report(benchmark::State& State, int W, int H, const std::vector<uint8_t>& Edges) {
@@ -81,12 +91,7 @@ void BM_StraightforwardFrame(benchmark::State& State) {
   std::vector<uint8_t> Heat = F.Flame.Heat(), Image = F.Flame.Image();
   const std::vector<uint8_t>& Edges = F.Flame.Edges();
   const std::vector<uint8_t>& Grey = F.Flame.Background();
-  TStepParams P;
-  P.Width = W;
-  P.Height = H;
-  BandRows(H, 100, P.Top, P.Bottom);
-  P.Wind = 1;
-  P.FlameIntensity = 8;
+  const TStepParams P = F.Params();
   uint32_t Seed = 5;
   uint8_t Table[256][4];
   for (auto _ : State) {
@@ -109,17 +114,12 @@ void BM_Step(benchmark::State& State) {
   const bool Fast = State.range(2) != 0;
   TWarmFlame F(W, H);
   std::vector<uint8_t> Heat = F.Flame.Heat();
-  TStepParams P;
-  P.Width = W;
-  P.Height = H;
-  BandRows(H, 100, P.Top, P.Bottom);
-  P.Wind = 1;
-  P.FlameIntensity = 8;
+  const TStepParams P = F.Params();
   uint32_t Seed = 5;
-  std::vector<int> Sparks;
+  TStepScratch Scratch;
   for (auto _ : State) {
     if (Fast)
-      FlameStep(Heat.data(), F.Flame.Edges().data(), P, Seed, Sparks);
+      FlameStep(Heat.data(), F.Flame.Edges().data(), P, Seed, Scratch, nullptr);
     else
       FlameStepReference(Heat.data(), F.Flame.Edges().data(), P, Seed);
     benchmark::ClobberMemory();
