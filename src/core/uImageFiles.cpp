@@ -99,6 +99,7 @@ class TOutputFile {
     }
     Error = WriteError();
     Abandon();
+    RemoveWritten();
     return false;
   }
 
@@ -114,11 +115,20 @@ class TOutputFile {
     if (File != nullptr) {
       std::fclose(File);
       File = nullptr;
-      std::error_code Ignored;
-      const std::filesystem::path Path = Utf8Path(Name);
-      if (std::filesystem::is_regular_file(Path, Ignored)) std::filesystem::remove(Path, Ignored);
+      RemoveWritten();
     }
   }
+
+ private:
+  // The file as far as it was written; a failed close has already let go of
+  // the handle, so this goes by the name.
+  void RemoveWritten() {
+    std::error_code Ignored;
+    const std::filesystem::path Path = Utf8Path(Name);
+    if (std::filesystem::is_regular_file(Path, Ignored)) std::filesystem::remove(Path, Ignored);
+  }
+
+ public:
 
  private:
   std::string Name;
