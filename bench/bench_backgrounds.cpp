@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "uFitPicture.h"
-#include "uImageFiles.h"
-#include "uResample.h"
+#include "core/engine/uFitPicture.h"
+#include "core/engine/uImageFiles.h"
+#include "core/engine/uResample.h"
 
 using namespace emberdell;
 namespace fs = std::filesystem;

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include "uCore.h"
-#include "uFlameStep.h"
-#include "uRandom.h"
+#include "core/engine/uCore.h"
+#include "core/engine/uFlameStep.h"
+#include "core/shared/uRandom.h"
 
 using namespace emberdell;
 

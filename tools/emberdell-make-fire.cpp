@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "uFireRecording.h"
+#include "tools/uFireRecording.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

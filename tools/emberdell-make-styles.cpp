@@ -2,7 +2,7 @@
 //   emberdell-make-styles FOLDER
 #include <cstdio>
 
-#include "uDefaultStyles.h"
+#include "tools/uDefaultStyles.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "uRender.h"
+#include "tools/uRender.h"
 
 int main(int argc, char** argv) {
   try {

@@ -1,4 +1,4 @@
-#include "uDefaultStyles.h"
+#include "tools/uDefaultStyles.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "uPresets.h"
+#include "core/styles/uPresets.h"
 
 namespace emberdell {
 

@@ -1,4 +1,4 @@
-#include "uFireRecording.h"
+#include "tools/uFireRecording.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,15 +1,15 @@
-#include "uRender.h"
+#include "tools/uRender.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 
-#include "uCore.h"
-#include "uFileUtils.h"
-#include "uImageFiles.h"
-#include "uPresets.h"
-#include "uRandom.h"
-#include "uStretch.h"
+#include "core/engine/uCore.h"
+#include "core/shared/uFileUtils.h"
+#include "core/engine/uImageFiles.h"
+#include "core/styles/uPresets.h"
+#include "core/shared/uRandom.h"
+#include "tools/uStretch.h"
 
 namespace emberdell {
 

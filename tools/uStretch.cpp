@@ -1,4 +1,4 @@
-#include "uStretch.h"
+#include "tools/uStretch.h"
 
 #include <cstring>
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "uDefaultStyles.h"
-#include "uPresets.h"
+#include "tools/uDefaultStyles.h"
+#include "core/styles/uPresets.h"
 
 using namespace emberdell;
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "uFireRecording.h"
+#include "tools/uFireRecording.h"
 
 using namespace emberdell;
 

@@ -8,11 +8,11 @@
 #include <fstream>
 #include <random>
 
-#include "uFlameStep.h"
-#include "uImageFiles.h"
-#include "uPresets.h"
-#include "uRandom.h"
-#include "uRender.h"
+#include "core/engine/uFlameStep.h"
+#include "core/engine/uImageFiles.h"
+#include "core/styles/uPresets.h"
+#include "core/shared/uRandom.h"
+#include "tools/uRender.h"
 
 using namespace emberdell;
 namespace fs = std::filesystem;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "uStretch.h"
+#include "tools/uStretch.h"
 
 using namespace emberdell;
 

@@ -1,10 +1,10 @@
-#include "uBackgrounds.h"
+#include "core/engine/uBackgrounds.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "uFileUtils.h"
-#include "uRandom.h"
+#include "core/shared/uFileUtils.h"
+#include "core/shared/uRandom.h"
 
 namespace fs = std::filesystem;
 

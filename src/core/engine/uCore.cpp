@@ -1,12 +1,12 @@
-#include "uCore.h"
+#include "core/engine/uCore.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-#include "uFlameStep.h"
-#include "uImageFiles.h"
-#include "uRandom.h"
+#include "core/engine/uFlameStep.h"
+#include "core/engine/uImageFiles.h"
+#include "core/shared/uRandom.h"
 
 namespace emberdell {
 

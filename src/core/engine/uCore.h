@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "uFlameStep.h"
-#include "uPresets.h"
+#include "core/engine/uFlameStep.h"
+#include "core/styles/uPresets.h"
 
 namespace emberdell {
 

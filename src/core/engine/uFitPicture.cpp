@@ -1,12 +1,12 @@
-#include "uFitPicture.h"
+#include "core/engine/uFitPicture.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <exception>
 
-#include "uPrecision.h"
-#include "uResample.h"
+#include "core/shared/uPrecision.h"
+#include "core/engine/uResample.h"
 
 namespace emberdell {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "uImageFiles.h"
+#include "core/engine/uImageFiles.h"
 
 namespace emberdell {
 

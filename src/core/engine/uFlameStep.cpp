@@ -1,11 +1,11 @@
-#include "uFlameStep.h"
+#include "core/engine/uFlameStep.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "uPrecision.h"
-#include "uRandom.h"
+#include "core/shared/uPrecision.h"
+#include "core/shared/uRandom.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>

@@ -6,7 +6,7 @@
 // with destructors, so the longjmp back from error_exit skips nothing that
 // needed cleaning up. The caller of that function creates and destroys the
 // libjpeg object on every path.
-#include "uImageFiles.h"
+#include "core/engine/uImageFiles.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -21,7 +21,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
-#include "uFileUtils.h"
+#include "core/shared/uFileUtils.h"
 
 namespace emberdell {
 

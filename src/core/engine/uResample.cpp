@@ -1,4 +1,4 @@
-#include "uResample.h"
+#include "core/engine/uResample.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <memory>
 #include <mutex>
 
-#include "uPrecision.h"
+#include "core/shared/uPrecision.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>

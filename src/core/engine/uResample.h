@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "uImageFiles.h"
+#include "core/engine/uImageFiles.h"
 
 namespace emberdell {
 

@@ -1,4 +1,4 @@
-#include "uExitRules.h"
+#include "core/host/uExitRules.h"
 
 namespace emberdell {
 namespace {

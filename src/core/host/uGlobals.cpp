@@ -1,4 +1,4 @@
-#include "uGlobals.h"
+#include "core/host/uGlobals.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "uRetrieveWorkingMode.h"
+#include "core/host/uRetrieveWorkingMode.h"
 
 namespace emberdell {
 

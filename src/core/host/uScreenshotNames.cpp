@@ -1,4 +1,4 @@
-#include "uScreenshotNames.h"
+#include "core/host/uScreenshotNames.h"
 
 namespace emberdell {
 

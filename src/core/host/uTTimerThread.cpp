@@ -1,4 +1,4 @@
-#include "uTTimerThread.h"
+#include "core/host/uTTimerThread.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "uVersionInfo.h"
+#include "core/host/uVersionInfo.h"
 
 namespace emberdell {
 

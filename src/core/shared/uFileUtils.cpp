@@ -1,4 +1,4 @@
-#include "uFileUtils.h"
+#include "core/shared/uFileUtils.h"
 
 #include <cwchar>
 

@@ -1,4 +1,4 @@
-#include "uRandom.h"
+#include "core/shared/uRandom.h"
 
 namespace emberdell {
 namespace {

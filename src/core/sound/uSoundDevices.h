@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "uTTimerThread.h"
+#include "core/host/uTTimerThread.h"
 
 namespace emberdell {
 

@@ -1,9 +1,9 @@
-#include "uTBackgroundChimes.h"
+#include "core/sound/uTBackgroundChimes.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "uRandom.h"
+#include "core/shared/uRandom.h"
 
 namespace emberdell {
 

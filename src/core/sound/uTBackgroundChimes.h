@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include "uSoundDevices.h"
+#include "core/sound/uSoundDevices.h"
 
 namespace emberdell {
 

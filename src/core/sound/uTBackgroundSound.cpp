@@ -1,11 +1,11 @@
-#include "uTBackgroundSound.h"
+#include "core/sound/uTBackgroundSound.h"
 
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
-#include "uPrecision.h"
-#include "uRandom.h"
+#include "core/shared/uPrecision.h"
+#include "core/shared/uRandom.h"
 
 namespace emberdell {
 

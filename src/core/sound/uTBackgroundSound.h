@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "uSoundDevices.h"
+#include "core/sound/uSoundDevices.h"
 
 namespace emberdell {
 

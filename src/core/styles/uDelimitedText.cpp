@@ -1,4 +1,4 @@
-#include "uDelimitedText.h"
+#include "core/styles/uDelimitedText.h"
 
 namespace emberdell {
 namespace {

@@ -1,4 +1,4 @@
-#include "uPresets.h"
+#include "core/styles/uPresets.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "uFileUtils.h"
-#include "uPrecision.h"
-#include "uRandom.h"
+#include "core/shared/uFileUtils.h"
+#include "core/shared/uPrecision.h"
+#include "core/shared/uRandom.h"
 
 namespace emberdell {
 

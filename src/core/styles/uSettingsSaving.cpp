@@ -1,9 +1,9 @@
-#include "uSettingsSaving.h"
+#include "core/styles/uSettingsSaving.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "uDelimitedText.h"
+#include "core/styles/uDelimitedText.h"
 
 namespace emberdell {
 namespace {

@@ -17,7 +17,7 @@
 #include <variant>
 #include <vector>
 
-#include "uGlobals.h"
+#include "core/host/uGlobals.h"
 
 namespace emberdell {
 

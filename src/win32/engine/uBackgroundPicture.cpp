@@ -1,12 +1,12 @@
-#include "uBackgroundPicture.h"
+#include "win32/engine/uBackgroundPicture.h"
 
-#include "uBackgrounds.h"
-#include "uCommandLine.h"
-#include "uFitPicture.h"
-#include "uFlameStep.h"
-#include "uGlobals.h"
-#include "uImageFiles.h"
-#include "win32/uDesktopSnapshot.h"
+#include "core/engine/uBackgrounds.h"
+#include "win32/host/uCommandLine.h"
+#include "core/engine/uFitPicture.h"
+#include "core/engine/uFlameStep.h"
+#include "core/host/uGlobals.h"
+#include "core/engine/uImageFiles.h"
+#include "win32/engine/uDesktopSnapshot.h"
 
 namespace emberdell {
 

@@ -1,4 +1,4 @@
-#include "uDesktopSnapshot.h"
+#include "win32/engine/uDesktopSnapshot.h"
 
 #include <algorithm>
 #include <cstring>

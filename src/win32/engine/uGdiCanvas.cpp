@@ -1,4 +1,4 @@
-#include "uGdiCanvas.h"
+#include "win32/engine/uGdiCanvas.h"
 
 namespace emberdell {
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "uCore.h"
+#include "core/engine/uCore.h"
 
 namespace emberdell {
 

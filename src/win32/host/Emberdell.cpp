@@ -2,14 +2,14 @@
 // command line.
 #include <windows.h>
 
-#include "uGlobals.h"
-#include "uRetrieveWorkingMode.h"
-#include "uScreenshotNames.h"
-#include "win32/uCommandLine.h"
-#include "win32/uGetSpecialPath.h"
-#include "win32/uRunOnce.h"
-#include "win32/uVersionInfo.h"
-#include "win32/ufmMain.h"
+#include "core/host/uGlobals.h"
+#include "core/host/uRetrieveWorkingMode.h"
+#include "core/host/uScreenshotNames.h"
+#include "win32/host/uCommandLine.h"
+#include "win32/host/uGetSpecialPath.h"
+#include "win32/host/uRunOnce.h"
+#include "win32/host/uVersionInfo.h"
+#include "win32/host/ufmMain.h"
 
 namespace emberdell {
 std::string VersionTextOfProgram;

@@ -1,4 +1,4 @@
-#include "uCommandLine.h"
+#include "win32/host/uCommandLine.h"
 
 #include <windows.h>
 #include <shellapi.h>

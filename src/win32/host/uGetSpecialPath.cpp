@@ -1,9 +1,9 @@
-#include "uGetSpecialPath.h"
+#include "win32/host/uGetSpecialPath.h"
 
 #include <windows.h>
 #include <shlobj.h>
 
-#include "uCommandLine.h"
+#include "win32/host/uCommandLine.h"
 
 namespace emberdell {
 

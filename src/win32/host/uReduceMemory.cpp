@@ -1,4 +1,4 @@
-#include "uReduceMemory.h"
+#include "win32/host/uReduceMemory.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "uRunOnce.h"
+#include "win32/host/uRunOnce.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "uShellUtils.h"
+#include "win32/host/uShellUtils.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -1,10 +1,10 @@
-#include "uVersionInfo.h"
+#include "win32/host/uVersionInfo.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "core/uVersionInfo.h"
+#include "core/host/uVersionInfo.h"
 
 namespace emberdell {
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "uTTimerThread.h"
+#include "core/host/uTTimerThread.h"
 
 namespace emberdell {
 

@@ -1,4 +1,4 @@
-#include "uWinText.h"
+#include "win32/host/uWinText.h"
 
 #include <windows.h>
 

@@ -1,19 +1,19 @@
-#include "ufmMain.h"
+#include "win32/host/ufmMain.h"
 
 #include <shlobj.h>
 
 #include <cstring>
 
-#include "uBackgrounds.h"
-#include "uGlobals.h"
-#include "uRandom.h"
-#include "uScreenshotNames.h"
-#include "win32/uBackgroundPicture.h"
-#include "win32/uGetSpecialPath.h"
-#include "win32/uReduceMemory.h"
-#include "win32/uRunOnce.h"
-#include "win32/uWinText.h"
-#include "win32/ufmMonitors.h"
+#include "core/engine/uBackgrounds.h"
+#include "core/host/uGlobals.h"
+#include "core/shared/uRandom.h"
+#include "core/host/uScreenshotNames.h"
+#include "win32/engine/uBackgroundPicture.h"
+#include "win32/host/uGetSpecialPath.h"
+#include "win32/host/uReduceMemory.h"
+#include "win32/host/uRunOnce.h"
+#include "win32/host/uWinText.h"
+#include "win32/host/ufmMonitors.h"
 
 namespace emberdell {
 

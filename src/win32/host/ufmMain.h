@@ -10,16 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "uCore.h"
-#include "uExitRules.h"
-#include "uPresets.h"
-#include "uRetrieveWorkingMode.h"
-#include "uSettingsSaving.h"
-#include "uTTimerThread.h"
-#include "win32/uGdiCanvas.h"
-#include "win32/uProfileFiles.h"
-#include "win32/uRunSound.h"
-#include "win32/uWinClock.h"
+#include "core/engine/uCore.h"
+#include "core/host/uExitRules.h"
+#include "core/styles/uPresets.h"
+#include "core/host/uRetrieveWorkingMode.h"
+#include "core/styles/uSettingsSaving.h"
+#include "core/host/uTTimerThread.h"
+#include "win32/engine/uGdiCanvas.h"
+#include "win32/styles/uProfileFiles.h"
+#include "win32/sound/uRunSound.h"
+#include "win32/host/uWinClock.h"
 
 namespace emberdell {
 

@@ -1,4 +1,4 @@
-#include "ufmMonitors.h"
+#include "win32/host/ufmMonitors.h"
 
 #include <initializer_list>
 

@@ -1,4 +1,4 @@
-#include "win32/uDirectSoundBuffer.h"
+#include "win32/sound/uDirectSoundBuffer.h"
 
 #include <mmsystem.h>
 #include <dsound.h>

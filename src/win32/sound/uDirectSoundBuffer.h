@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "uSoundDevices.h"
+#include "core/sound/uSoundDevices.h"
 
 namespace emberdell {
 

@@ -1,4 +1,4 @@
-#include "win32/uMidiMapperOut.h"
+#include "win32/sound/uMidiMapperOut.h"
 
 namespace emberdell {
 

@@ -6,7 +6,7 @@
 
 #include <mmsystem.h>
 
-#include "uSoundDevices.h"
+#include "core/sound/uSoundDevices.h"
 
 namespace emberdell {
 

@@ -1,7 +1,7 @@
-#include "win32/uRunSound.h"
+#include "win32/sound/uRunSound.h"
 
-#include "win32/uDirectSoundBuffer.h"
-#include "win32/uMidiMapperOut.h"
+#include "win32/sound/uDirectSoundBuffer.h"
+#include "win32/sound/uMidiMapperOut.h"
 
 namespace emberdell {
 

@@ -7,11 +7,11 @@
 
 #include <memory>
 
-#include "uExitRules.h"
-#include "uGlobals.h"
-#include "uRetrieveWorkingMode.h"
-#include "uTBackgroundChimes.h"
-#include "uTBackgroundSound.h"
+#include "core/host/uExitRules.h"
+#include "core/host/uGlobals.h"
+#include "core/host/uRetrieveWorkingMode.h"
+#include "core/sound/uTBackgroundChimes.h"
+#include "core/sound/uTBackgroundSound.h"
 
 namespace emberdell {
 

@@ -1,11 +1,11 @@
-#include "uProfileFiles.h"
+#include "win32/styles/uProfileFiles.h"
 
 #include <shlobj.h>
 
 #include <vector>
 
-#include "uCommandLine.h"
-#include "uWinText.h"
+#include "win32/host/uCommandLine.h"
+#include "win32/host/uWinText.h"
 
 namespace emberdell {
 

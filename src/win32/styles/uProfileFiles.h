@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "uSettingsSaving.h"
+#include "core/styles/uSettingsSaving.h"
 
 namespace emberdell {
 

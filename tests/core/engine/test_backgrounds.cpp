@@ -5,8 +5,8 @@
 #include <fstream>
 #include <random>
 
-#include "uBackgrounds.h"
-#include "uRandom.h"
+#include "core/engine/uBackgrounds.h"
+#include "core/shared/uRandom.h"
 
 using namespace emberdell;
 namespace fs = std::filesystem;

@@ -5,9 +5,9 @@
 #include <fstream>
 #include <random>
 
-#include "uFitPicture.h"
-#include "uImageFiles.h"
-#include "uResample.h"
+#include "core/engine/uFitPicture.h"
+#include "core/engine/uImageFiles.h"
+#include "core/engine/uResample.h"
 
 using namespace emberdell;
 namespace fs = std::filesystem;

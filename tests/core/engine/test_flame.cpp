@@ -10,10 +10,10 @@
 #include <fstream>
 #include <random>
 
-#include "uCore.h"
-#include "uFlameStep.h"
-#include "uImageFiles.h"
-#include "uRandom.h"
+#include "core/engine/uCore.h"
+#include "core/engine/uFlameStep.h"
+#include "core/engine/uImageFiles.h"
+#include "core/shared/uRandom.h"
 
 using namespace emberdell;
 namespace fs = std::filesystem;

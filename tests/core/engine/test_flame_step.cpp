@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "uFlameStep.h"
-#include "uRandom.h"
+#include "core/engine/uFlameStep.h"
+#include "core/shared/uRandom.h"
 
 using namespace emberdell;
 

@@ -1,7 +1,7 @@
 // Picture files: JPEG files are made here with libjpeg itself, bitmaps are
 // put together byte by byte, and both are then damaged in the ways files
 // from the wild are.
-#include "uImageFiles.h"
+#include "core/engine/uImageFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "uRandom.h"
-#include "uResample.h"
+#include "core/shared/uRandom.h"
+#include "core/engine/uResample.h"
 
 using namespace emberdell;
 

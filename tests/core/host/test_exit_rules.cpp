@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "uExitRules.h"
+#include "core/host/uExitRules.h"
 
 using namespace emberdell;
 

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "uScreenshotNames.h"
+#include "core/host/uScreenshotNames.h"
 
 using namespace emberdell;
 

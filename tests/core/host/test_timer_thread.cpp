@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "uGlobals.h"
-#include "uTTimerThread.h"
+#include "core/host/uGlobals.h"
+#include "core/host/uTTimerThread.h"
 
 using namespace emberdell;
 

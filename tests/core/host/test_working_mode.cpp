@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "uRetrieveWorkingMode.h"
-#include "uVersionInfo.h"
+#include "core/host/uRetrieveWorkingMode.h"
+#include "core/host/uVersionInfo.h"
 
 using namespace emberdell;
 

@@ -3,7 +3,7 @@
 #include <thread>
 #include <vector>
 
-#include "uRandom.h"
+#include "core/shared/uRandom.h"
 
 using namespace emberdell;
 

@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
-#include "sound_fakes.h"
-#include "uRandom.h"
-#include "uTBackgroundChimes.h"
+#include "tests/core/sound/sound_fakes.h"
+#include "core/shared/uRandom.h"
+#include "core/sound/uTBackgroundChimes.h"
 
 using namespace emberdell;
 using namespace emberdell::testing;

@@ -3,9 +3,9 @@
 #include <memory>
 #include <vector>
 
-#include "sound_fakes.h"
-#include "uRandom.h"
-#include "uTBackgroundSound.h"
+#include "tests/core/sound/sound_fakes.h"
+#include "core/shared/uRandom.h"
+#include "core/sound/uTBackgroundSound.h"
 
 using namespace emberdell;
 using namespace emberdell::testing;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "uDelimitedText.h"
+#include "core/styles/uDelimitedText.h"
 
 using namespace emberdell;
 using List = std::vector<std::string>;

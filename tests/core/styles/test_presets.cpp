@@ -5,8 +5,8 @@
 #include <fstream>
 #include <random>
 
-#include "uPresets.h"
-#include "uRandom.h"
+#include "core/styles/uPresets.h"
+#include "core/shared/uRandom.h"
 
 using namespace emberdell;
 namespace fs = std::filesystem;

@@ -4,9 +4,9 @@
 #include <map>
 #include <utility>
 
-#include "uDelimitedText.h"
-#include "uGlobals.h"
-#include "uSettingsSaving.h"
+#include "core/styles/uDelimitedText.h"
+#include "core/host/uGlobals.h"
+#include "core/styles/uSettingsSaving.h"
 
 using namespace emberdell;
 

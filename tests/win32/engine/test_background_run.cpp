@@ -10,14 +10,14 @@
 #include <optional>
 #include <vector>
 
-#include "scr_process.h"
-#include "scr_run.h"
-#include "scr_sandbox.h"
-#include "scr_screen.h"
-#include "uFitPicture.h"
-#include "uImageFiles.h"
-#include "uPresets.h"
-#include "win32/uCommandLine.h"
+#include "tests/win32/harness/scr_process.h"
+#include "tests/win32/harness/scr_run.h"
+#include "tests/win32/harness/scr_sandbox.h"
+#include "tests/win32/harness/scr_screen.h"
+#include "core/engine/uFitPicture.h"
+#include "core/engine/uImageFiles.h"
+#include "core/styles/uPresets.h"
+#include "win32/host/uCommandLine.h"
 
 namespace emberdell::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "preview_host.h"
+#include "tests/win32/harness/preview_host.h"
 
 namespace emberdell::test {
 

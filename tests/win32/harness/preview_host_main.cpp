@@ -9,7 +9,7 @@
 #include <cwchar>
 #include <string>
 
-#include "preview_host.h"
+#include "tests/win32/harness/preview_host.h"
 
 using namespace emberdell::test;
 

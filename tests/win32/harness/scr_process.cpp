@@ -1,8 +1,8 @@
-#include "scr_process.h"
+#include "tests/win32/harness/scr_process.h"
 
 #include <vector>
 
-#include "win32/uVersionInfo.h"
+#include "win32/host/uVersionInfo.h"
 
 namespace emberdell::test {
 

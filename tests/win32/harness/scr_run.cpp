@@ -1,8 +1,8 @@
-#include "scr_run.h"
+#include "tests/win32/harness/scr_run.h"
 
 #include <algorithm>
 
-#include "win32/ufmMonitors.h"
+#include "win32/host/ufmMonitors.h"
 
 namespace emberdell::test {
 

@@ -9,9 +9,9 @@
 #include <optional>
 #include <vector>
 
-#include "scr_process.h"
-#include "scr_sandbox.h"
-#include "scr_screen.h"
+#include "tests/win32/harness/scr_process.h"
+#include "tests/win32/harness/scr_sandbox.h"
+#include "tests/win32/harness/scr_screen.h"
 
 namespace emberdell::test {
 

@@ -1,11 +1,11 @@
-#include "scr_sandbox.h"
+#include "tests/win32/harness/scr_sandbox.h"
 
 #include <shlobj.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "scr_process.h"
+#include "tests/win32/harness/scr_process.h"
 
 namespace emberdell::test {
 

@@ -1,11 +1,11 @@
-#include "scr_screen.h"
+#include "tests/win32/harness/scr_screen.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "scr_process.h"
+#include "tests/win32/harness/scr_process.h"
 
 namespace emberdell::test {
 

@@ -2,8 +2,8 @@
 // passes the window handle as a separate argument.
 #include <gtest/gtest.h>
 
-#include "win32/uCommandLine.h"
-#include "uRetrieveWorkingMode.h"
+#include "win32/host/uCommandLine.h"
+#include "core/host/uRetrieveWorkingMode.h"
 
 namespace emberdell {
 namespace {

@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "scr_run.h"
-#include "win32/uCommandLine.h"
-#include "win32/ufmMain.h"
-#include "win32/ufmMonitors.h"
+#include "tests/win32/harness/scr_run.h"
+#include "win32/host/uCommandLine.h"
+#include "win32/host/ufmMain.h"
+#include "win32/host/ufmMonitors.h"
 
 namespace emberdell::test {
 namespace {

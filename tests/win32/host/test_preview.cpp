@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "preview_host.h"
-#include "scr_process.h"
+#include "tests/win32/harness/preview_host.h"
+#include "tests/win32/harness/scr_process.h"
 
 namespace emberdell::test {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "win32/uShellUtils.h"
+#include "win32/host/uShellUtils.h"
 
 namespace emberdell::test {
 namespace {

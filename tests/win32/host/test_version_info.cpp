@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "scr_process.h"
-#include "win32/uVersionInfo.h"
+#include "tests/win32/harness/scr_process.h"
+#include "win32/host/uVersionInfo.h"
 
 namespace emberdell {
 namespace {

@@ -10,12 +10,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "scr_process.h"
-#include "uFireRecording.h"
-#include "win32/uDirectSoundBuffer.h"
-#include "win32/uMidiMapperOut.h"
-#include "win32/uRunSound.h"
-#include "win32/uWinClock.h"
+#include "tests/win32/harness/scr_process.h"
+#include "tools/uFireRecording.h"
+#include "win32/sound/uDirectSoundBuffer.h"
+#include "win32/sound/uMidiMapperOut.h"
+#include "win32/sound/uRunSound.h"
+#include "win32/host/uWinClock.h"
 
 namespace emberdell::test {
 namespace {

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "scr_run.h"
-#include "win32/uCommandLine.h"
+#include "tests/win32/harness/scr_run.h"
+#include "win32/host/uCommandLine.h"
 
 namespace emberdell::test {
 namespace {
