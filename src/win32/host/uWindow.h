@@ -1,0 +1,120 @@
+// One way for a window to exist: the object behind a window is found from its
+// handle, never through a global.
+//
+// A window class derives from TWindow<Its Own Class> and implements
+//   LRESULT WindowProc(HWND, UINT, WPARAM, LPARAM)
+// which forwards to member handlers. RegisterClass registers the class once per
+// process; Create makes a window whose creation parameter is the object, and the
+// shared procedure keeps the object in GWLP_USERDATA from WM_NCCREATE on.
+// Dialogs made from .rc templates do the same with DWLP_USER at WM_INITDIALOG
+// (TDialog below).
+#pragma once
+
+#include <windows.h>
+
+namespace emberdell {
+
+template <class TDerived>
+class TWindow {
+ public:
+  HWND Handle() const { return FHandle; }
+
+  // Registers ClassName with the shared procedure. Registering again (a
+  // second object of the same class) is not an error.
+  static bool RegisterClass(HINSTANCE Instance, const wchar_t* ClassName, HBRUSH Background = nullptr,
+                            HCURSOR Cursor = nullptr, UINT Style = 0, HICON Icon = nullptr) {
+    WNDCLASSEXW Class{};
+    Class.cbSize = sizeof Class;
+    Class.style = Style;
+    Class.lpfnWndProc = &TWindow::Procedure;
+    Class.hInstance = Instance;
+    Class.hCursor = Cursor;
+    Class.hIcon = Icon;
+    Class.hbrBackground = Background;
+    Class.lpszClassName = ClassName;
+    return RegisterClassExW(&Class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  }
+
+ protected:
+  TWindow() = default;
+  ~TWindow() = default;
+  TWindow(const TWindow&) = delete;
+  TWindow& operator=(const TWindow&) = delete;
+
+  HWND CreateHandle(DWORD ExStyle, const wchar_t* ClassName, const wchar_t* Caption, DWORD Style, int X, int Y,
+                    int Width, int Height, HWND Parent, HINSTANCE Instance) {
+    return CreateWindowExW(ExStyle, ClassName, Caption, Style, X, Y, Width, Height, Parent, nullptr, Instance,
+                           static_cast<TDerived*>(this));
+  }
+
+  HWND FHandle = nullptr;
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
+    TDerived* Self;
+    if (Message == WM_NCCREATE) {
+      Self = static_cast<TDerived*>(reinterpret_cast<CREATESTRUCTW*>(LParam)->lpCreateParams);
+      SetWindowLongPtrW(Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(Self));
+      if (Self != nullptr) Self->FHandle = Window;
+    } else {
+      Self = reinterpret_cast<TDerived*>(GetWindowLongPtrW(Window, GWLP_USERDATA));
+    }
+    // Messages before WM_NCCREATE (WM_GETMINMAXINFO) and windows made
+    // without an object get the default handling.
+    if (Self == nullptr) return DefWindowProcW(Window, Message, WParam, LParam);
+    if (Message == WM_NCDESTROY) {
+      SetWindowLongPtrW(Window, GWLP_USERDATA, 0);
+      const LRESULT Result = Self->WindowProc(Window, Message, WParam, LParam);
+      if (Self->FHandle == Window) Self->FHandle = nullptr;
+      return Result;
+    }
+    return Self->WindowProc(Window, Message, WParam, LParam);
+  }
+};
+
+// The same for a dialog from a template: DialogProc returns what a dialog
+// procedure returns (TRUE when the message was handled).
+template <class TDerived>
+class TDialog {
+ public:
+  HWND Handle() const { return FHandle; }
+
+ protected:
+  TDialog() = default;
+  ~TDialog() = default;
+  TDialog(const TDialog&) = delete;
+  TDialog& operator=(const TDialog&) = delete;
+
+  INT_PTR ShowModal(HINSTANCE Instance, const wchar_t* Template, HWND Owner) {
+    return DialogBoxParamW(Instance, Template, Owner, &TDialog::Procedure,
+                           reinterpret_cast<LPARAM>(static_cast<TDerived*>(this)));
+  }
+  HWND CreateModeless(HINSTANCE Instance, const wchar_t* Template, HWND Owner) {
+    return CreateDialogParamW(Instance, Template, Owner, &TDialog::Procedure,
+                              reinterpret_cast<LPARAM>(static_cast<TDerived*>(this)));
+  }
+
+  HWND FHandle = nullptr;
+
+ private:
+  static INT_PTR CALLBACK Procedure(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
+    TDerived* Self;
+    if (Message == WM_INITDIALOG) {
+      Self = reinterpret_cast<TDerived*>(LParam);
+      SetWindowLongPtrW(Window, DWLP_USER, LParam);
+      if (Self != nullptr) Self->FHandle = Window;
+    } else {
+      Self = reinterpret_cast<TDerived*>(GetWindowLongPtrW(Window, DWLP_USER));
+    }
+    if (Self == nullptr) return FALSE;
+    if (Message == WM_NCDESTROY) {
+      SetWindowLongPtrW(Window, DWLP_USER, 0);
+      const INT_PTR Result = Self->DialogProc(Window, Message, WParam, LParam);
+      if (Self->FHandle == Window) Self->FHandle = nullptr;
+      return Result;
+    }
+    return Self->DialogProc(Window, Message, WParam, LParam);
+  }
+};
+
+}  // namespace emberdell
