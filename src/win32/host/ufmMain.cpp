@@ -17,6 +17,16 @@
 
 namespace emberdell {
 
+// The exit rules name the system's message numbers and keys themselves; they
+// must be the numbers the message loop hands them.
+static_assert(WinMsg::Activate == WM_ACTIVATE && WinMsg::ActivateApp == WM_ACTIVATEAPP &&
+              WinMsg::NcActivate == WM_NCACTIVATE);
+static_assert(WinMsg::KeyDown == WM_KEYDOWN && WinMsg::KeyUp == WM_KEYUP && WinMsg::SysKeyDown == WM_SYSKEYDOWN &&
+              WinMsg::SysKeyUp == WM_SYSKEYUP);
+static_assert(WinMsg::MouseMove == WM_MOUSEMOVE && WinMsg::LButtonDown == WM_LBUTTONDOWN &&
+              WinMsg::RButtonDown == WM_RBUTTONDOWN && WinMsg::MButtonDown == WM_MBUTTONDOWN);
+static_assert(ScreenshotKey == 'F');
+
 namespace {
 
 constexpr UINT_PTR tmChangePreset = 1;
