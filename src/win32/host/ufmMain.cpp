@@ -168,7 +168,8 @@ void TfmMain::FormShow() {
 }
 
 void TfmMain::ShowSettings() {
-  // Nothing shown in this mode may idle unseen: it ends at once.
+  // With no window shown, a process left running could only be ended by
+  // hand: the mode ends at once.
   Close();
 }
 
