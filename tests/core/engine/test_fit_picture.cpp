@@ -7,6 +7,7 @@
 
 #include "core/engine/uFitPicture.h"
 #include "core/engine/uImageFiles.h"
+#include "core/shared/uFileUtils.h"
 #include "core/engine/uResample.h"
 #include "tests/support/temp_folder.h"
 

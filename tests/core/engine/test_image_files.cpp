@@ -2,6 +2,7 @@
 // put together byte by byte, and both are then damaged in the ways files
 // from the wild are.
 #include "core/engine/uImageFiles.h"
+#include "core/shared/uFileUtils.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>

@@ -114,6 +114,15 @@ TEST_F(PresetFolder, FileLengths) {
   EXPECT_EQ(Names, (std::vector<std::string>{"Exact", "Long", "Short"}));
 }
 
+TEST_F(PresetFolder, ListsStylesInAnyCaseAndNeverAFolder) {
+  EXPECT_TRUE(GetPresetNames(Folder).empty());  // the folder does not exist yet
+  for (const char* Name : {"Upper.WYK", "Mixed.Wyk", "notes.txt", "wyk", "Kept.wyk.tmp"}) WriteBytes(Name, {1});
+  fs::create_directories(Folder + "Sub.wyk");
+  auto Names = GetPresetNames(Folder);
+  std::sort(Names.begin(), Names.end());
+  EXPECT_EQ(Names, (std::vector<std::string>{"Mixed", "Upper"}));
+}
+
 TEST_F(PresetFolder, ReadOnlyStylesStillLoad) {
   const TFlamePreset p = Sample("Kept");
   ASSERT_TRUE(SavePreset(Folder, "Kept", p));
