@@ -45,7 +45,7 @@ class TFakeClock : public ITickClock {
     std::unique_lock<std::mutex> Lock(FLock);
     FLimit = Time;
     FChanged.notify_all();
-    return FChanged.wait_for(Lock, kTestDeadline, [&] { return FParked > 0 && FParkedAt == Time; });
+    return FChanged.wait_for(Lock, TestDeadline, [&] { return FParked > 0 && FParkedAt == Time; });
   }
 
   // Moves the limit without waiting for anyone.
@@ -77,7 +77,7 @@ class TFakeClock : public ITickClock {
 
   bool WaitForTime(uint64_t Time) {
     std::unique_lock<std::mutex> Lock(FLock);
-    return FChanged.wait_for(Lock, kTestDeadline, [&] { return FNow >= Time; });
+    return FChanged.wait_for(Lock, TestDeadline, [&] { return FNow >= Time; });
   }
 
   uint64_t Now() {

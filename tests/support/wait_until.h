@@ -8,7 +8,7 @@ namespace emberdell::support {
 
 // Long enough for a loaded machine under a sanitizer or Wine; a test that
 // needs it has failed anyway.
-constexpr std::chrono::milliseconds kTestDeadline{20000};
+constexpr std::chrono::milliseconds TestDeadline{20000};
 
 // Polls Condition until it holds or Timeout passes; true when it held.
 // Between polls runs Between (a Windows test pumps its messages there, so its
@@ -26,7 +26,7 @@ bool WaitUntil(std::chrono::milliseconds Timeout, TCondition Condition, TBetween
 // The same, yielding between polls, with the common deadline.
 template <class TCondition>
 bool WaitUntil(TCondition Condition) {
-  return WaitUntil(kTestDeadline, Condition, [] { std::this_thread::yield(); });
+  return WaitUntil(TestDeadline, Condition, [] { std::this_thread::yield(); });
 }
 
 }  // namespace emberdell::support

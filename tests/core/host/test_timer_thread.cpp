@@ -30,7 +30,7 @@ class TLatch {
   }
   bool Wait() {
     std::unique_lock<std::mutex> Lock(FLock);
-    return FChanged.wait_for(Lock, support::kTestDeadline, [&] { return FOpen; });
+    return FChanged.wait_for(Lock, support::TestDeadline, [&] { return FOpen; });
   }
 
  private:
