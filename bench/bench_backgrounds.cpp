@@ -14,6 +14,7 @@
 #include "core/engine/uFitPicture.h"
 #include "core/engine/uImageFiles.h"
 #include "core/engine/uResample.h"
+#include "core/shared/uFileUtils.h"
 
 using namespace emberdell;
 namespace fs = std::filesystem;

@@ -1,11 +1,14 @@
 #include "tools/uRender.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <variant>
 
 #include "core/engine/uCore.h"
 #include "core/shared/uFileUtils.h"
+#include "core/shared/uNumbers.h"
 #include "core/engine/uImageFiles.h"
 #include "core/styles/uPresets.h"
 #include "core/shared/uRandom.h"
@@ -21,19 +24,12 @@ namespace {
 constexpr int MaxSide = 16384;
 constexpr long long MaxPixels = 1ll << 27;
 
+// Numbers of more than twelve digits are refused, leading zeros or not.
 bool ParseInt(const std::string& Text, long long Min, long long Max, long long& Value) {
-  size_t i = 0;
-  bool Negative = false;
-  if (i < Text.size() && (Text[i] == '+' || Text[i] == '-')) Negative = Text[i++] == '-';
-  if (i == Text.size() || Text.size() - i > 12) return false;
-  long long v = 0;
-  for (; i < Text.size(); ++i) {
-    if (Text[i] < '0' || Text[i] > '9') return false;
-    v = v * 10 + (Text[i] - '0');
-  }
-  v = Negative ? -v : v;
-  if (v < Min || v > Max) return false;
-  Value = v;
+  const size_t Digits = Text.size() - (!Text.empty() && (Text[0] == '+' || Text[0] == '-'));
+  int64_t Number = 0;
+  if (Digits > 12 || !ParseDecimal(Text, Min, Max, Number)) return false;
+  Value = Number;
   return true;
 }
 
@@ -61,98 +57,118 @@ bool WriteBytes(const std::string& FileName, const void* Data, size_t Size, std:
   return true;
 }
 
+template <class... Ts>
+struct Overloaded : Ts... {
+  using Ts::operator()...;
+};
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
+
+struct TNumberArg {
+  long long Min, Max;
+  const char* Wants;  // completes "--name wants ..., not 'value'"
+  void (*Store)(TRenderOptions&, long long);
+};
+struct TSizeArg {};
+
+struct TRenderArg {
+  const char* Name;
+  // A flag takes no value; every other argument takes the one after it.
+  std::variant<bool TRenderOptions::*, std::string TRenderOptions::*, TNumberArg, TSizeArg> Target;
+};
+
+// clang-format off
+const TRenderArg RenderArgs[] = {
+  {"--random-style",   &TRenderOptions::RandomStyle},
+  {"--size",           TSizeArg{}},
+  {"--picture",        &TRenderOptions::Picture},
+  {"--picture-height", TNumberArg{INT32_MIN, INT32_MAX, "a whole number",
+                                  [](TRenderOptions& O, long long n) { O.PictureHeight = static_cast<int32_t>(n); }}},
+  {"--style",          &TRenderOptions::StyleFile},
+  // Seeds are 32 bits; negative numbers stand for their two's complement.
+  {"--seed",           TNumberArg{INT32_MIN, UINT32_MAX, "a 32-bit whole number",
+                                  [](TRenderOptions& O, long long n) { O.Seed = static_cast<uint32_t>(n); }}},
+  {"--frames",         TNumberArg{0, 100000000, "a number from 0 to 100000000",
+                                  [](TRenderOptions& O, long long n) { O.Frames = static_cast<int>(n); }}},
+  {"--fade-out-after", TNumberArg{0, 100000000, "a frame number",
+                                  [](TRenderOptions& O, long long n) { O.FadeOutAfter = static_cast<int>(n); }}},
+  {"--fade-out-ms",    TNumberArg{INT32_MIN, INT32_MAX, "a whole number of milliseconds",
+                                  [](TRenderOptions& O, long long n) { O.FadeOutMs = static_cast<int32_t>(n); }}},
+  {"--screenshot",     &TRenderOptions::Screenshot},
+  {"--out",            &TRenderOptions::Out},
+  {"--raw",            &TRenderOptions::Raw},
+  {"--save-style",     &TRenderOptions::SaveStyle},
+};
+// clang-format on
+
+const TRenderArg* FindArg(const std::string& Name) {
+  for (const TRenderArg& Arg : RenderArgs)
+    if (Name == Arg.Name) return &Arg;
+  return nullptr;
+}
+
+bool ParseSize(const std::string& v, TRenderOptions& O, std::string& Error) {
+  const size_t x = v.find_first_of("xX");
+  long long w = 0, h = 0;
+  if (x == std::string::npos || !ParseInt(v.substr(0, x), 1, MaxSide, w) ||
+      !ParseInt(v.substr(x + 1), 1, MaxSide, h) || v[0] == '+' || v[x + 1] == '+') {
+    Error = "--size wants WxH with both from 1 to " + std::to_string(MaxSide) + ", not '" + v + "'";
+    return false;
+  }
+  if (w * h > MaxPixels) {
+    Error = "--size " + v + " is too large";
+    return false;
+  }
+  O.Width = static_cast<int>(w);
+  O.Height = static_cast<int>(h);
+  return true;
+}
+
 }  // namespace
 
 bool ParseRenderArgs(const std::vector<std::string>& Args, TRenderOptions& O, std::string& Error) {
   bool HaveSize = false;
-  bool HaveFadeMs = false;
   for (size_t i = 0; i < Args.size(); ++i) {
     const std::string& a = Args[i];
-    if (a == "--random-style") {
-      O.RandomStyle = true;
-      continue;
-    }
-    static const char* const WithValue[] = {"--size",       "--picture",        "--picture-height", "--style",
-                                            "--seed",       "--frames",         "--fade-out-after", "--fade-out-ms",
-                                            "--screenshot", "--out",            "--raw",            "--save-style"};
-    bool Known = false;
-    for (const char* k : WithValue) Known = Known || a == k;
-    if (!Known) {
+    const TRenderArg* Arg = FindArg(a);
+    if (Arg == nullptr) {
       Error = "unknown argument '" + a + "'";
       return false;
+    }
+    if (const auto* Flag = std::get_if<bool TRenderOptions::*>(&Arg->Target)) {
+      O.**Flag = true;
+      continue;
     }
     if (i + 1 >= Args.size()) {
       Error = a + " needs a value";
       return false;
     }
     const std::string& v = Args[++i];
-    long long n = 0;
-    if (a == "--size") {
-      const size_t x = v.find_first_of("xX");
-      long long w = 0, h = 0;
-      if (x == std::string::npos || !ParseInt(v.substr(0, x), 1, MaxSide, w) ||
-          !ParseInt(v.substr(x + 1), 1, MaxSide, h) || v[0] == '+' || v[x + 1] == '+') {
-        Error = "--size wants WxH with both from 1 to " + std::to_string(MaxSide) + ", not '" + v + "'";
-        return false;
-      }
-      if (w * h > MaxPixels) {
-        Error = "--size " + v + " is too large";
-        return false;
-      }
-      O.Width = static_cast<int>(w);
-      O.Height = static_cast<int>(h);
-      HaveSize = true;
-    } else if (a == "--picture") {
-      O.Picture = v;
-    } else if (a == "--picture-height") {
-      if (!ParseInt(v, INT32_MIN, INT32_MAX, n)) {
-        Error = "--picture-height wants a whole number, not '" + v + "'";
-        return false;
-      }
-      O.PictureHeight = static_cast<int32_t>(n);
-    } else if (a == "--style") {
-      O.StyleFile = v;
-    } else if (a == "--seed") {
-      // Seeds are 32 bits; negative numbers stand for their two's complement.
-      if (!ParseInt(v, INT32_MIN, UINT32_MAX, n)) {
-        Error = "--seed wants a 32-bit whole number, not '" + v + "'";
-        return false;
-      }
-      O.Seed = static_cast<uint32_t>(n);
-    } else if (a == "--frames") {
-      if (!ParseInt(v, 0, 100000000, n)) {
-        Error = "--frames wants a number from 0 to 100000000, not '" + v + "'";
-        return false;
-      }
-      O.Frames = static_cast<int>(n);
-    } else if (a == "--fade-out-after") {
-      if (!ParseInt(v, 0, 100000000, n)) {
-        Error = "--fade-out-after wants a frame number, not '" + v + "'";
-        return false;
-      }
-      O.FadeOutAfter = static_cast<int>(n);
-    } else if (a == "--fade-out-ms") {
-      if (!ParseInt(v, INT32_MIN, INT32_MAX, n)) {
-        Error = "--fade-out-ms wants a whole number of milliseconds, not '" + v + "'";
-        return false;
-      }
-      O.FadeOutMs = static_cast<int32_t>(n);
-      HaveFadeMs = true;
-    } else if (a == "--screenshot") {
-      O.Screenshot = v;
-    } else if (a == "--out") {
-      O.Out = v;
-    } else if (a == "--raw") {
-      O.Raw = v;
-    } else if (a == "--save-style") {
-      O.SaveStyle = v;
-    }
-    if (v.empty() && a != "--picture-height") {
-      Error = a + " needs a value";
-      return false;
-    }
+    const bool Ok = std::visit(
+        Overloaded{
+            [&](bool TRenderOptions::*) { return true; },
+            [&](std::string TRenderOptions::*Text) {
+              if (v.empty()) {
+                Error = a + " needs a value";
+                return false;
+              }
+              O.*Text = v;
+              return true;
+            },
+            [&](const TNumberArg& Number) {
+              long long n = 0;
+              if (!ParseInt(v, Number.Min, Number.Max, n)) {
+                Error = a + " wants " + Number.Wants + ", not '" + v + "'";
+                return false;
+              }
+              Number.Store(O, n);
+              return true;
+            },
+            [&](TSizeArg) { return HaveSize = ParseSize(v, O, Error); },
+        },
+        Arg->Target);
+    if (!Ok) return false;
   }
-  (void)HaveFadeMs;
   if (!HaveSize) {
     Error = "--size WxH is required";
     return false;

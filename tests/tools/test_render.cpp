@@ -13,6 +13,7 @@
 #include "core/styles/uPresets.h"
 #include "core/shared/uRandom.h"
 #include "tools/uRender.h"
+#include "tests/support/temp_folder.h"
 
 using namespace emberdell;
 namespace fs = std::filesystem;
@@ -21,12 +22,7 @@ namespace {
 
 class RenderTest : public testing::Test {
  protected:
-  void SetUp() override {
-    Dir = fs::temp_directory_path() / ("emberdell-render-" + std::to_string(std::random_device{}()));
-    fs::create_directories(Dir);
-  }
-  void TearDown() override { fs::remove_all(Dir); }
-  std::string File(const std::string& Name) { return (Dir / Name).string(); }
+  std::string File(const std::string& Name) { return Temp.File(Name); }
   std::vector<uint8_t> Read(const std::string& Name) {
     std::ifstream f(File(Name), std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
@@ -51,7 +47,7 @@ class RenderTest : public testing::Test {
     TRenderOptions O;
     return ParseRenderArgs(Args, O, Error) && RunRender(O, Error);
   }
-  fs::path Dir;
+  support::TTempFolder Temp{"emberdell-render"};
 };
 
 // The frame rules told plainly: step, blend, colour table.

@@ -23,29 +23,13 @@ bool SameTextAscii(const std::string& a, const std::string& b) {
   return true;
 }
 
-bool IsJpgName(const std::string& File) {
-  return File.size() >= ExtensionLength && SameTextAscii(File.substr(File.size() - ExtensionLength), ".jpg");
-}
-
 std::string WithoutExtension(const std::string& Text) {
   return Text.size() >= ExtensionLength ? Text.substr(0, Text.size() - ExtensionLength) : std::string();
 }
 
 }  // namespace
 
-std::vector<std::string> BackgroundFileNames(const std::string& Folder) {
-  std::vector<std::string> Files;
-  std::error_code Ec;
-  fs::directory_iterator It(Utf8Path(Folder), Ec), End;
-  for (; !Ec && It != End; It.increment(Ec)) {
-    // A folder named like a picture cannot be loaded; leave it out.
-    std::error_code TypeEc;
-    if (It->is_directory(TypeEc)) continue;
-    const std::string File = PathToUtf8(It->path().filename());
-    if (IsJpgName(File)) Files.push_back(File);
-  }
-  return Files;
-}
+std::vector<std::string> BackgroundFileNames(const std::string& Folder) { return ListFiles(Folder, ".jpg"); }
 
 std::vector<std::string> ListBackgrounds(const std::string& Folder) {
   std::vector<std::string> Names;

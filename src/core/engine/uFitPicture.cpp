@@ -5,6 +5,7 @@
 #include <cstring>
 #include <exception>
 
+#include "core/shared/uFileUtils.h"
 #include "core/shared/uPrecision.h"
 #include "core/engine/uResample.h"
 

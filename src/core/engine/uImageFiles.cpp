@@ -29,13 +29,11 @@ namespace {
 
 // A real photograph has a handful of scans; a file with thousands is built to
 // make the progressive decoder spin, so it is cut short.
-constexpr int kMaxJpegScans = 1000;
+constexpr int MaxJpegScans = 1000;
 
 // Room for the headers and metadata of a picture file on top of its pixels
 // when deciding whether a file is too large to be worth reading.
-constexpr uint64_t kFileOverhead = 1ull << 20;
-
-constexpr size_t kReadChunk = size_t{1} << 16;
+constexpr uint64_t FileOverhead = 1ull << 20;
 
 std::string PictureTooLarge(uint64_t Width, uint64_t Height) {
   return "picture too large (" + std::to_string(Width) + " x " + std::to_string(Height) + ")";
@@ -46,11 +44,6 @@ bool ExceedsLimits(uint64_t Width, uint64_t Height, const TPictureLimits& Limits
   // Both sides are below 2^32, so their product fits in 64 bits; dividing the
   // limit instead of multiplying by 4 keeps it that way.
   return Width > MaxSide || Height > MaxSide || Width * Height > Limits.MaxBytes / 4;
-}
-
-std::string SystemErrorText(int ErrorNumber) {
-  const char* Text = ErrorNumber != 0 ? std::strerror(ErrorNumber) : nullptr;
-  return Text != nullptr && *Text != '\0' ? Text : "unknown error";
 }
 
 // ---------------------------------------------------------------------------
@@ -65,10 +58,10 @@ class TOutputFile {
   ~TOutputFile() { Abandon(); }
 
   bool Open(const std::string& FileName, std::string& Error) {
-    Name = FileName;
+    FName = FileName;
     errno = 0;
-    File = OpenFile(FileName, "wb");
-    if (File == nullptr) {
+    FFile = OpenFile(FileName, "wb");
+    if (FFile == nullptr) {
       Error = "cannot create \"" + FileName + "\": " + SystemErrorText(errno);
       return false;
     }
@@ -77,25 +70,25 @@ class TOutputFile {
 
   // Never throws: the JPEG writer calls this from inside libjpeg.
   bool Write(const void* Data, size_t Size) {
-    if (Failed) return false;
+    if (FFailed) return false;
     errno = 0;
-    if (Size != 0 && std::fwrite(Data, 1, Size, File) != Size) {
-      Failed = true;
-      SavedErrno = errno != 0 ? errno : EIO;
+    if (Size != 0 && std::fwrite(Data, 1, Size, FFile) != Size) {
+      FFailed = true;
+      FSavedErrno = errno != 0 ? errno : EIO;
     }
-    return !Failed;
+    return !FFailed;
   }
 
   // Closes the file; a delayed write error (buffers flushed only now, a full
   // disk) shows up here and also removes the file.
   bool Finish(std::string& Error) {
-    if (!Failed) {
+    if (!FFailed) {
       errno = 0;
-      const int Result = std::fclose(File);
-      File = nullptr;
+      const int Result = std::fclose(FFile);
+      FFile = nullptr;
       if (Result == 0) return true;
-      Failed = true;
-      SavedErrno = errno != 0 ? errno : EIO;
+      FFailed = true;
+      FSavedErrno = errno != 0 ? errno : EIO;
     }
     Error = WriteError();
     Abandon();
@@ -104,17 +97,17 @@ class TOutputFile {
   }
 
   std::string WriteError() const {
-    return "cannot write \"" + Name + "\": " + SystemErrorText(SavedErrno);
+    return "cannot write \"" + FName + "\": " + SystemErrorText(FSavedErrno);
   }
 
-  bool HasFailed() const { return Failed; }
+  bool HasFailed() const { return FFailed; }
 
   // Closes and removes what was written. Only a regular file is removed, so a
   // name like a device (a full-disk test target) is never deleted.
   void Abandon() {
-    if (File != nullptr) {
-      std::fclose(File);
-      File = nullptr;
+    if (FFile != nullptr) {
+      std::fclose(FFile);
+      FFile = nullptr;
       RemoveWritten();
     }
   }
@@ -124,17 +117,17 @@ class TOutputFile {
   // the handle, so this goes by the name.
   void RemoveWritten() {
     std::error_code Ignored;
-    const std::filesystem::path Path = Utf8Path(Name);
+    const std::filesystem::path Path = Utf8Path(FName);
     if (std::filesystem::is_regular_file(Path, Ignored)) std::filesystem::remove(Path, Ignored);
   }
 
  public:
 
  private:
-  std::string Name;
-  std::FILE* File = nullptr;
-  bool Failed = false;
-  int SavedErrno = 0;
+  std::string FName;
+  std::FILE* FFile = nullptr;
+  bool FFailed = false;
+  int FSavedErrno = 0;
 };
 
 bool CheckWritableSize(int Width, int Height, const uint8_t* Pixels, std::string& Error) {
@@ -189,10 +182,10 @@ void JpegOutputMessage(j_common_ptr) {}
 
 void JpegProgress(j_common_ptr Info) {
   if (!Info->is_decompressor) return;
-  if (reinterpret_cast<j_decompress_ptr>(Info)->input_scan_number > kMaxJpegScans) {
+  if (reinterpret_cast<j_decompress_ptr>(Info)->input_scan_number > MaxJpegScans) {
     TJpegErrors& Errors = ErrorsOf(Info);
     std::snprintf(Errors.Message, sizeof Errors.Message, "JPEG file has more than %d scans",
-                  kMaxJpegScans);
+                  MaxJpegScans);
     std::longjmp(Errors.Jump, 1);
   }
 }
@@ -393,10 +386,10 @@ void Put32(uint8_t* P, uint32_t V) {
   Put16(P + 2, V >> 16);
 }
 
-constexpr size_t kBmpFileHeaderSize = 14;
-constexpr size_t kBmpInfoHeaderSize = 40;
-constexpr uint32_t kBiRgb = 0;
-constexpr uint32_t kBiBitfields = 3;
+constexpr size_t BmpFileHeaderSize = 14;
+constexpr size_t BmpInfoHeaderSize = 40;
+constexpr uint32_t BiRgb = 0;
+constexpr uint32_t BiBitfields = 3;
 
 const char* CompressionName(uint32_t Compression) {
   switch (Compression) {
@@ -447,23 +440,23 @@ bool DecodeJpeg(const uint8_t* Data, size_t Size, TPixelImage& Out, std::string&
 bool DecodeBmp(const uint8_t* Data, size_t Size, TPixelImage& Out, std::string& Error,
                const TPictureLimits& Limits) {
   Out = TPixelImage{};
-  if (Data == nullptr || Size < kBmpFileHeaderSize + 4 || Data[0] != 'B' || Data[1] != 'M') {
+  if (Data == nullptr || Size < BmpFileHeaderSize + 4 || Data[0] != 'B' || Data[1] != 'M') {
     Error = "not a bitmap file";
     return false;
   }
   // The file size field at offset 2 is often wrong in files from the wild and
   // is not needed: every read below is checked against the real size.
   const uint64_t PixelOffset = Read32(Data + 10);
-  const uint64_t HeaderSize = Read32(Data + kBmpFileHeaderSize);
-  if (HeaderSize < kBmpInfoHeaderSize) {
+  const uint64_t HeaderSize = Read32(Data + BmpFileHeaderSize);
+  if (HeaderSize < BmpInfoHeaderSize) {
     Error = "unsupported bitmap header (" + std::to_string(HeaderSize) + " bytes)";
     return false;
   }
-  if (kBmpFileHeaderSize + HeaderSize > Size) {
+  if (BmpFileHeaderSize + HeaderSize > Size) {
     Error = "bitmap header is cut off";
     return false;
   }
-  const uint8_t* Header = Data + kBmpFileHeaderSize;
+  const uint8_t* Header = Data + BmpFileHeaderSize;
   const int32_t RawWidth = static_cast<int32_t>(Read32(Header + 4));
   const int32_t RawHeight = static_cast<int32_t>(Read32(Header + 8));
   const unsigned BitCount = Read16(Header + 14);
@@ -474,10 +467,10 @@ bool DecodeBmp(const uint8_t* Data, size_t Size, TPixelImage& Out, std::string& 
             " bits per pixel; only 24 and 32 are read)";
     return false;
   }
-  if (Compression == kBiBitfields && BitCount == 32) {
+  if (Compression == BiBitfields && BitCount == 32) {
     // The masks follow a 40-byte header and sit inside the later headers, at
     // the same place either way.
-    const size_t MaskOffset = kBmpFileHeaderSize + kBmpInfoHeaderSize;
+    const size_t MaskOffset = BmpFileHeaderSize + BmpInfoHeaderSize;
     if (MaskOffset + 12 > Size) {
       Error = "bitmap colour masks are cut off";
       return false;
@@ -487,7 +480,7 @@ bool DecodeBmp(const uint8_t* Data, size_t Size, TPixelImage& Out, std::string& 
       Error = "unsupported bitmap colour masks";
       return false;
     }
-  } else if (Compression != kBiRgb) {
+  } else if (Compression != BiRgb) {
     Error = std::string("unsupported bitmap compression (") + CompressionName(Compression) + ", " +
             std::to_string(Compression) + ")";
     return false;
@@ -510,7 +503,7 @@ bool DecodeBmp(const uint8_t* Data, size_t Size, TPixelImage& Out, std::string& 
   // Some writers leave out the padding after the last row; the pixels
   // themselves must all be there.
   const uint64_t Needed = Stride * (Height - 1) + Width * BytesPerPixel;
-  if (PixelOffset < kBmpFileHeaderSize + HeaderSize || PixelOffset > Size ||
+  if (PixelOffset < BmpFileHeaderSize + HeaderSize || PixelOffset > Size ||
       Needed > Size - PixelOffset) {
     Error = "bitmap pixel data is cut off or misplaced";
     return false;
@@ -542,7 +535,7 @@ bool ReadPictureFile(const std::string& FileName, TPixelImage& Out, std::string&
                      const TPictureLimits& Limits) {
   Out = TPixelImage{};
   // No sensible picture file is much larger than its decoded pixels.
-  const uint64_t MaxFileBytes = std::min<uint64_t>(Limits.MaxBytes + kFileOverhead, 1ull << 31);
+  const uint64_t MaxFileBytes = std::min<uint64_t>(Limits.MaxBytes + FileOverhead, 1ull << 31);
   std::vector<uint8_t> Bytes;
   if (!ReadWholeFile(FileName, Bytes, Error, MaxFileBytes)) return false;
   bool Ok;
@@ -563,25 +556,25 @@ bool WriteBmpFile(const std::string& FileName, int Width, int Height, const uint
   if (!CheckWritableSize(Width, Height, Pixels, Error)) return false;
   const uint64_t Stride = (static_cast<uint64_t>(Width) * 3 + 3) / 4 * 4;
   const uint64_t ImageBytes = Stride * static_cast<uint64_t>(Height);
-  const uint64_t FileBytes = kBmpFileHeaderSize + kBmpInfoHeaderSize + ImageBytes;
+  const uint64_t FileBytes = BmpFileHeaderSize + BmpInfoHeaderSize + ImageBytes;
   if (FileBytes > 0xFFFFFFFFull) {
     Error = PictureTooLarge(static_cast<uint64_t>(Width), static_cast<uint64_t>(Height)) +
             " for a bitmap file";
     return false;
   }
 
-  uint8_t Header[kBmpFileHeaderSize + kBmpInfoHeaderSize] = {};
+  uint8_t Header[BmpFileHeaderSize + BmpInfoHeaderSize] = {};
   Header[0] = 'B';
   Header[1] = 'M';
   Put32(Header + 2, static_cast<uint32_t>(FileBytes));
   Put32(Header + 10, static_cast<uint32_t>(sizeof Header));
-  uint8_t* Info = Header + kBmpFileHeaderSize;
-  Put32(Info, kBmpInfoHeaderSize);
+  uint8_t* Info = Header + BmpFileHeaderSize;
+  Put32(Info, BmpInfoHeaderSize);
   Put32(Info + 4, static_cast<uint32_t>(Width));
   Put32(Info + 8, static_cast<uint32_t>(Height));  // positive: bottom row first
   Put16(Info + 12, 1);
   Put16(Info + 14, 24);
-  Put32(Info + 16, kBiRgb);
+  Put32(Info + 16, BiRgb);
   Put32(Info + 20, static_cast<uint32_t>(ImageBytes));
   // Resolution stays 0: a screenshot has no physical size, and readers then
   // assume the screen's own resolution.
@@ -650,74 +643,6 @@ bool WriteJpegFile(const std::string& FileName, int Width, int Height, const uin
     return false;
   }
   return File.Finish(Error);
-}
-
-bool ReadWholeFile(const std::string& FileName, std::vector<uint8_t>& Out, std::string& Error,
-                   uint64_t MaxBytes) {
-  Out.clear();
-  // Some systems open a folder for reading and only fail, or report an
-  // absurd length, later.
-  std::error_code Ignored;
-  if (std::filesystem::is_directory(Utf8Path(FileName), Ignored)) {
-    Error = "cannot open \"" + FileName + "\": it is a folder";
-    return false;
-  }
-  errno = 0;
-  std::FILE* File = OpenFile(FileName, "rb");
-  if (File == nullptr) {
-    Error = "cannot open \"" + FileName + "\": " + SystemErrorText(errno);
-    return false;
-  }
-  const std::string TooLarge = "\"" + FileName + "\" is too large (more than " +
-                               std::to_string(MaxBytes) + " bytes)";
-  // The length is only a hint: ftell fails past 2 GB where long has 32 bits,
-  // and the file may change while it is read, so the limit is also enforced
-  // on what is actually read.
-  if (std::fseek(File, 0, SEEK_END) == 0) {
-    const long Length = std::ftell(File);
-    if (Length >= 0 && static_cast<uint64_t>(Length) > MaxBytes) {
-      std::fclose(File);
-      Error = TooLarge;
-      return false;
-    }
-    std::rewind(File);
-    try {
-      if (Length > 0) Out.reserve(static_cast<size_t>(Length) + kReadChunk);
-    } catch (const std::exception&) {
-      // The loop below fails cleanly if memory really is short.
-    }
-  }
-  bool Ok = true;
-  try {
-    for (;;) {
-      const size_t Before = Out.size();
-      Out.resize(Before + kReadChunk);
-      errno = 0;
-      const size_t Got = std::fread(Out.data() + Before, 1, kReadChunk, File);
-      Out.resize(Before + Got);
-      if (Out.size() > MaxBytes) {
-        Error = TooLarge;
-        Ok = false;
-        break;
-      }
-      if (Got < kReadChunk) {
-        if (std::ferror(File)) {
-          Error = "cannot read \"" + FileName + "\": " + SystemErrorText(errno != 0 ? errno : EIO);
-          Ok = false;
-        }
-        break;
-      }
-    }
-  } catch (const std::exception&) {  // bad_alloc, or length_error on a 32-bit build
-    Error = "not enough memory to read \"" + FileName + "\"";
-    Ok = false;
-  }
-  std::fclose(File);
-  if (!Ok) {
-    Out.clear();
-    Out.shrink_to_fit();
-  }
-  return Ok;
 }
 
 }  // namespace emberdell

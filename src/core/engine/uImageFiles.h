@@ -50,8 +50,4 @@ bool WriteBmpFile(const std::string& FileName, int Width, int Height, const uint
 bool WriteJpegFile(const std::string& FileName, int Width, int Height, const uint8_t* Pixels,
                    int Quality, bool Progressive, std::string& Error);
 
-// Reads a whole file into memory; false with a reason when it cannot.
-bool ReadWholeFile(const std::string& FileName, std::vector<uint8_t>& Out, std::string& Error,
-                   uint64_t MaxBytes = 1ull << 31);
-
 }  // namespace emberdell

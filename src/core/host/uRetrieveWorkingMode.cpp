@@ -1,26 +1,12 @@
 #include "core/host/uRetrieveWorkingMode.h"
 
+#include "core/shared/uNumbers.h"
+
 namespace emberdell {
 
 bool ParseDecimalHandle(const std::string& Text, uint32_t& Value) {
-  size_t i = 0;
-  bool Negative = false;
-  if (i < Text.size() && (Text[i] == '+' || Text[i] == '-')) {
-    Negative = Text[i] == '-';
-    ++i;
-  }
-  if (i == Text.size()) return false;
   int64_t v = 0;
-  for (; i < Text.size(); ++i) {
-    const char c = Text[i];
-    if (c < '0' || c > '9') return false;
-    v = v * 10 + (c - '0');
-    if (v > 0xFFFFFFFFll) return false;
-  }
-  if (Negative) {
-    if (v > 0x80000000ll) return false;
-    v = -v;
-  }
+  if (!ParseDecimal(Text, -0x80000000ll, 0xFFFFFFFFll, v)) return false;
   // Hosts print handles signed or unsigned; both mean the same 32 bits.
   Value = static_cast<uint32_t>(v);
   return true;

@@ -1,8 +1,28 @@
 #include "core/shared/uFileUtils.h"
 
+#include <cerrno>
+#include <cstring>
 #include <cwchar>
+#include <exception>
+#include <system_error>
 
 namespace emberdell {
+
+namespace {
+
+constexpr size_t ReadChunk = size_t{1} << 16;
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EndsWithNoCase(const std::string& Text, const std::string& Suffix) {
+  if (Text.size() < Suffix.size()) return false;
+  const size_t Start = Text.size() - Suffix.size();
+  for (size_t i = 0; i < Suffix.size(); ++i)
+    if (LowerAscii(Text[Start + i]) != LowerAscii(Suffix[i])) return false;
+  return true;
+}
+
+}  // namespace
 
 std::filesystem::path Utf8Path(const std::string& FileName) {
   return std::filesystem::path(std::u8string(FileName.begin(), FileName.end()));
@@ -22,6 +42,93 @@ std::FILE* OpenFile(const std::string& FileName, const char* Mode) {
 #else
   return std::fopen(FileName.c_str(), Mode);
 #endif
+}
+
+std::string SystemErrorText(int ErrorNumber) {
+  const char* Text = ErrorNumber != 0 ? std::strerror(ErrorNumber) : nullptr;
+  return Text != nullptr && *Text != '\0' ? Text : "unknown error";
+}
+
+bool ReadWholeFile(const std::string& FileName, std::vector<uint8_t>& Out, std::string& Error,
+                   uint64_t MaxBytes) {
+  Out.clear();
+  // Some systems open a folder for reading and only fail, or report an
+  // absurd length, later.
+  std::error_code Ignored;
+  if (std::filesystem::is_directory(Utf8Path(FileName), Ignored)) {
+    Error = "cannot open \"" + FileName + "\": it is a folder";
+    return false;
+  }
+  errno = 0;
+  std::FILE* File = OpenFile(FileName, "rb");
+  if (File == nullptr) {
+    Error = "cannot open \"" + FileName + "\": " + SystemErrorText(errno);
+    return false;
+  }
+  const std::string TooLarge = "\"" + FileName + "\" is too large (more than " +
+                               std::to_string(MaxBytes) + " bytes)";
+  // The length is only a hint: ftell fails past 2 GB where long has 32 bits,
+  // and the file may change while it is read, so the limit is also enforced
+  // on what is actually read.
+  if (std::fseek(File, 0, SEEK_END) == 0) {
+    const long Length = std::ftell(File);
+    if (Length >= 0 && static_cast<uint64_t>(Length) > MaxBytes) {
+      std::fclose(File);
+      Error = TooLarge;
+      return false;
+    }
+    std::rewind(File);
+    try {
+      if (Length > 0) Out.reserve(static_cast<size_t>(Length) + ReadChunk);
+    } catch (const std::exception&) {
+      // The loop below fails cleanly if memory really is short.
+    }
+  }
+  bool Ok = true;
+  try {
+    for (;;) {
+      const size_t Before = Out.size();
+      Out.resize(Before + ReadChunk);
+      errno = 0;
+      const size_t Got = std::fread(Out.data() + Before, 1, ReadChunk, File);
+      Out.resize(Before + Got);
+      if (Out.size() > MaxBytes) {
+        Error = TooLarge;
+        Ok = false;
+        break;
+      }
+      if (Got < ReadChunk) {
+        if (std::ferror(File)) {
+          Error = "cannot read \"" + FileName + "\": " + SystemErrorText(errno != 0 ? errno : EIO);
+          Ok = false;
+        }
+        break;
+      }
+    }
+  } catch (const std::exception&) {  // bad_alloc, or length_error on a 32-bit build
+    Error = "not enough memory to read \"" + FileName + "\"";
+    Ok = false;
+  }
+  std::fclose(File);
+  if (!Ok) {
+    Out.clear();
+    Out.shrink_to_fit();
+  }
+  return Ok;
+}
+
+std::vector<std::string> ListFiles(const std::string& Folder, const std::string& Extension) {
+  std::vector<std::string> Files;
+  std::error_code Ec;
+  std::filesystem::directory_iterator It(Utf8Path(Folder), Ec), End;
+  for (; !Ec && It != End; It.increment(Ec)) {
+    // A folder named like a file of the kind cannot be opened as one.
+    std::error_code TypeEc;
+    if (It->is_directory(TypeEc)) continue;
+    const std::string File = PathToUtf8(It->path().filename());
+    if (EndsWithNoCase(File, Extension)) Files.push_back(File);
+  }
+  return Files;
 }
 
 }  // namespace emberdell

@@ -83,16 +83,9 @@ bool ReadPresetFile(const std::string& FileName, TFlamePreset& Preset) {
 
 std::vector<std::string> GetPresetNames(const std::string& Folder) {
   std::vector<std::string> Names;
-  std::error_code Ec;
-  fs::directory_iterator It(Utf8Path(Folder), Ec), End;
-  for (; !Ec && It != End; It.increment(Ec)) {
-    const std::string File = PathToUtf8(It->path().filename());
-    // The search pattern "*.wyk" matches the extension without regard to case.
-    if (File.size() < 4) continue;
-    std::string Ext = File.substr(File.size() - 4);
-    for (char& c : Ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (Ext == PresetExtension) Names.push_back(File.substr(0, File.size() - 4));
-  }
+  // The search pattern "*.wyk" matches the extension without regard to case.
+  for (const std::string& File : ListFiles(Folder, PresetExtension))
+    Names.push_back(File.substr(0, File.size() - 4));
   return Names;
 }
 

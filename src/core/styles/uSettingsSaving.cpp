@@ -1,8 +1,11 @@
 #include "core/styles/uSettingsSaving.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <string_view>
 
+#include "core/shared/uNumbers.h"
 #include "core/styles/uDelimitedText.h"
 
 namespace emberdell {
@@ -141,20 +144,12 @@ std::string SettingText(const TSettingEntry& Entry, const TSettings& Values) {
 }
 
 bool ParseSettingInteger(const std::string& Text, int32_t& Value) {
-  size_t P = 0;
-  while (P < Text.size() && Text[P] == ' ') ++P;
-  bool Negative = false;
-  if (P < Text.size() && (Text[P] == '+' || Text[P] == '-')) Negative = Text[P++] == '-';
-  if (P == Text.size()) return false;
-  int64_t Magnitude = 0;
-  for (; P < Text.size(); ++P) {
-    if (Text[P] < '0' || Text[P] > '9') return false;
-    Magnitude = Magnitude * 10 + (Text[P] - '0');
-    if (Magnitude > int64_t{1} << 31) return false;
-  }
-  const int64_t Signed = Negative ? -Magnitude : Magnitude;
-  if (Signed > INT32_MAX) return false;
-  Value = static_cast<int32_t>(Signed);
+  // Leading blanks are what an editor leaves after the "=".
+  const size_t P = Text.find_first_not_of(' ');
+  int64_t Number = 0;
+  if (P == std::string::npos || !ParseDecimal(std::string_view(Text).substr(P), INT32_MIN, INT32_MAX, Number))
+    return false;
+  Value = static_cast<int32_t>(Number);
   return true;
 }
 

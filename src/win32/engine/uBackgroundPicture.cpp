@@ -1,7 +1,7 @@
 #include "win32/engine/uBackgroundPicture.h"
 
 #include "core/engine/uBackgrounds.h"
-#include "win32/host/uCommandLine.h"
+#include "win32/host/uWinText.h"
 #include "core/engine/uFitPicture.h"
 #include "core/engine/uFlameStep.h"
 #include "core/host/uGlobals.h"

@@ -6,6 +6,7 @@
 #include "core/host/uRetrieveWorkingMode.h"
 #include "core/host/uScreenshotNames.h"
 #include "win32/host/uCommandLine.h"
+#include "win32/host/uWinText.h"
 #include "win32/host/uGetSpecialPath.h"
 #include "win32/host/uRunOnce.h"
 #include "win32/host/uVersionInfo.h"

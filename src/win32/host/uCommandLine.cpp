@@ -3,17 +3,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
-namespace emberdell {
+#include "win32/host/uWinText.h"
 
-std::string ToUtf8(const std::wstring& Text) {
-  if (Text.empty()) return {};
-  const int Size = WideCharToMultiByte(CP_UTF8, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string Result(static_cast<size_t>(Size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, Text.data(), static_cast<int>(Text.size()), Result.data(), Size, nullptr,
-                      nullptr);
-  return Result;
-}
+namespace emberdell {
 
 std::vector<std::string> SplitCommandLine(const wchar_t* CommandLine) {
   std::vector<std::string> Result;

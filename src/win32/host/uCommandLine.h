@@ -12,6 +12,4 @@ std::vector<std::string> SplitCommandLine(const wchar_t* CommandLine);
 
 std::vector<std::string> ProgramArguments();
 
-std::string ToUtf8(const std::wstring& Text);
-
 }  // namespace emberdell

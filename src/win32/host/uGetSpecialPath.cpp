@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "win32/host/uCommandLine.h"
+#include "win32/host/uWinText.h"
 
 namespace emberdell {
 

@@ -12,4 +12,14 @@ std::wstring ToWide(const std::string& Utf8) {
   return Result;
 }
 
+std::string ToUtf8(const std::wstring& Text) {
+  if (Text.empty()) return {};
+  const int Size = WideCharToMultiByte(CP_UTF8, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0,
+                                       nullptr, nullptr);
+  std::string Result(static_cast<size_t>(Size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, Text.data(), static_cast<int>(Text.size()), Result.data(), Size, nullptr,
+                      nullptr);
+  return Result;
+}
+
 }  // namespace emberdell

@@ -6,5 +6,6 @@
 namespace emberdell {
 
 std::wstring ToWide(const std::string& Utf8);
+std::string ToUtf8(const std::wstring& Text);
 
 }  // namespace emberdell

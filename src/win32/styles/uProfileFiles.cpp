@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "win32/host/uCommandLine.h"
 #include "win32/host/uWinText.h"
 
 namespace emberdell {

@@ -7,6 +7,7 @@
 
 #include "core/engine/uBackgrounds.h"
 #include "core/shared/uRandom.h"
+#include "tests/support/temp_folder.h"
 
 using namespace emberdell;
 namespace fs = std::filesystem;
@@ -47,14 +48,13 @@ TEST(BackgroundTree, GroupJoinsAnEarlierTopLevelPictureOfTheSameText) {
 }
 
 TEST(BackgroundCatalogue, ListsJpgFilesOfTheFolderInAnyCase) {
-  const fs::path Dir =
-      fs::temp_directory_path() / ("emberdell-backgrounds-" + std::to_string(std::random_device{}()));
+  const support::TTempFolder Temp("emberdell-backgrounds");
+  const fs::path& Dir = Temp.Path();
   fs::create_directories(Dir / "Folder.jpg");
   for (const char* Name : {"Castles - Night.jpg", "Sea.JPG", "notes.txt", "wide.jpeg", "jpg", "Dawn.Jpg"})
     std::ofstream(Dir / Name) << "x";
   auto Names = ListBackgrounds(Dir.string());
   auto Files = BackgroundFileNames(Dir.string());
-  fs::remove_all(Dir);
   std::sort(Names.begin(), Names.end());
   std::sort(Files.begin(), Files.end());
   EXPECT_EQ(Names, (std::vector<std::string>{"Castles - Night", "Dawn", "Sea"}));

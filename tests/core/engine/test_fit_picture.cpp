@@ -7,7 +7,9 @@
 
 #include "core/engine/uFitPicture.h"
 #include "core/engine/uImageFiles.h"
+#include "core/shared/uFileUtils.h"
 #include "core/engine/uResample.h"
+#include "tests/support/temp_folder.h"
 
 using namespace emberdell;
 namespace fs = std::filesystem;
@@ -30,17 +32,10 @@ bool IsBlack(const TPixelImage& P, int x, int y) {
   return p[0] == 0 && p[1] == 0 && p[2] == 0 && p[3] == 0;
 }
 
-class TempFolder {
+class TempFolder : public support::TTempFolder {
  public:
-  TempFolder() : Path(fs::temp_directory_path() / ("emberdell-fit-" + std::to_string(std::random_device{}()))) {
-    fs::create_directories(Path);
-  }
-  ~TempFolder() {
-    std::error_code Ec;
-    fs::remove_all(Path, Ec);
-  }
-  std::string operator/(const std::string& Name) const { return (Path / Name).string(); }
-  fs::path Path;
+  TempFolder() : TTempFolder("emberdell-fit") {}
+  std::string operator/(const std::string& Name) const { return File(Name); }
 };
 
 }  // namespace
@@ -163,6 +158,6 @@ TEST(LoadBackgroundFile, FitsARealJpegAndFailsCleanly) {
                                                             std::streamsize(Data.size() / 2));
   }
   ExpectBlackFailure(Dir / "Cut.jpg");
-  ExpectBlackFailure(Dir.Path.string());  // a folder
+  ExpectBlackFailure(Dir.Path().string());  // a folder
   EXPECT_FALSE(LoadBackgroundFile(Dir / "Castles - Night.jpg", 0, 48, Out, Error));
 }

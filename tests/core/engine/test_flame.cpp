@@ -14,6 +14,7 @@
 #include "core/engine/uFlameStep.h"
 #include "core/engine/uImageFiles.h"
 #include "core/shared/uRandom.h"
+#include "tests/support/temp_folder.h"
 
 using namespace emberdell;
 namespace fs = std::filesystem;
@@ -52,12 +53,6 @@ std::vector<uint8_t> Picture(int W, int H) {
   for (int y = H / 4; y < 3 * H / 4; ++y)
     for (int x = W / 4; x < 3 * W / 4; ++x) std::memset(&px[(size_t(y) * W + x) * 4], 255, 3);
   return px;
-}
-
-fs::path TempDir() {
-  fs::path d = fs::temp_directory_path() / ("emberdell-flame-" + std::to_string(std::random_device{}()));
-  fs::create_directories(d);
-  return d;
 }
 
 }  // namespace
@@ -187,7 +182,8 @@ TEST(Flame, TinyOddAndEmptyAreasDoNotCrash) {
 }
 
 TEST(Flame, ScreenshotsAreSmoothedAndWrittenByExtension) {
-  const fs::path Dir = TempDir();
+  const support::TTempFolder Temp("emberdell-flame");
+  const fs::path& Dir = Temp.Path();
   TFlame F;
   TFlamePreset S = Style();
   int32_t PH = 100;
@@ -225,11 +221,11 @@ TEST(Flame, ScreenshotsAreSmoothedAndWrittenByExtension) {
   };
   EXPECT_EQ(Head(Dir / "shot.jpg"), "\xFF\xD8");
   EXPECT_EQ(Head(Dir / "capital.JPG"), "BM");  // the extension is compared exactly
-  fs::remove_all(Dir);
 }
 
 TEST(Flame, AScreenshotThatCannotBeWrittenDoesNotStopTheFrames) {
-  const fs::path Dir = TempDir();
+  const support::TTempFolder Temp("emberdell-flame");
+  const fs::path& Dir = Temp.Path();
   TFlame F;
   TFlamePreset S = Style();
   int32_t PH = 100;
@@ -250,14 +246,14 @@ TEST(Flame, AScreenshotThatCannotBeWrittenDoesNotStopTheFrames) {
   Empty.RequestScreenshot((Dir / "empty.bmp").string());
   Empty.NextFrame();
   EXPECT_FALSE(Empty.LastScreenshotError().empty());
-  fs::remove_all(Dir);
 }
 
 TEST(Flame, MainThreadCallsWhileFramesRun) {
   // As in a run: the frame thread computes frames while the main thread
   // requests screenshots, starts the fade-out and draws random numbers.
   // Under ThreadSanitizer this proves the hand-overs are synchronised.
-  const fs::path Dir = TempDir();
+  const support::TTempFolder Temp("emberdell-flame");
+  const fs::path& Dir = Temp.Path();
   TFlame F;
   F.FFadeOutTime = 500;
   TFlamePreset S = Style();
@@ -286,5 +282,4 @@ TEST(Flame, MainThreadCallsWhileFramesRun) {
   EXPECT_GE(Frames.load(), After);
   EXPECT_EQ(F.Cooling(), 12);
   EXPECT_TRUE(fs::exists(Dir / "s4.bmp"));
-  fs::remove_all(Dir);
 }

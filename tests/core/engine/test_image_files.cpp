@@ -2,6 +2,8 @@
 // put together byte by byte, and both are then damaged in the ways files
 // from the wild are.
 #include "core/engine/uImageFiles.h"
+#include "core/shared/uFileUtils.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -539,17 +541,7 @@ TEST(BmpDecodeTest, DamagedFilesFailWithoutReadingOutside) {
 
 class ImageFilesTest : public testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device Seed;
-    Dir = fs::temp_directory_path() /
-          ("emberdell-images-" + std::to_string(Seed()) + "-" + std::to_string(Seed()));
-    ASSERT_TRUE(fs::create_directories(Dir));
-  }
-  void TearDown() override {
-    std::error_code Ignored;
-    fs::remove_all(Dir, Ignored);
-  }
-  std::string PathOf(const std::string& Name) const { return (Dir / Name).string(); }
+  std::string PathOf(const std::string& Name) const { return Temp.File(Name); }
 
   TBytes FileBytes(const std::string& Name) const {
     std::ifstream In(Name, std::ios::binary);
@@ -561,7 +553,7 @@ class ImageFilesTest : public testing::Test {
     ASSERT_TRUE(Out.good());
   }
 
-  fs::path Dir;
+  support::TTempFolder Temp{"emberdell-images"};
 };
 
 // BmpColour pixels, with the reserved byte set to show it is not copied.
@@ -762,7 +754,7 @@ TEST_F(ImageFilesTest, ReadWholeFileReadsExactlyWithinItsLimit) {
   EXPECT_TRUE(Read.empty());
   EXPECT_FALSE(ReadWholeFile(PathOf("absent.bin"), Read, Error));
   EXPECT_NE(Error.find("absent.bin"), std::string::npos) << Error;
-  EXPECT_FALSE(ReadWholeFile(Dir.string(), Read, Error));
+  EXPECT_FALSE(ReadWholeFile(Temp.Path().string(), Read, Error));
   EXPECT_NE(Error.find("folder"), std::string::npos) << Error;
 }
 

@@ -10,77 +10,15 @@
 
 #include "core/host/uGlobals.h"
 #include "core/host/uTTimerThread.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/wait_until.h"
 
 using namespace emberdell;
 
 namespace {
 
-constexpr auto Deadline = std::chrono::seconds(20);
-
-// Fake time that moves only when the timer thread sleeps. The test sets how
-// far it may go (RunUntil); the thread then parks inside Sleep, so every
-// assertion sees a thread standing still at a known time. Kept in 64 bits,
-// handed out as the 32-bit tick count, so wrap-around can be driven too.
-class TFakeClock : public ITickClock {
- public:
-  explicit TFakeClock(uint64_t Start) : FNow(Start), FLimit(Start) {}
-
-  uint32_t GetTickCount() override {
-    std::lock_guard<std::mutex> Lock(FLock);
-    return static_cast<uint32_t>(FNow);
-  }
-
-  void Sleep(uint32_t Ms) override {
-    std::unique_lock<std::mutex> Lock(FLock);
-    if (!FUnlimited && FNow + Ms > FLimit) {
-      FParked = true;
-      FChanged.notify_all();
-      FChanged.wait(Lock, [&] { return FUnlimited || FNow + Ms <= FLimit; });
-      FParked = false;
-    }
-    FNow += Ms;
-    FChanged.notify_all();
-  }
-
-  // Time a callback spends working.
-  void Spend(uint32_t Ms) {
-    std::lock_guard<std::mutex> Lock(FLock);
-    FNow += Ms;
-  }
-
-  // Lets the thread run up to Time and waits until it stands there.
-  bool RunUntil(uint64_t Time) {
-    std::unique_lock<std::mutex> Lock(FLock);
-    FLimit = Time;
-    FChanged.notify_all();
-    return FChanged.wait_for(Lock, Deadline, [&] { return FParked && FNow >= Time; });
-  }
-
-  // Free running, for tests that coordinate through the callback instead.
-  void Unlimit() {
-    std::lock_guard<std::mutex> Lock(FLock);
-    FUnlimited = true;
-    FChanged.notify_all();
-  }
-
-  bool WaitForTime(uint64_t Time) {
-    std::unique_lock<std::mutex> Lock(FLock);
-    return FChanged.wait_for(Lock, Deadline, [&] { return FNow >= Time; });
-  }
-
-  uint64_t Now() {
-    std::lock_guard<std::mutex> Lock(FLock);
-    return FNow;
-  }
-
- private:
-  std::mutex FLock;
-  std::condition_variable FChanged;
-  uint64_t FNow;
-  uint64_t FLimit;
-  bool FUnlimited = false;
-  bool FParked = false;
-};
+using support::TFakeClock;
+using support::WaitUntil;
 
 // A one-shot gate between the test and the callback.
 class TLatch {
@@ -92,7 +30,7 @@ class TLatch {
   }
   bool Wait() {
     std::unique_lock<std::mutex> Lock(FLock);
-    return FChanged.wait_for(Lock, Deadline, [&] { return FOpen; });
+    return FChanged.wait_for(Lock, support::TestDeadline, [&] { return FOpen; });
   }
 
  private:
@@ -101,20 +39,10 @@ class TLatch {
   bool FOpen = false;
 };
 
-template <class Predicate>
-bool WaitUntil(Predicate Done) {
-  const auto Until = std::chrono::steady_clock::now() + Deadline;
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > Until) return false;
-    std::this_thread::yield();
-  }
-  return true;
-}
-
 class TimerThreadTest : public ::testing::Test {
  protected:
   void Start(uint64_t StartTime, std::function<void()> OnTimer = nullptr) {
-    Clock = std::make_unique<TFakeClock>(StartTime);
+    Clock = std::make_unique<TFakeClock>(StartTime, /*Limited=*/true);
     if (!OnTimer) OnTimer = [this] { Record(); };
     Timer = std::make_unique<TTimerThread>(std::move(OnTimer), *Clock);
   }

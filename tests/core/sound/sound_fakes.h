@@ -1,5 +1,5 @@
-// Fakes for the sound tests: a clock that moves only when a thread sleeps on
-// it, a sound buffer and a MIDI output that record what reaches them.
+// Fakes for the sound tests: a sound buffer and a MIDI output that record
+// what reaches them, timed by the shared fake clock.
 #pragma once
 
 #include <chrono>
@@ -11,97 +11,13 @@
 #include <vector>
 
 #include "core/sound/uSoundDevices.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/wait_until.h"
 
 namespace emberdell::testing {
 
-constexpr auto Deadline = std::chrono::seconds(20);
-
-template <class Predicate>
-bool WaitUntil(Predicate Done) {
-  const auto Until = std::chrono::steady_clock::now() + Deadline;
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > Until) return false;
-    std::this_thread::yield();
-  }
-  return true;
-}
-
-// Time moves by the sleeps of the threads that use it. Unlimited, every sleep
-// passes at once; limited, a sleep that would pass the limit parks until the
-// test moves the limit, so the test can look at a thread standing still.
-// Kept in 64 bits and handed out as the 32-bit tick count, so the wrap can be
-// driven too.
-class TFakeClock : public ITickClock {
- public:
-  explicit TFakeClock(uint64_t Start, bool Limited = false) : FNow(Start), FLimit(Start), FUnlimited(!Limited) {}
-
-  uint32_t GetTickCount() override {
-    std::lock_guard<std::mutex> Lock(FLock);
-    return static_cast<uint32_t>(FNow);
-  }
-
-  void Sleep(uint32_t Ms) override {
-    std::unique_lock<std::mutex> Lock(FLock);
-    while (!FUnlimited && FNow + Ms > FLimit) {
-      FParkedAt = FLimit;
-      ++FParked;
-      FChanged.notify_all();
-      FChanged.wait(Lock);
-      --FParked;
-    }
-    FNow += Ms;
-    ++FSleeps;
-    FChanged.notify_all();
-  }
-
-  // Lets the one sleeping thread run up to Time and waits until it parks there.
-  bool RunUntil(uint64_t Time) {
-    std::unique_lock<std::mutex> Lock(FLock);
-    FLimit = Time;
-    FChanged.notify_all();
-    return FChanged.wait_for(Lock, Deadline, [&] { return FParked > 0 && FParkedAt == Time; });
-  }
-
-  // Moves the limit without waiting for anyone.
-  void Allow(uint64_t Time) {
-    std::lock_guard<std::mutex> Lock(FLock);
-    FLimit = Time;
-    FChanged.notify_all();
-  }
-
-  // Time passing while no thread sleeps, for instance while one is paused.
-  void Advance(uint64_t Ms) {
-    std::lock_guard<std::mutex> Lock(FLock);
-    FNow += Ms;
-    FLimit += Ms;
-  }
-
-  void Unlimit() {
-    std::lock_guard<std::mutex> Lock(FLock);
-    FUnlimited = true;
-    FChanged.notify_all();
-  }
-
-  uint64_t Now() {
-    std::lock_guard<std::mutex> Lock(FLock);
-    return FNow;
-  }
-
-  uint64_t Sleeps() {
-    std::lock_guard<std::mutex> Lock(FLock);
-    return FSleeps;
-  }
-
- private:
-  std::mutex FLock;
-  std::condition_variable FChanged;
-  uint64_t FNow;
-  uint64_t FLimit;
-  bool FUnlimited;
-  int FParked = 0;
-  uint64_t FParkedAt = 0;
-  uint64_t FSleeps = 0;
-};
+using support::TFakeClock;
+using support::WaitUntil;
 
 // What reached a fake sound buffer. Shared with the test, so it outlives the
 // buffer the player owns.

@@ -57,7 +57,7 @@ struct TChimesRig {
   // the test allowed; a thread needing more sleeps than that would park.
   bool DestroyWithinAllowedSleeps() {
     auto Done = std::async(std::launch::async, [this] { Chimes.reset(); });
-    const bool InTime = Done.wait_for(Deadline) == std::future_status::ready;
+    const bool InTime = Done.wait_for(support::TestDeadline) == std::future_status::ready;
     if (!InTime) Clock.Unlimit();
     Done.wait();
     return InTime;

@@ -7,6 +7,7 @@
 
 #include "core/styles/uPresets.h"
 #include "core/shared/uRandom.h"
+#include "tests/support/temp_folder.h"
 
 using namespace emberdell;
 namespace fs = std::filesystem;
@@ -15,17 +16,13 @@ namespace {
 
 class PresetFolder : public testing::Test {
  protected:
-  void SetUp() override {
-    Root = fs::temp_directory_path() / ("emberdell-presets-" + std::to_string(std::random_device{}()));
-    Folder = (Root / "Flame Presets").string() + "/";
-  }
-  void TearDown() override { fs::remove_all(Root); }
   void WriteBytes(const std::string& Name, const std::vector<uint8_t>& Bytes) {
     fs::create_directories(Folder);
     std::ofstream(Folder + Name, std::ios::binary).write(reinterpret_cast<const char*>(Bytes.data()), Bytes.size());
   }
-  fs::path Root;
-  std::string Folder;
+  support::TTempFolder Temp{"emberdell-presets"};
+  fs::path Root = Temp.Path();
+  std::string Folder = (Root / "Flame Presets").string() + "/";
 };
 
 TFlamePreset Sample(const char* Name) {
@@ -115,6 +112,15 @@ TEST_F(PresetFolder, FileLengths) {
   auto Names = GetPresetNames(Folder);
   std::sort(Names.begin(), Names.end());
   EXPECT_EQ(Names, (std::vector<std::string>{"Exact", "Long", "Short"}));
+}
+
+TEST_F(PresetFolder, ListsStylesInAnyCaseAndNeverAFolder) {
+  EXPECT_TRUE(GetPresetNames(Folder).empty());  // the folder does not exist yet
+  for (const char* Name : {"Upper.WYK", "Mixed.Wyk", "notes.txt", "wyk", "Kept.wyk.tmp"}) WriteBytes(Name, {1});
+  fs::create_directories(Folder + "Sub.wyk");
+  auto Names = GetPresetNames(Folder);
+  std::sort(Names.begin(), Names.end());
+  EXPECT_EQ(Names, (std::vector<std::string>{"Mixed", "Upper"}));
 }
 
 TEST_F(PresetFolder, ReadOnlyStylesStillLoad) {

@@ -17,7 +17,7 @@
 #include "core/engine/uFitPicture.h"
 #include "core/engine/uImageFiles.h"
 #include "core/styles/uPresets.h"
-#include "win32/host/uCommandLine.h"
+#include "win32/host/uWinText.h"
 
 namespace emberdell::test {
 namespace {

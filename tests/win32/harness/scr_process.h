@@ -4,9 +4,12 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "tests/support/wait_until.h"
 
 namespace emberdell::test {
 
@@ -40,18 +43,19 @@ class TScrProcess {
   DWORD FProcessId = 0;
 };
 
-// Polls Condition until it holds or the deadline passes; true when it held.
-// Messages are dispatched meanwhile, so the test's own windows stay alive.
+// Pumps this thread's messages for up to 20 ms, so the test's own windows
+// stay alive while it waits.
+inline void PumpMessages() {
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  MSG Message;
+  while (PeekMessageW(&Message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&Message);
+}
+
+// Polls Condition until it holds or the deadline passes, pumping messages
+// meanwhile; true when it held.
 template <typename TCondition>
 bool WaitUntil(DWORD TimeoutMs, TCondition Condition) {
-  const ULONGLONG Deadline = GetTickCount64() + TimeoutMs;
-  for (;;) {
-    if (Condition()) return true;
-    if (GetTickCount64() >= Deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    MSG Message;
-    while (PeekMessageW(&Message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&Message);
-  }
+  return support::WaitUntil(std::chrono::milliseconds(TimeoutMs), Condition, PumpMessages);
 }
 
 }  // namespace emberdell::test

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "win32/host/uCommandLine.h"
+#include "win32/host/uWinText.h"
 #include "core/host/uRetrieveWorkingMode.h"
 
 namespace emberdell {

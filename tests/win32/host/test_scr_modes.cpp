@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "tests/win32/harness/scr_run.h"
-#include "win32/host/uCommandLine.h"
+#include "win32/host/uWinText.h"
 #include "win32/host/ufmMain.h"
 #include "win32/host/ufmMonitors.h"
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "tests/support/scr_resources.h"
 #include "tests/win32/harness/scr_process.h"
 #include "win32/host/uVersionInfo.h"
 
@@ -31,22 +32,14 @@ TEST(VersionInfo, WithoutAResourceTheTextIsAllZero) {
 
 class ScrResources : public testing::Test {
  protected:
-  void SetUp() override {
-    FModule = LoadLibraryExW(test::ScrPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(FModule, nullptr) << GetLastError();
-  }
-  void TearDown() override {
-    if (FModule != nullptr) FreeLibrary(FModule);
-  }
-  HMODULE FModule = nullptr;
+  void SetUp() override { ASSERT_NE(FModule, nullptr) << GetLastError(); }
+  support::TScrResources Scr{test::ScrPath()};
+  HMODULE FModule = Scr.Module();
 };
 
 TEST_F(ScrResources, ManifestAsksForPerMonitorDpiAndCommonControls6) {
-  HRSRC Info = FindResourceW(FModule, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
-  ASSERT_NE(Info, nullptr);
-  const auto* Data = static_cast<const char*>(LockResource(LoadResource(FModule, Info)));
-  ASSERT_NE(Data, nullptr);
-  const std::string Manifest(Data, SizeofResource(FModule, Info));
+  const std::string Manifest(Scr.Bytes(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)));  // RT_MANIFEST
+  ASSERT_FALSE(Manifest.empty());
   EXPECT_NE(Manifest.find(">PerMonitorV2, PerMonitor<"), std::string::npos);
   EXPECT_NE(Manifest.find(">true/pm<"), std::string::npos);
   EXPECT_NE(Manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tests/support/scr_resources.h"
 #include "tests/win32/harness/scr_process.h"
 #include "tools/uFireRecording.h"
 #include "win32/sound/uDirectSoundBuffer.h"
@@ -29,20 +30,9 @@ bool SoundExpected() {
 }
 
 // Emberdell.scr's resources, without running it.
-class TScrResources {
+class TScrResources : public support::TScrResources {
  public:
-  TScrResources()
-      : FModule(LoadLibraryExW(ScrPath().c_str(), nullptr,
-                               LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
-  ~TScrResources() {
-    if (FModule != nullptr) FreeLibrary(FModule);
-  }
-  TScrResources(const TScrResources&) = delete;
-  TScrResources& operator=(const TScrResources&) = delete;
-  HMODULE Module() const { return FModule; }
-
- private:
-  HMODULE FModule;
+  TScrResources() : support::TScrResources(ScrPath()) {}
 };
 
 // A hidden window standing in for the main form the device is tied to.

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "tests/win32/harness/scr_run.h"
-#include "win32/host/uCommandLine.h"
+#include "win32/host/uWinText.h"
 
 namespace emberdell::test {
 namespace {
