@@ -135,7 +135,7 @@ void TfmMain::FormShow() {
   FTimerThread->SetInterval(FrameInterval(Settings.FPS));
   Randomize(GetTickCount());
   TFlamePreset First{};
-  LoadRandomActivePreset(Settings.ProgramDir + "Flame Presets\\", Settings.ActivePresets, First);
+  LoadRandomActivePreset(PresetFolders(), Settings.ActivePresets, First);
   {
     std::lock_guard<std::mutex> Guard(FStyleLock);
     CurrentPreset = First;
@@ -312,7 +312,7 @@ void TfmMain::FrameTimer() {
 void TfmMain::tmChangePresetTimer() {
   // The file is read outside the lock; only the copy waits for a frame.
   TFlamePreset Next{};
-  LoadRandomActivePreset(Settings.ProgramDir + "Flame Presets\\", Settings.ActivePresets, Next);
+  LoadRandomActivePreset(PresetFolders(), Settings.ActivePresets, Next);
   std::lock_guard<std::mutex> Guard(FStyleLock);
   TargetPreset = Next;
 }
