@@ -6,6 +6,7 @@ namespace emberdell {
 
 TSettings Settings;
 std::string ScreenshotDir;
+std::string VersionText;
 std::string UserDataDir;
 
 std::string UserDataDirFor(const std::string& AppDataDir) {
