@@ -160,6 +160,19 @@ TEST_F(TwoFolders, DeletingRemovesTheFileWhereItLives) {
   EXPECT_FALSE(Stuck);
   EXPECT_EQ(Stuck.Message, IOErrorMessage(Stuck.Code));
   EXPECT_TRUE(Has(Folders.Program, "Stuck.wyk"));
+
+#if defined(_WIN32)
+  // A delivered style marked read-only cannot be deleted on Windows.
+  Put(Folders.Program, "Locked.wyk");
+  const fs::path Locked = Utf8Path(Folders.Program + "Locked.wyk");
+  fs::permissions(Locked, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  const TSaveResult Denied = DeletePreset(Folders, "Locked");
+  fs::permissions(Locked, fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(Denied.Code, 5);
+  EXPECT_EQ(Denied.Message, "File access denied");
+  EXPECT_TRUE(Has(Folders.Program, "Locked.wyk"));
+#endif
 }
 
 TEST_F(TwoFolders, GreekAndJapaneseNamesSaveListAndLoad) {
@@ -171,6 +184,17 @@ TEST_F(TwoFolders, GreekAndJapaneseNamesSaveListAndLoad) {
   EXPECT_EQ(Sorted(GetPresetNames(Folders)), (std::vector<std::string>{"Φλόγα του δάσους", "炎の色"}));
   EXPECT_TRUE(DeletePreset(Folders, "炎の色"));
   EXPECT_EQ(GetPresetNames(Folders), std::vector<std::string>{"Φλόγα του δάσους"});
+
+  // The stored name holds 20 bytes: whole characters only, so that a later
+  // save under the stored name still makes a valid file name.
+  TFlamePreset p = Style(1);
+  SetPresetName(p, "Φλόγα του δάσους");  // 20 bytes end with "δ"
+  EXPECT_EQ(PresetName(p), "Φλόγα του δ");
+  SetPresetName(p, "1Φλόγα του δάσους");  // byte 20 is inside "δ"
+  EXPECT_EQ(PresetName(p), "1Φλόγα του ");
+  SetPresetName(p, "炎の色炎の色炎の色");  // three bytes a character
+  EXPECT_EQ(PresetName(p), "炎の色炎の色");
+  EXPECT_EQ(PresetNameError(PresetName(p)), "");
 }
 
 TEST_F(TwoFolders, RandomActiveStyleComesFromEitherFolderWithOneDraw) {
