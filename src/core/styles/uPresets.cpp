@@ -21,7 +21,10 @@ std::string PresetName(const TFlamePreset& Preset) {
 }
 
 void SetPresetName(TFlamePreset& Preset, const std::string& Name) {
-  const size_t Length = std::min(Name.size(), sizeof Preset.NameChars);
+  size_t Length = std::min(Name.size(), sizeof Preset.NameChars);
+  // Names are UTF-8: a cut inside a character would leave a stored name that
+  // no later save could turn into a file name.
+  while (Length < Name.size() && Length > 0 && (static_cast<unsigned char>(Name[Length]) & 0xC0) == 0x80) --Length;
   Preset.NameLength = static_cast<uint8_t>(Length);
   std::memcpy(Preset.NameChars, Name.data(), Length);
 }

@@ -35,7 +35,8 @@ inline constexpr const char* DefaultPresetName = "(Default) Wood";
 inline constexpr const char* PresetExtension = ".wyk";
 
 std::string PresetName(const TFlamePreset& Preset);     // at most 20 characters
-void SetPresetName(TFlamePreset& Preset, const std::string& Name);  // first 20 characters
+// The first 20 bytes of Name, less a UTF-8 character they would cut.
+void SetPresetName(TFlamePreset& Preset, const std::string& Name);
 
 // The folder is ProgramDir + "Flame Presets\"; callers pass it with its
 // trailing separator, and a style called N is the file Folder + N + ".wyk".
