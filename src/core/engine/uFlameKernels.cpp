@@ -1,0 +1,191 @@
+// The packed arithmetic under the fire's step and blend: SSE2 and AVX2
+// where the processor has them, a 64-bit word at a time where it has not.
+#include "core/engine/uFlameKernels.h"
+
+#include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
+namespace emberdell {
+
+namespace {
+
+TSimdLevel DetectSimd() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) return TSimdLevel::Avx2;
+#endif
+#if defined(__SSE2__)
+  return TSimdLevel::Sse2;
+#else
+  return TSimdLevel::Scalar;
+#endif
+}
+
+TSimdLevel& SimdSetting() {
+  static TSimdLevel Level = DetectSimd();
+  return Level;
+}
+
+// The cells of one row from x up to RegionEnd, 8 (SSE2) or 16 (AVX2) at a
+// time: each 16-bit lane holds one cell, its low byte the pixel at even x.
+// Returns where the packed part stopped.
+#if defined(__SSE2__)
+int RowCellsSse2(uint8_t* Row, size_t W, int x, int RegionEnd, int lw, int rw, uint8_t Cooling) {
+  const __m128i Low = _mm_set1_epi16(0x00FF);
+  const __m128i LW = _mm_set1_epi16(static_cast<short>(lw));
+  const __m128i RW = _mm_set1_epi16(static_cast<short>(rw));
+  const __m128i Cool = _mm_set1_epi16(Cooling);
+  for (; x + 16 <= RegionEnd; x += 16) {
+    const uint8_t* p = Row + x;
+    const __m128i L = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 2)), Low);
+    const __m128i C = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), Low);
+    const __m128i R = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2)), Low);
+    const __m128i B = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * W)), Low);
+    __m128i Sum = _mm_add_epi16(_mm_mullo_epi16(L, LW), _mm_mullo_epi16(R, RW));
+    Sum = _mm_add_epi16(Sum, _mm_slli_epi16(_mm_add_epi16(C, B), 1));
+    const __m128i v = _mm_srli_epi16(Sum, 3);
+    // v - cooling where that does not go below zero, else v itself.
+    const __m128i Below = _mm_cmplt_epi16(v, Cool);
+    const __m128i Cooled = _mm_or_si128(_mm_and_si128(Below, v), _mm_andnot_si128(Below, _mm_sub_epi16(v, Cool)));
+    const __m128i Both = _mm_or_si128(Cooled, _mm_slli_epi16(Cooled, 8));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Row + x - W), Both);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Row + x - 2 * W), Both);
+  }
+  return x;
+}
+
+size_t BlendSse2(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t i, size_t End) {
+  // Halving eight-bit lanes: shift the 16-bit lanes and drop the bit that
+  // crossed from the neighbouring byte. Only the final "+ 10" can overflow.
+  const __m128i Seven = _mm_set1_epi8(0x7F);
+  const __m128i Ten = _mm_set1_epi8(10);
+  for (; i + 16 <= End; i += 16) {
+    const __m128i h = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Heat + i));
+    const __m128i g = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Background + i));
+    const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Image + i));
+    __m128i s = _mm_add_epi8(_mm_and_si128(_mm_srli_epi16(h, 1), Seven), _mm_and_si128(_mm_srli_epi16(g, 1), Seven));
+    s = _mm_and_si128(_mm_srli_epi16(s, 1), Seven);
+    s = _mm_add_epi8(s, _mm_and_si128(_mm_srli_epi16(m, 1), Seven));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Image + i), _mm_adds_epu8(s, Ten));
+  }
+  return i;
+}
+#endif
+
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2"))) int RowCellsAvx2(uint8_t* Row, size_t W, int x, int RegionEnd, int lw, int rw,
+                                                  uint8_t Cooling) {
+  const __m256i Low = _mm256_set1_epi16(0x00FF);
+  const __m256i LW = _mm256_set1_epi16(static_cast<short>(lw));
+  const __m256i RW = _mm256_set1_epi16(static_cast<short>(rw));
+  const __m256i Cool = _mm256_set1_epi16(Cooling);
+  for (; x + 32 <= RegionEnd; x += 32) {
+    const uint8_t* p = Row + x;
+    const __m256i L = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p - 2)), Low);
+    const __m256i C = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), Low);
+    const __m256i R = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2)), Low);
+    const __m256i B = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * W)), Low);
+    __m256i Sum = _mm256_add_epi16(_mm256_mullo_epi16(L, LW), _mm256_mullo_epi16(R, RW));
+    Sum = _mm256_add_epi16(Sum, _mm256_slli_epi16(_mm256_add_epi16(C, B), 1));
+    const __m256i v = _mm256_srli_epi16(Sum, 3);
+    // Unsigned: max(v - c, 0) equals v - c exactly when v >= c.
+    const __m256i Sub = _mm256_subs_epu16(v, Cool);
+    const __m256i Below = _mm256_cmpgt_epi16(Cool, v);
+    const __m256i Cooled = _mm256_blendv_epi8(Sub, v, Below);
+    const __m256i Both = _mm256_or_si256(Cooled, _mm256_slli_epi16(Cooled, 8));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Row + x - W), Both);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Row + x - 2 * W), Both);
+  }
+  return RowCellsSse2(Row, W, x, RegionEnd, lw, rw, Cooling);
+}
+
+__attribute__((target("avx2"))) size_t BlendAvx2(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background,
+                                                 size_t i, size_t End) {
+  const __m256i Seven = _mm256_set1_epi8(0x7F);
+  const __m256i Ten = _mm256_set1_epi8(10);
+  for (; i + 32 <= End; i += 32) {
+    const __m256i h = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Heat + i));
+    const __m256i g = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Background + i));
+    const __m256i m = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Image + i));
+    __m256i s = _mm256_add_epi8(_mm256_and_si256(_mm256_srli_epi16(h, 1), Seven),
+                                _mm256_and_si256(_mm256_srli_epi16(g, 1), Seven));
+    s = _mm256_and_si256(_mm256_srli_epi16(s, 1), Seven);
+    s = _mm256_add_epi8(s, _mm256_and_si256(_mm256_srli_epi16(m, 1), Seven));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Image + i), _mm256_adds_epu8(s, Ten));
+  }
+  return BlendSse2(Image, Heat, Background, i, End);
+}
+#endif
+
+}  // namespace
+
+int RowCellsPacked(uint8_t* Row, size_t W, int RegionEnd, int lw, int rw, uint8_t Cooling) {
+  switch (SimdSetting()) {
+#if defined(__x86_64__) || defined(__i386__)
+    case TSimdLevel::Avx2: return RowCellsAvx2(Row, W, 0, RegionEnd, lw, rw, Cooling);
+#endif
+#if defined(__SSE2__)
+    case TSimdLevel::Sse2: return RowCellsSse2(Row, W, 0, RegionEnd, lw, rw, Cooling);
+#endif
+    default: return 0;
+  }
+}
+
+size_t BlendPacked(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End) {
+  switch (SimdSetting()) {
+#if defined(__x86_64__) || defined(__i386__)
+    case TSimdLevel::Avx2: return BlendAvx2(Image, Heat, Background, Begin, End);
+#endif
+#if defined(__SSE2__)
+    case TSimdLevel::Sse2: return BlendSse2(Image, Heat, Background, Begin, End);
+#endif
+    default: break;
+  }
+  // Eight bytes at a time in a 64-bit word: the same halving, then a
+  // saturating "+ 10" from the bytes that reach 246.
+  const uint64_t Seven = 0x7F7F7F7F7F7F7F7Full, Ones = 0x0101010101010101ull;
+  size_t i = Begin;
+  for (; i + 8 <= End; i += 8) {
+    uint64_t h, g, m;
+    std::memcpy(&h, Heat + i, 8);
+    std::memcpy(&g, Background + i, 8);
+    std::memcpy(&m, Image + i, 8);
+    uint64_t s = ((h >> 1) & Seven) + ((g >> 1) & Seven);
+    s = ((s >> 1) & Seven) + ((m >> 1) & Seven);  // every byte <= 254
+    // A byte overflows with + 10 when it is >= 246: its top bit and the
+    // carry out of (byte & 0x7F) + 10 are both set.
+    const uint64_t Carry = (((s & Seven) + 10 * Ones) & s) & (Ones << 7);
+    const uint64_t Mask = (Carry >> 7) * 0xFF;
+    const uint64_t Sum = ((s & Seven) + 10 * Ones) ^ (s & (Ones << 7));
+    const uint64_t Out = Sum | Mask;
+    std::memcpy(Image + i, &Out, 8);
+  }
+  return i;
+}
+
+TSimdLevel ActiveSimd() { return SimdSetting(); }
+
+TSimdLevel ForceSimd(TSimdLevel Level) {
+  const TSimdLevel Best = DetectSimd();
+  if (static_cast<int>(Level) > static_cast<int>(Best)) Level = Best;
+  SimdSetting() = Level;
+  return Level;
+}
+
+void BlendReference(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End) {
+  for (size_t i = Begin; i < End; ++i) {
+    const unsigned v = (((Heat[i] >> 1) + (Background[i] >> 1)) >> 1) + (Image[i] >> 1) + 10;
+    Image[i] = static_cast<uint8_t>(v > 255 ? 255 : v);
+  }
+}
+
+void Blend(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End) {
+  if (End <= Begin) return;
+  const size_t i = BlendPacked(Image, Heat, Background, Begin, End);
+  BlendReference(Image, Heat, Background, i, End);
+}
+
+}  // namespace emberdell

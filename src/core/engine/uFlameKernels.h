@@ -1,0 +1,20 @@
+// The packed passes the fast step and the blend are built from. Each does
+// what it can from its start and returns where it stopped; the caller
+// finishes the rest one by one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/engine/uFlameStep.h"
+
+namespace emberdell {
+
+// The cells of one row from x = 0 up to RegionEnd, as CellValue and WriteCell
+// would give them, for the cells the packed width covers.
+int RowCellsPacked(uint8_t* Row, size_t W, int RegionEnd, int lw, int rw, uint8_t Cooling);
+
+// Blend for i in [Begin, returned end), a whole number of packed words.
+size_t BlendPacked(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End);
+
+}  // namespace emberdell
