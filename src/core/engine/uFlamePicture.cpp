@@ -1,6 +1,7 @@
 // The picture side of the fire: the grey levels, the outlines sparks start
 // from, and the smoothing of a screenshot.
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "core/engine/uFlameStep.h"
