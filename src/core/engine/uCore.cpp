@@ -20,14 +20,12 @@ void TFlame::Init(IFlameCanvas* Canvas, const TRect& DrawRect, const uint8_t* Pi
                   const int32_t* PictureHeight) {
   std::lock_guard<std::mutex> Guard(FLock);
   FShotPending = false;
-  FDrawRect = DrawRect;
   long long H = std::max<long long>(0, static_cast<long long>(DrawRect.Bottom) - DrawRect.Top);
   long long W = std::max<long long>(0, static_cast<long long>(DrawRect.Right) - DrawRect.Left);
   if (W * H > MaxPixels || W > 0x7FFFFFFF / 4) W = H = 0;
   FHeight = static_cast<int32_t>(H);
   FWidth = static_cast<int32_t>(W);
   FSize = FWidth * FHeight;
-  FDoubleWidth = 2 * FWidth;
 
   // Growing keeps the old bytes and zero-fills the rest: a repeated Init
   // keeps the running fire even when the size changes.

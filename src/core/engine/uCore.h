@@ -85,7 +85,6 @@ class TFlame {
   bool ShotPending() const { return FShotPending; }
   const std::vector<uint8_t>& Image() const { return FImage; }
   const std::vector<uint8_t>& Heat() const { return FHeat; }
-  std::vector<uint8_t>& MutableHeat() { return FHeat; }
   const std::vector<uint8_t>& Edges() const { return FEdges; }
   const std::vector<uint8_t>& Background() const { return FBackground; }
   const TBitmapInfo8& BitmapInfo() const { return FBitmapInfo; }
@@ -103,7 +102,6 @@ class TFlame {
 
   mutable std::mutex FLock;  // one frame, Init, fade-out start and screenshot hand-over at a time
   IFlameCanvas* FCanvas = nullptr;
-  TRect FDrawRect;
   TBitmapInfo8 FBitmapInfo{};
   std::vector<uint8_t> FImage;
   std::vector<uint8_t> FEdges;
@@ -112,7 +110,6 @@ class TFlame {
   std::vector<uint8_t> FShotImage;
   std::vector<uint8_t> FPadded;  // the image with rows padded for drawing, when W is not a multiple of 4
   TStepScratch FScratch;
-  int32_t FDoubleWidth = 0;
   int32_t FHeight = 0;
   int32_t FWidth = 0;
   int32_t FSize = 0;

@@ -6,6 +6,7 @@ namespace emberdell {
 
 TSettings Settings;
 std::string ScreenshotDir;
+std::string VersionText;
 
 std::string ExtractFilePath(const std::string& FileName) {
   const size_t Slash = FileName.find_last_of("\\:");

@@ -39,6 +39,10 @@ struct TSettings {
 // settings window and its dialogs), read by everyone.
 extern TSettings Settings;
 
+// The program's version as the About tab shows it ("4.00.358"), read from
+// its version resource at start-up.
+extern std::string VersionText;
+
 // Documents folder + "\Emberdell Screenshots", or empty when there is no
 // documents folder (which switches screenshots off).
 extern std::string ScreenshotDir;

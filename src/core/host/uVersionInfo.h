@@ -8,6 +8,6 @@
 namespace emberdell {
 
 // Minor and release are written side by side with no separator between them.
-std::string VersionText(uint32_t FileVersionMS, uint32_t FileVersionLS);
+std::string FormatVersionText(uint32_t FileVersionMS, uint32_t FileVersionLS);
 
 }  // namespace emberdell

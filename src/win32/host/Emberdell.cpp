@@ -11,16 +11,12 @@
 #include "win32/host/uVersionInfo.h"
 #include "win32/host/ufmMain.h"
 
-namespace emberdell {
-std::string VersionTextOfProgram;
-}
-
 int WINAPI wWinMain(HINSTANCE Instance, HINSTANCE, LPWSTR, int) {
   using namespace emberdell;
   // Process-wide state first: everything after reads it.
   Settings.ProgramDir = ExtractFilePath(ToUtf8(ProgramPath()));
   ScreenshotDir = ScreenshotDirFor(GetSpecialPath());
-  VersionTextOfProgram = ProgramVersionText();
+  VersionText = ProgramVersionText();
 
   const TCommandLine CommandLine = RetrieveWorkingMode(ProgramArguments());
   // Nothing to change and nothing that would ever end an idle process:

@@ -28,7 +28,7 @@ bool ReadFileVersion(const std::wstring& Path, uint32_t& FileVersionMS, uint32_t
 std::string FileVersionText(const std::wstring& Path) {
   uint32_t MS = 0, LS = 0;
   ReadFileVersion(Path, MS, LS);
-  return VersionText(MS, LS);
+  return FormatVersionText(MS, LS);
 }
 
 std::wstring ProgramPath() {

@@ -13,13 +13,20 @@
 #include "win32/host/uReduceMemory.h"
 #include "win32/host/uRunOnce.h"
 #include "win32/host/uWinText.h"
-#include "win32/host/ufmMonitors.h"
-#include "win32/host/ufmFloatingPreview.h"
+#include "win32/host/ufmPreview.h"
 #include "win32/settings/ufmSettings.h"
 
 namespace emberdell {
 
-TfmMain* TfmMain::Self = nullptr;
+// The exit rules name the system's message numbers and keys themselves; they
+// must be the numbers the message loop hands them.
+static_assert(WinMsg::Activate == WM_ACTIVATE && WinMsg::ActivateApp == WM_ACTIVATEAPP &&
+              WinMsg::NcActivate == WM_NCACTIVATE);
+static_assert(WinMsg::KeyDown == WM_KEYDOWN && WinMsg::KeyUp == WM_KEYUP && WinMsg::SysKeyDown == WM_SYSKEYDOWN &&
+              WinMsg::SysKeyUp == WM_SYSKEYUP);
+static_assert(WinMsg::MouseMove == WM_MOUSEMOVE && WinMsg::LButtonDown == WM_LBUTTONDOWN &&
+              WinMsg::RButtonDown == WM_RBUTTONDOWN && WinMsg::MButtonDown == WM_MBUTTONDOWN);
+static_assert(ScreenshotKey == 'F');
 
 namespace {
 
@@ -54,31 +61,46 @@ void ShowMouseCursor(bool Show) {
   }
 }
 
-bool RunningUnderWine() {
-  HMODULE Ntdll = GetModuleHandleW(L"ntdll.dll");
-  return Ntdll != nullptr && GetProcAddress(Ntdll, "wine_get_version") != nullptr;
-}
-
-bool IsDeactivation(UINT Message, WPARAM WParam) {
-  switch (Message) {
-    case WM_ACTIVATE: return LOWORD(WParam) == WA_INACTIVE;
-    case WM_ACTIVATEAPP:
-    case WM_NCACTIVATE: return WParam == FALSE;
-    default: return false;
+// Frames stop, and a frame in progress is waited for, while the engines'
+// targets change; frames that ran before run again afterwards, whatever
+// happens in between.
+class TFramesPaused {
+ public:
+  TFramesPaused(TTimerThread* Thread, bool ResumeAlways)
+      : FThread(Thread), FResume(Thread != nullptr && (ResumeAlways || Thread->Enabled())) {
+    if (FThread != nullptr) FThread->Pause();
   }
-}
+  ~TFramesPaused() {
+    if (FResume) FThread->Resume();
+  }
+  TFramesPaused(const TFramesPaused&) = delete;
+  TFramesPaused& operator=(const TFramesPaused&) = delete;
+
+ private:
+  TTimerThread* FThread;
+  bool FResume;
+};
+
+// The hourglass while the main thread is busy; the cursor before comes back.
+class THourglass {
+ public:
+  THourglass() : FPrevious(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+  ~THourglass() { SetCursor(FPrevious); }
+  THourglass(const THourglass&) = delete;
+  THourglass& operator=(const THourglass&) = delete;
+
+ private:
+  HCURSOR FPrevious;
+};
 
 }  // namespace
 
 TfmMain::TfmMain(HINSTANCE Instance, TWorkingMode Mode, HWND ParentWindow)
-    : FInstance(Instance), FMode(Mode), FParentWindow(ParentWindow) {
-  Self = this;
-}
+    : FInstance(Instance), FMode(Mode), FParentWindow(ParentWindow) {}
 
 TfmMain::~TfmMain() {
   if (!FClosed) FormClose();
   FormDestroy();
-  Self = nullptr;
 }
 
 int TfmMain::Run() {
@@ -96,23 +118,13 @@ int TfmMain::Run() {
 }
 
 bool TfmMain::FormCreate() {
-  WNDCLASSEXW Class{};
-  Class.cbSize = sizeof Class;
-  Class.lpfnWndProc = MainFormProc;
-  Class.hInstance = FInstance;
-  Class.lpszClassName = kMainFormClass;
-  if (!RegisterClassExW(&Class) || !RegisterMonitorClasses(FInstance, MonitorProc)) return false;
-  WNDCLASSEXW Preview{};
-  Preview.cbSize = sizeof Preview;
-  Preview.lpfnWndProc = PreviewProc;
-  Preview.hInstance = FInstance;
-  Preview.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  Preview.lpszClassName = kPreviewClass;
-  if (!RegisterClassExW(&Preview)) return false;
+  if (!RegisterClass(FInstance, kMainFormClass) || !TfmFirstMonitor::Register(FInstance) ||
+      !TfmSecondMonitor::Register(FInstance))
+    return false;
   // A 0 x 0 tool window: never on the taskbar or in the task switcher.
-  FHandle = CreateWindowExW(WS_EX_TOOLWINDOW, kMainFormClass, kWindowCaption, WS_POPUP, 0, 0, 0, 0, nullptr,
-                            nullptr, FInstance, nullptr);
-  if (FHandle == nullptr) return false;
+  if (CreateHandle(WS_EX_TOOLWINDOW, kMainFormClass, kWindowCaption, WS_POPUP, 0, 0, 0, 0, nullptr, FInstance) ==
+      nullptr)
+    return false;
 
   FSharedIni = std::make_unique<TIniProfileStore>(SharedIniPath(GetWindowsDir()));
   const std::string AppData = GetAppDataPath();
@@ -156,13 +168,54 @@ void TfmMain::FormShow() {
   }
 }
 
+void TfmMain::ShowSettings() {
+  // The settings window reaches the main form only through what it needs.
+  struct THost : ISettingsWindowHost {
+    TfmMain& Main;
+    explicit THost(TfmMain& M) : Main(M) {}
+    void RestartPreview(HWND Window) override { Main.RestartPreview(Window); }
+    std::string& CurrentBackground() override { return Main.CurrentBackground(); }
+    TStoreResult SaveAllSettings() override { return SaveSettings(Settings, *Main.FSettingsFiles); }
+  } Host(*this);
+  TfmPreview Preview(FInstance);
+  TfmSettings Window(FInstance, Host, Preview);
+  Preview.OnHide = [&Window] { Window.PreviewHidden(); };
+  Preview.Create(FHandle);
+  Window.Execute(FHandle);
+  // The frames stop before the preview window they draw into goes.
+  Close();
+}
+
 void TfmMain::AttachFlame(TMonitor& Monitor, const TRect& Target, const int32_t* PictureHeight) {
   const int Width = Target.Right - Target.Left, Height = Target.Bottom - Target.Top;
+  // The picture is made before frames stop: a file may take a while to load.
   const std::vector<uint8_t> Picture = FlamePicture(FCurrentBackground, Monitor.Bounds, Width, Height);
-  Monitor.Canvas = std::make_unique<TWindowCanvas>(Monitor.Window);
-  Monitor.Flame = std::make_unique<TFlame>();
+  TFramesPaused Paused(FTimerThread.get(), false);
+  if (!Monitor.Canvas) Monitor.Canvas = std::make_unique<TWindowCanvas>(Monitor.Window);
+  if (!Monitor.Flame) Monitor.Flame = std::make_unique<TFlame>();
   Monitor.Flame->FFadeOutTime = Settings.FadeoutTime;
   Monitor.Flame->Init(Monitor.Canvas.get(), Target, Picture.data(), &CurrentPreset, PictureHeight);
+  if (Monitor.First) Monitor.First->SetBurning(true);
+}
+
+void TfmMain::RestartPreview(HWND Window) {
+  THourglass Busy;
+  // Frames run afterwards even when they did not before: the settings
+  // window's first start of its preview is what sets them going.
+  TFramesPaused Paused(FTimerThread.get(), true);
+  RECT Client{};
+  if (Window == nullptr || !GetClientRect(Window, &Client)) return;
+  TMonitor* Target = nullptr;
+  for (TMonitor& Monitor : FMonitors)
+    if (Monitor.Window == Window) Target = &Monitor;
+  if (Target == nullptr) {
+    TMonitor Preview;
+    Preview.Window = Window;
+    Preview.Bounds = MonitorBounds().front();
+    FMonitors.push_back(std::move(Preview));
+    Target = &FMonitors.back();
+  }
+  AttachFlame(*Target, TRect{0, 0, Client.right, Client.bottom}, &PreviewPictureHeight);
 }
 
 void TfmMain::ShowFullScreen() {
@@ -171,14 +224,19 @@ void TfmMain::ShowFullScreen() {
   for (size_t i = 0; i < Bounds.size(); ++i) {
     TMonitor Monitor;
     Monitor.Bounds = Bounds[i];
-    const bool Burns = i == 0 || Settings.AllowSecondMonitor;
-    Monitor.Window = CreateMonitorWindow(FInstance, Burns ? kFirstMonitorClass : kSecondMonitorClass, Bounds[i]);
+    if (i == 0 || Settings.AllowSecondMonitor) {
+      Monitor.First = std::make_unique<TfmFirstMonitor>(*this);
+      Monitor.Window = Monitor.First->Create(FInstance, Bounds[i]);
+    } else {
+      Monitor.Second = std::make_unique<TfmSecondMonitor>(*this);
+      Monitor.Window = Monitor.Second->Create(FInstance, Bounds[i]);
+    }
     FMonitors.push_back(std::move(Monitor));
   }
   // Every engine copies its part of the desktop before any window shows.
   for (size_t i = 0; i < FMonitors.size(); ++i) {
     TMonitor& Monitor = FMonitors[i];
-    if (Monitor.Window == nullptr || !(i == 0 || Settings.AllowSecondMonitor)) continue;
+    if (Monitor.Window == nullptr || !Monitor.First) continue;
     RECT Client;
     GetClientRect(Monitor.Window, &Client);
     // The bottom row stays out of the flame area; it is painted black.
@@ -196,130 +254,36 @@ void TfmMain::ShowFullScreen() {
   }
   POINT Cursor{};
   GetCursorPos(&Cursor);
-  StartPosition = TScreenPoint{Cursor.x, Cursor.y};
+  FStartPosition = TScreenPoint{Cursor.x, Cursor.y};
   ShowMouseCursor(false);
   FTimerThread->SetEnabled(true);
   StartStyleChanges();
-  ExitRequested = false;
+  FExitRequested = false;
   FHookInstalled = true;
   if (FRunSound) FRunSound->StartRun(Settings);
   for (TMonitor& Monitor : FMonitors)
-    if (Monitor.Flame) DrawBottomLine(Monitor.Window);
-}
-
-void TfmMain::PumpMessages() {
-  MSG Message;
-  while (PeekMessageW(&Message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&Message);
-    DispatchMessageW(&Message);
-  }
+    if (Monitor.Flame && Monitor.First) Monitor.First->DrawBottomLine();
 }
 
 void TfmMain::ShowPreview() {
-  HWND Parent = FParentWindow;
-  if (Parent == nullptr || !IsWindow(Parent)) {
+  FHostPreview = std::make_unique<THostPreview>(FInstance, FParentWindow);
+  if (!FHostPreview->Open()) {
     Close();
     return;
   }
-  // The host may show its window after starting us. Sleeping between the
-  // checks keeps the wait from spinning a core.
-  while (IsWindow(Parent) && !IsWindowVisible(Parent)) {
-    PumpMessages();
-    Sleep(1);
-  }
-  RECT Client{};
-  if (!IsWindow(Parent) || !GetClientRect(Parent, &Client)) {
-    Close();
-    return;
-  }
-  // The flame burns in a child window of our own over the host's whole
-  // client area. The system's dialog ends a preview by destroying the child
-  // windows of its preview window, which stays visible: the child's end is
-  // then our signal to go.
   TMonitor Preview;
   Preview.Bounds = MonitorBounds().front();
-  Preview.Window = CreateWindowExW(0, kPreviewClass, L"", WS_CHILD | WS_VISIBLE | WS_DISABLED, 0, 0, Client.right,
-                                   Client.bottom, Parent, nullptr, FInstance, nullptr);
-  if (Preview.Window == nullptr) {
-    Close();
-    return;
-  }
-  HWND Child = Preview.Window;
-  // Wine shows nothing that one process draws into a window inside another
-  // process's window. There the frames go to a borderless window of our own
-  // laid exactly over the child; the child still decides when the preview ends.
-  HWND Overlay = nullptr;
-  if (RunningUnderWine()) {
-    Overlay = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST, kPreviewClass, L"",
-                              WS_POPUP | WS_DISABLED, 0, 0, Client.right, Client.bottom,
-                              GetAncestor(Parent, GA_ROOT), nullptr, FInstance, nullptr);
-    if (Overlay != nullptr) {
-      Preview.Window = Overlay;
-      FollowPreviewArea(Child, Overlay);
-    }
-  }
+  Preview.Window = FHostPreview->Surface();
   FCurrentBackground = RandomActiveBackground(Settings.ActiveBackgrounds);
-  AttachFlame(Preview, TRect{0, 0, Client.right, Client.bottom}, &PreviewPictureHeight);
+  AttachFlame(Preview, FHostPreview->Area(), &PreviewPictureHeight);
   FMonitors.push_back(std::move(Preview));
   ReduceMemory();
   FTimerThread->SetEnabled(true);
   StartStyleChanges();
-  while (IsWindow(Parent) && IsWindowVisible(Parent) && IsWindow(Child)) {
-    PumpMessages();
-    if (Overlay != nullptr) FollowPreviewArea(Child, Overlay);
-    Sleep(1);
-  }
+  FHostPreview->WaitForEnd();
   Close();
-  if (Overlay != nullptr && IsWindow(Child)) DestroyWindow(Child);
-}
-
-void TfmMain::RestartPreview(HWND Window) {
-  FTimerThread->Pause();
-  HCURSOR Remembered = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  RECT Client{};
-  GetClientRect(Window, &Client);
-  if (FMonitors.empty() || FMonitors[0].Window != Window) {
-    FMonitors.clear();
-    TMonitor Preview;
-    Preview.Window = Window;
-    Preview.Bounds = MonitorBounds().front();
-    FMonitors.push_back(std::move(Preview));
-  }
-  AttachFlame(FMonitors[0], TRect{0, 0, Client.right, Client.bottom}, &PreviewPictureHeight);
-  SetCursor(Remembered);
-  FTimerThread->Resume();
-}
-
-void TfmMain::ShowSettings() {
-  // The settings window reaches the main form only through what it needs.
-  struct THost : ISettingsWindowHost {
-    TfmMain& Main;
-    explicit THost(TfmMain& M) : Main(M) {}
-    void RestartPreview(HWND Window) override { Main.RestartPreview(Window); }
-    std::string& CurrentBackground() override { return Main.CurrentBackground(); }
-    TStoreResult SaveAllSettings() override { return SaveSettings(Settings, *Main.FSettingsFiles); }
-  } Host(*this);
-  TfmPreview Preview(FInstance);
-  TfmSettings Window(FInstance, Host, Preview);
-  Preview.OnHide = [&Window] { Window.PreviewHidden(); };
-  Preview.Create(FHandle);
-  Window.Execute(FHandle);
-  // Frames stop before the preview window they draw into goes.
-  FTimerThread->Pause();
-  FMonitors.clear();
-  Close();
-}
-
-void TfmMain::FollowPreviewArea(HWND Child, HWND Overlay) {
-  RECT Area{};
-  GetClientRect(Child, &Area);
-  MapWindowPoints(Child, nullptr, reinterpret_cast<POINT*>(&Area), 2);
-  RECT Now{};
-  GetWindowRect(Overlay, &Now);
-  const bool Visible = IsWindowVisible(Overlay) != FALSE;
-  if (Visible && Now.left == Area.left && Now.top == Area.top) return;
-  SetWindowPos(Overlay, HWND_TOPMOST, Area.left, Area.top, 0, 0,
-               SWP_NOSIZE | SWP_NOACTIVATE | (Visible ? 0 : SWP_SHOWWINDOW));
+  // No frame runs any more: the windows may go.
+  FHostPreview->Close();
 }
 
 void TfmMain::StartStyleChanges() {
@@ -327,16 +291,6 @@ void TfmMain::StartStyleChanges() {
   if (Settings.ChangeOnStartup) return;
   const int64_t Delay = Settings.ChangingDelay > 0 ? Settings.ChangingDelay : 1;
   SetTimer(FHandle, tmChangePreset, static_cast<UINT>(std::min<int64_t>(Delay * 1000, 0x7FFFFFFF)), nullptr);
-}
-
-void TfmMain::DrawBottomLine(HWND Window) {
-  RECT Client;
-  GetClientRect(Window, &Client);
-  HDC Dc = GetDC(Window);
-  if (Dc == nullptr) return;
-  RECT Line{0, Client.bottom - 1, Client.right, Client.bottom};
-  FillRect(Dc, &Line, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  ReleaseDC(Window, Dc);
 }
 
 void TfmMain::FrameTimer() {
@@ -360,7 +314,7 @@ void TfmMain::tmExitTimer() {
 }
 
 void TfmMain::AppMessage(UINT Message, WPARAM WParam, LPARAM LParam) {
-  if (ExitRequested) return;
+  if (FExitRequested) return;
   POINT Cursor{};
   if (Message == WM_MOUSEMOVE) GetCursorPos(&Cursor);
   TExitInput Input;
@@ -368,15 +322,15 @@ void TfmMain::AppMessage(UINT Message, WPARAM WParam, LPARAM LParam) {
   Input.WParam = WParam;
   Input.KeyWasDown = KeyWasDown(static_cast<uint64_t>(LParam));
   Input.Cursor = TScreenPoint{Cursor.x, Cursor.y};
-  Input.StartPosition = StartPosition;
+  Input.StartPosition = FStartPosition;
   Input.IgnoreMouseMove = Settings.IgnoreMouseMove;
-  Input.ExitRequested = ExitRequested;
+  Input.ExitRequested = FExitRequested;
   switch (ExitRule(Input)) {
     case TExitDecision::TakeScreenshot:
       TakeScreenshot();
       break;
     case TExitDecision::Exit:
-      ExitRequested = true;
+      FExitRequested = true;
       BeginExit();
       break;
     case TExitDecision::None:
@@ -425,86 +379,30 @@ void TfmMain::FormClose() {
 }
 
 void TfmMain::FormDestroy() {
-  for (TMonitor& Monitor : FMonitors) {
-    Monitor.Flame.reset();
-    Monitor.Canvas.reset();
-    // The full-screen windows go down with the process a moment later.
-    // Destroying them one by one first costs nothing on Windows, but under
-    // Wine without a window manager each waits seconds to be unmapped.
-    if (Monitor.Window != nullptr && FMode != wmFullScreen) DestroyWindow(Monitor.Window);
-  }
+  // The full-screen windows go down with the process a moment later.
+  // Destroying them one by one first costs nothing on Windows, but under
+  // Wine without a window manager each waits seconds to be unmapped.
   FMonitors.clear();
+  FHostPreview.reset();
   FRunSound.reset();
   if (FHandle != nullptr) DestroyWindow(FHandle);
   FHandle = nullptr;
   ShowMouseCursor(true);
 }
 
-LRESULT CALLBACK TfmMain::PreviewProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
-  switch (Message) {
-    case WM_ERASEBKGND:
-      return 1;  // the frames cover every pixel
-    case WM_PAINT: {
-      PAINTSTRUCT Paint;
-      BeginPaint(Window, &Paint);
-      EndPaint(Window, &Paint);
-      return 0;
-    }
-    default:
-      return DefWindowProcW(Window, Message, WParam, LParam);
-  }
-}
-
-LRESULT CALLBACK TfmMain::MainFormProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
-  if (Message == WM_TIMER && Self != nullptr) {
-    if (WParam == tmChangePreset) Self->tmChangePresetTimer();
-    if (WParam == tmExit) Self->tmExitTimer();
+LRESULT TfmMain::WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
+  if (Message == WM_TIMER) {
+    if (WParam == tmChangePreset) tmChangePresetTimer();
+    if (WParam == tmExit) tmExitTimer();
     return 0;
   }
   return DefWindowProcW(Window, Message, WParam, LParam);
 }
 
-LRESULT CALLBACK TfmMain::MonitorProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
-  TfmMain* Form = Self;
-  switch (Message) {
-    case WM_SETCURSOR:
-      SetCursor(nullptr);
-      return TRUE;
-    case WM_ACTIVATE:
-    case WM_ACTIVATEAPP:
-    case WM_NCACTIVATE:
-      // Sent, not posted, so the loop never sees them: another window taking
-      // over ends the run like any other input.
-      if (Form != nullptr && Form->FHookInstalled && IsDeactivation(Message, WParam))
-        Form->AppMessage(Message, WParam, LParam);
-      break;
-    case WM_ERASEBKGND:
-      // A burning window is covered by its frames; erasing would flash black
-      // over the desktop before the first one.
-      if (Form != nullptr) {
-        for (const TMonitor& Monitor : Form->FMonitors)
-          if (Monitor.Window == Window && Monitor.Flame) return 1;
-      }
-      break;
-    case WM_PAINT:
-      if (Form != nullptr) {
-        for (const TMonitor& Monitor : Form->FMonitors)
-          if (Monitor.Window == Window && Monitor.Flame) {
-            PAINTSTRUCT Paint;
-            BeginPaint(Window, &Paint);
-            EndPaint(Window, &Paint);
-            Form->DrawBottomLine(Window);
-            return 0;
-          }
-      }
-      break;
-    case WM_CLOSE:
-      if (Form != nullptr) Form->Close();
-      return 0;
-    default:
-      break;
-  }
-  return DefWindowProcW(Window, Message, WParam, LParam);
+void TfmMain::MonitorDeactivated(UINT Message, WPARAM WParam, LPARAM LParam) {
+  if (FHookInstalled) AppMessage(Message, WParam, LParam);
 }
+
+void TfmMain::MonitorClosed() { Close(); }
 
 }  // namespace emberdell

@@ -6,29 +6,30 @@
 #include <windows.h>
 
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "core/engine/uCore.h"
 #include "core/host/uExitRules.h"
-#include "core/styles/uPresets.h"
 #include "core/host/uRetrieveWorkingMode.h"
-#include "core/styles/uSettingsSaving.h"
 #include "core/host/uTTimerThread.h"
+#include "core/styles/uPresets.h"
+#include "core/styles/uSettingsSaving.h"
 #include "win32/engine/uGdiCanvas.h"
-#include "win32/styles/uProfileFiles.h"
-#include "win32/sound/uRunSound.h"
 #include "win32/host/uPresetRecords.h"
 #include "win32/host/uWinClock.h"
+#include "win32/host/uWindow.h"
+#include "win32/host/ufmMonitors.h"
+#include "win32/sound/uRunSound.h"
+#include "win32/styles/uProfileFiles.h"
 
 namespace emberdell {
 
 inline constexpr wchar_t kMainFormClass[] = L"TfmMain";
-// The child window the preview burns in, inside the host's preview window.
-inline constexpr wchar_t kPreviewClass[] = L"TEmberdellPreview";
 
-class TfmMain {
+class THostPreview;
+
+class TfmMain : public TWindow<TfmMain>, public IMonitorOwner {
  public:
   TfmMain(HINSTANCE Instance, TWorkingMode Mode, HWND ParentWindow);
   ~TfmMain();  // FormDestroy
@@ -38,19 +39,33 @@ class TfmMain {
   // FormCreate, FormShow and the message loop; returns the exit code.
   int Run();
 
-  // The preview restart: frames paused, the engine started again on Window's
-  // whole client area over CurrentBackground(), picture height 100.
+  // Starts the engine again on Window's whole client area over the current
+  // background, burning the full height (main thread). Window keeps one
+  // engine: a repeated start keeps its running fire. Frames stop, and a frame
+  // in progress is waited for, while it works; the hourglass shows meanwhile.
+  // Frames run afterwards, and the cursor is the one before, even when the
+  // start fails.
   void RestartPreview(HWND Window);
+
+  // The name of the background the run or the preview shows; the settings
+  // window sets it before a RestartPreview.
   std::string& CurrentBackground() { return FCurrentBackground; }
 
+  friend class TWindow<TfmMain>;
+
  private:
-  // One monitor of the run: its window and, when it burns, its engine.
+  // One target of the run: a monitor window or a preview surface and, when
+  // it burns, its engine. An engine, once made, stays with its window.
   struct TMonitor {
     HWND Window = nullptr;
-    RECT Bounds{};
+    RECT Bounds{};  // the monitor whose desktop the flame burns
+    std::unique_ptr<TfmFirstMonitor> First;
+    std::unique_ptr<TfmSecondMonitor> Second;
     std::unique_ptr<TWindowCanvas> Canvas;
     std::unique_ptr<TFlame> Flame;
   };
+
+  LRESULT WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
 
   bool FormCreate();
   void FormShow();
@@ -59,8 +74,6 @@ class TfmMain {
   void ShowFullScreen();
   void ShowPreview();
   void ShowSettings();
-  void FollowPreviewArea(HWND Child, HWND Overlay);
-  void PumpMessages();
   void StartStyleChanges();
 
   void FrameTimer();
@@ -71,19 +84,17 @@ class TfmMain {
   void AppMessage(UINT Message, WPARAM WParam, LPARAM LParam);
   void BeginExit();
   void TakeScreenshot();
-  void DrawBottomLine(HWND Window);
+  // Starts Monitor's engine (made on the first call) on Target of its window.
   void AttachFlame(TMonitor& Monitor, const TRect& Target, const int32_t* PictureHeight);
   void Close();
 
-  static LRESULT CALLBACK MainFormProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
-  static LRESULT CALLBACK PreviewProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
-  static LRESULT CALLBACK MonitorProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
-  static TfmMain* Self;
+  // IMonitorOwner
+  void MonitorDeactivated(UINT Message, WPARAM WParam, LPARAM LParam) override;
+  void MonitorClosed() override;
 
   HINSTANCE FInstance;
   TWorkingMode FMode;
   HWND FParentWindow;
-  HWND FHandle = nullptr;
   bool FClosed = false;
 
   std::unique_ptr<TIniProfileStore> FSharedIni, FPerUserIni;
@@ -93,11 +104,12 @@ class TfmMain {
   std::unique_ptr<TTimerThread> FTimerThread;
   std::unique_ptr<TRunSound> FRunSound;
   std::vector<TMonitor> FMonitors;
+  std::unique_ptr<THostPreview> FHostPreview;
   int32_t FPictureHeight = 100;  // the run's limited copy of "Picture Height"
   std::string FCurrentBackground;
 
-  TScreenPoint StartPosition;
-  bool ExitRequested = false;
+  TScreenPoint FStartPosition;
+  bool FExitRequested = false;
   bool FHookInstalled = false;
 };
 

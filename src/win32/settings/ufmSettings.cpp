@@ -16,7 +16,7 @@
 #include "win32/host/uShellUtils.h"
 #include "win32/host/uVersionInfo.h"
 #include "win32/host/uWinText.h"
-#include "win32/host/ufmFloatingPreview.h"
+#include "win32/host/ufmPreview.h"
 
 namespace emberdell {
 
@@ -279,7 +279,7 @@ void TfmSettings::FormCreate() {
   HDC Screen = GetDC(nullptr);
   FDpi = GetDeviceCaps(Screen, LOGPIXELSY);
   ReleaseDC(nullptr, Screen);
-  FVersionText = ProgramVersionText();
+  FVersionText = VersionText;
   // Its own taskbar button, though the window is owned by the hidden main form.
   SetWindowLongPtrW(FHandle, GWL_EXSTYLE, GetWindowLongPtrW(FHandle, GWL_EXSTYLE) | WS_EX_APPWINDOW);
   FTabs = GetDlgItem(FHandle, IDC_PAGES);

@@ -44,9 +44,9 @@ TEST(RetrieveWorkingMode, ModeLetters) {
   }
 }
 
-TEST(VersionText, MinorAndReleaseRunTogether) {
-  EXPECT_EQ(VersionText((4u << 16) | 0, (0u << 16) | 358), "4.00.358");
-  EXPECT_EQ(VersionText((1u << 16) | 2, (3u << 16) | 4), "1.23.4");
-  EXPECT_EQ(VersionText(0, 0), "0.00.0");
-  EXPECT_EQ(VersionText(0xFFFFFFFFu, 0xFFFFFFFFu), "65535.6553565535.65535");
+TEST(FormatVersionText, MinorAndReleaseRunTogether) {
+  EXPECT_EQ(FormatVersionText((4u << 16) | 0, (0u << 16) | 358), "4.00.358");
+  EXPECT_EQ(FormatVersionText((1u << 16) | 2, (3u << 16) | 4), "1.23.4");
+  EXPECT_EQ(FormatVersionText(0, 0), "0.00.0");
+  EXPECT_EQ(FormatVersionText(0xFFFFFFFFu, 0xFFFFFFFFu), "65535.6553565535.65535");
 }

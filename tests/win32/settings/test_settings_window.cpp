@@ -15,7 +15,7 @@
 #include "settings/SettingsIds.h"
 #include "tests/win32/harness/scr_run.h"
 #include "win32/host/uCommandLine.h"
-#include "win32/host/ufmFloatingPreview.h"
+#include "win32/host/ufmPreview.h"
 
 namespace emberdell::test {
 namespace {
