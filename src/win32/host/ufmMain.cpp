@@ -17,9 +17,6 @@
 
 namespace emberdell {
 
-TFlamePreset CurrentPreset{};
-TFlamePreset TargetPreset{};
-
 TfmMain* TfmMain::Self = nullptr;
 
 namespace {
@@ -137,7 +134,7 @@ void TfmMain::FormShow() {
   TFlamePreset First{};
   LoadRandomActivePreset(Settings.ProgramDir + "Flame Presets\\", Settings.ActivePresets, First);
   {
-    std::lock_guard<std::mutex> Guard(FStyleLock);
+    std::lock_guard<std::mutex> Guard(PresetLock);
     CurrentPreset = First;
     TargetPreset = First;
   }
@@ -303,7 +300,7 @@ void TfmMain::DrawBottomLine(HWND Window) {
 }
 
 void TfmMain::FrameTimer() {
-  std::lock_guard<std::mutex> Guard(FStyleLock);
+  std::lock_guard<std::mutex> Guard(PresetLock);
   for (TMonitor& Monitor : FMonitors)
     if (Monitor.Flame) Monitor.Flame->NextFrame();
   if (FMode != wmSettings) MorphPreset(CurrentPreset, TargetPreset);
@@ -313,7 +310,7 @@ void TfmMain::tmChangePresetTimer() {
   // The file is read outside the lock; only the copy waits for a frame.
   TFlamePreset Next{};
   LoadRandomActivePreset(Settings.ProgramDir + "Flame Presets\\", Settings.ActivePresets, Next);
-  std::lock_guard<std::mutex> Guard(FStyleLock);
+  std::lock_guard<std::mutex> Guard(PresetLock);
   TargetPreset = Next;
 }
 

@@ -19,6 +19,7 @@
 #include "win32/engine/uGdiCanvas.h"
 #include "win32/styles/uProfileFiles.h"
 #include "win32/sound/uRunSound.h"
+#include "win32/host/uPresetRecords.h"
 #include "win32/host/uWinClock.h"
 
 namespace emberdell {
@@ -26,12 +27,6 @@ namespace emberdell {
 inline constexpr wchar_t kMainFormClass[] = L"TfmMain";
 // The child window the preview burns in, inside the host's preview window.
 inline constexpr wchar_t kPreviewClass[] = L"TEmberdellPreview";
-
-// The two style records: the one the engines draw with and the one it moves
-// toward. The frame thread reads and morphs them while the main thread
-// replaces the target, so both are touched only under StyleLock.
-extern TFlamePreset CurrentPreset;
-extern TFlamePreset TargetPreset;
 
 class TfmMain {
  public:
@@ -91,7 +86,6 @@ class TfmMain {
   TWinTickClock FClock;
   std::unique_ptr<TTimerThread> FTimerThread;
   std::unique_ptr<TRunSound> FRunSound;
-  std::mutex FStyleLock;
   std::vector<TMonitor> FMonitors;
   int32_t FPictureHeight = 100;  // the run's limited copy of "Picture Height"
   std::string FCurrentBackground;
