@@ -9,6 +9,7 @@
 #include "core/host/uGlobals.h"
 #include "core/settings/uPresetEditor.h"
 #include "core/styles/uPresets.h"
+#include "core/styles/uStyleFolders.h"
 #include "settings/PresetsTabIds.h"
 #include "win32/host/uPresetRecords.h"
 #include "win32/host/uWinText.h"
@@ -24,17 +25,6 @@ std::string Utf8(const std::wstring& Text) {
   std::string s(size_t(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), s.data(), n, nullptr, nullptr);
   return s;
-}
-
-std::string PresetFolder() { return Settings.ProgramDir + "Flame Presets\\"; }
-
-// Empty, only blanks, or not a file name in the style folder.
-std::string NameProblem(const std::string& Name) {
-  if (Name.find_first_not_of(' ') == std::string::npos)
-    return "Please enter a name for the new style.";
-  if (!IsValidPresetName(Name))
-    return "A style name cannot hold any of the characters \\ / : * ? \" < > | and cannot be a device name.";
-  return {};
 }
 
 HWND Root(HWND Window) { return GetAncestor(Window, GA_ROOT); }
@@ -55,18 +45,16 @@ class TfmPresetsTab::TSite : public IPresetEditorSite {
     MessageBoxW(Root(FTab.FHandle), ToWide(Message).c_str(), L"Emberdell Screensaver", MB_OK | MB_ICONERROR);
   }
   void LoadPreset(const std::string& Name, TFlamePreset& Preset) override {
-    emberdell::LoadPreset(PresetFolder(), Name, Preset);
+    emberdell::LoadPreset(PresetFolders(), Name, Preset);
   }
   TSaveResult SavePreset(const std::string& Name, const TFlamePreset& Preset) override {
-    return emberdell::SavePreset(PresetFolder(), Name, Preset);
+    return emberdell::SavePreset(PresetFolders(), Name, Preset);
   }
   TSaveResult DeletePreset(const std::string& Name) override {
-    if (!NameProblem(Name).empty()) return {3, IOErrorMessage(3)};
-    emberdell::DeletePreset(PresetFolder(), Name);
-    return {};
+    return emberdell::DeletePreset(PresetFolders(), Name);
   }
   void MakeRandomPreset(TFlamePreset& Preset) override { emberdell::MakeRandomPreset(Preset); }
-  std::string NameError(const std::string& Name) override { return NameProblem(Name); }
+  std::string NameError(const std::string& Name) override { return PresetNameError(Name); }
   void Publish(const TFlamePreset& Preset) override {
     std::lock_guard<std::mutex> Guard(PresetLock);
     CurrentPreset = Preset;
