@@ -7,6 +7,31 @@ namespace emberdell {
 TSettings Settings;
 std::string ScreenshotDir;
 std::string VersionText;
+std::string UserDataDir;
+
+std::string UserDataDirFor(const std::string& AppDataDir) {
+  if (AppDataDir.empty()) return "";
+  std::string Dir = AppDataDir;
+  if (Dir.back() != '\\') Dir += '\\';
+  return Dir + "Emberdell\\";
+}
+
+namespace {
+TStyleFolders FoldersNamed(const char* Name) {
+  return {Settings.ProgramDir + Name, UserDataDir.empty() ? std::string() : UserDataDir + Name};
+}
+}  // namespace
+
+TStyleFolders PresetFolders() { return FoldersNamed(PresetFolderName); }
+
+TStyleFolders BackgroundFolders() { return FoldersNamed(BackgroundFolderName); }
+
+std::string AdvancedBackgroundFolder() {
+  const TStyleFolders Folders = BackgroundFolders();
+  if (Folders.PerUser.empty() || CanWriteFolder(Folders.Program)) return Folders.Program;
+  CanWriteFolder(Folders.PerUser);  // creates it; a failure shows when the shell opens it
+  return Folders.PerUser;
+}
 
 std::string ExtractFilePath(const std::string& FileName) {
   const size_t Slash = FileName.find_last_of("\\:");

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/styles/uStyleFolders.h"
+
 namespace emberdell {
 
 struct TSettings {
@@ -46,6 +48,23 @@ extern std::string VersionText;
 // Documents folder + "\Emberdell Screenshots", or empty when there is no
 // documents folder (which switches screenshots off).
 extern std::string ScreenshotDir;
+
+// The user's own data folder, application data folder + "\Emberdell\" (it
+// also holds the per-user settings file); empty when the system reports no
+// application data folder. Set by the host at start, like ProgramDir.
+extern std::string UserDataDir;
+
+// Application data folder + "\Emberdell\"; empty for an empty folder.
+std::string UserDataDirFor(const std::string& AppDataDir);
+
+// ProgramDir + "Flame Presets\" and UserDataDir + "Flame Presets\".
+TStyleFolders PresetFolders();
+// ProgramDir + "Background Images\" and UserDataDir + "Background Images\".
+TStyleFolders BackgroundFolders();
+// The picture folder to offer a user for their own pictures: the program's
+// when it can be written, else the per-user one. Either is created when
+// missing, so the shell can open it.
+std::string AdvancedBackgroundFolder();
 
 // The path up to and including its last "\" or ":", as the executable's
 // folder is taken from its full path.

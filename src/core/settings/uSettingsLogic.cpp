@@ -10,8 +10,6 @@ namespace emberdell {
 
 namespace {
 
-char LowerAscii(char C) { return C >= 'A' && C <= 'Z' ? static_cast<char>(C - 'A' + 'a') : C; }
-
 void SortNodes(std::vector<TCheckNode>& Nodes, const TTextCompare& Compare) {
   std::stable_sort(Nodes.begin(), Nodes.end(),
                    [&](const TCheckNode& A, const TCheckNode& B) { return Compare(A.Text, B.Text) < 0; });
@@ -23,13 +21,6 @@ void ReplaceAll(std::string& Text, const std::string& From, const std::string& T
 }
 
 }  // namespace
-
-bool SameText(const std::string& A, const std::string& B) {
-  if (A.size() != B.size()) return false;
-  for (size_t i = 0; i < A.size(); ++i)
-    if (LowerAscii(A[i]) != LowerAscii(B[i])) return false;
-  return true;
-}
 
 std::optional<size_t> IndexOfText(const std::vector<std::string>& List, const std::string& Text) {
   for (size_t i = 0; i < List.size(); ++i)

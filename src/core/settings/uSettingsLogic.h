@@ -11,14 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "core/settings/uPresetEditor.h"
+
 namespace emberdell {
 
 // Negative, zero or positive like strcmp; the host passes the system's
 // locale-aware comparison, tests a plain one.
 using TTextCompare = std::function<int(const std::string&, const std::string&)>;
 
-// Equal with ASCII letters compared without regard to case.
-bool SameText(const std::string& A, const std::string& B);
+// SameText (ASCII letters without regard to case) comes with the editor's logic.
 // Index of the first entry SameText-equal to Text.
 std::optional<size_t> IndexOfText(const std::vector<std::string>& List, const std::string& Text);
 

@@ -184,9 +184,7 @@ TStoreResult TSettingsFiles::Write(std::span<const TSettingEntry* const> List, c
 std::string SharedIniPath(const std::string& WindowsDir) { return WindowsDir + IniFileName; }
 
 std::string PerUserIniPath(const std::string& AppDataDir) {
-  std::string Dir = AppDataDir;
-  if (!Dir.empty() && Dir.back() != '\\') Dir += '\\';
-  return Dir + "Emberdell\\" + IniFileName;
+  return UserDataDirFor(AppDataDir) + IniFileName;
 }
 
 void LoadSettings(TSettings& Values, TSettingsFiles& Files) {

@@ -10,6 +10,7 @@
 #include "core/host/uGlobals.h"
 #include "core/shared/uRandom.h"
 #include "core/styles/uPresets.h"
+#include "core/styles/uStyleFolders.h"
 #include "settings/SettingsIds.h"
 #include "win32/host/uPresetRecords.h"
 #include "win32/host/uReduceMemory.h"
@@ -62,8 +63,6 @@ std::string DecimalSeparator() {
   return ToUtf8(Buffer);
 }
 
-std::string PresetFolder() { return Settings.ProgramDir + "Flame Presets\\"; }
-std::string BackgroundFolder() { return Settings.ProgramDir + "Background Images\\"; }
 
 std::wstring ProgramFolder() {
   const std::wstring Path = ProgramPath();
@@ -466,7 +465,7 @@ void TfmSettings::SelectItem(HWND Tree, HTREEITEM Item) {
 }
 
 void TfmSettings::FillLists() {
-  const std::vector<std::string> Names = GetPresetNames(PresetFolder());
+  const std::vector<std::string> Names = GetPresetNames(PresetFolders());
   FPresetTree = BuildPresetTree(Names, Settings.ActivePresets, LocaleCompare);
   FillTree(FTvPresets, FPresetTree);
   FPresetsTab.FillList(Names);
@@ -497,7 +496,7 @@ void TfmSettings::FillLists() {
   CheckDlgButton(FHandle, IDC_SHOWPREVIEW, Settings.ShowPreview ? BST_CHECKED : BST_UNCHECKED);
   cbShowPreviewClick();
 
-  FBackgroundTree = BuildBackgroundCheckTree(BackgroundFileNames(BackgroundFolder()), Settings.ActiveBackgrounds,
+  FBackgroundTree = BuildBackgroundCheckTree(BackgroundFileNames(BackgroundFolders()), Settings.ActiveBackgrounds,
                                              LocaleCompare);
   FillTree(FTvBackgrounds, FBackgroundTree);
   const auto Leaf = FindLeafByFullName(FBackgroundTree, FHost.CurrentBackground());
@@ -560,7 +559,7 @@ void TfmSettings::TreeGetImageIndex(HWND Tree, NMTVDISPINFOW& Info) {
 
 void TfmSettings::btnSelectPresetsClick(bool All) {
   if (All) {
-    SelectAllPresets(FPresetTree, GetPresetNames(PresetFolder()), Settings.ActivePresets);
+    SelectAllPresets(FPresetTree, GetPresetNames(PresetFolders()), Settings.ActivePresets);
   } else {
     const std::string Name = DefaultPresets(FPresetTree, Settings.ActivePresets);
     const auto Node = FindTopNode(FPresetTree, Name);
@@ -604,7 +603,8 @@ void TfmSettings::tbChangePresetsChange() {
 }
 
 void TfmSettings::btnAdvancedClick() {
-  const std::string Folder = BackgroundFolder();
+  // The program's picture folder, or the user's own when that cannot be written.
+  const std::string Folder = AdvancedBackgroundFolder();
   const std::wstring Text = ToWide(AdvancedBackgroundText(Folder));
   if (MessageBoxW(FHandle, Text.c_str(), L"Advanced Background", MB_YESNO | MB_ICONINFORMATION) == IDYES)
     ShellExecuteW(FHandle, L"open", ToWide(Folder).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
