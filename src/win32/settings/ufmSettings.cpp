@@ -252,8 +252,9 @@ INT_PTR TfmSettings::Notify(HWND Page, NMHDR& Header) {
   HWND Tree = Header.hwndFrom;
   switch (Header.code) {
     case NM_CLICK:
-      tvClick(Tree);
-      return Result(FALSE);
+      // A tick is the whole effect of the click: trees that select only
+      // after reporting the click are told not to.
+      return Result(tvClick(Tree) ? TRUE : FALSE);
     case TVN_SELCHANGINGW:
       return Result(TreeViewChanging(Tree, reinterpret_cast<NMTREEVIEWW&>(Header)) ? TRUE : FALSE);
     case TVN_SELCHANGEDW:
@@ -505,7 +506,7 @@ void TfmSettings::FillLists() {
   FFilling = false;
 }
 
-void TfmSettings::tvClick(HWND Tree) {
+bool TfmSettings::tvClick(HWND Tree) {
   TVHITTESTINFO Hit{};
   GetCursorPos(&Hit.pt);
   ScreenToClient(Tree, &Hit.pt);
@@ -514,9 +515,10 @@ void TfmSettings::tvClick(HWND Tree) {
   const TNodeRef Ref = UnpackRef(Node != nullptr ? ItemParam(Tree, Node) : 0);
   const TCheckNode* Target = Node != nullptr ? NodeAt(Model, Ref) : nullptr;
   if (!ClickTicks(Target != nullptr, (Hit.flags & TVHT_ONITEMICON) != 0, Target != nullptr && Target->IsGroup()))
-    return;
+    return false;
   ToggleCheck(Model, Ref, Tree == FTvPresets ? Settings.ActivePresets : Settings.ActiveBackgrounds);
   InvalidateRect(Tree, nullptr, TRUE);
+  return true;
 }
 
 bool TfmSettings::TreeViewChanging(HWND Tree, const NMTREEVIEWW& Change) {

@@ -78,7 +78,7 @@ class TfmSettings : public TDialog<TfmSettings>, private IPresetsTabHost {
   HTREEITEM ItemOf(HWND Tree, const TNodeRef& Ref) const;
   void SelectItem(HWND Tree, HTREEITEM Item);
 
-  void tvClick(HWND Tree);
+  bool tvClick(HWND Tree);  // true when the click ticked or unticked a node
   bool TreeViewChanging(HWND Tree, const NMTREEVIEWW& Change);
   void tvPresetsChange(const NMTREEVIEWW& Change);
   void tvBackgroundsChange(const NMTREEVIEWW& Change);

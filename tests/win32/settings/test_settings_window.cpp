@@ -152,8 +152,15 @@ TEST_F(SettingsWindow, SlashCOpensTheWindowBesideTheBurningPreview) {
     return Share > 0.02;
   })) << "no flame in the preview: " << Share * 100 << " % of it burns";
 
+  // Its close box only hides it and unticks "Show Preview", which is stored.
+  PostMessageW(Preview, WM_CLOSE, 0, 0);
+  HWND ShowPreview = Control(Window, IDC_SHOWPREVIEW);
+  EXPECT_TRUE(WaitUntil(5000, [&] {
+    return !IsWindowVisible(Preview) && SendMessageW(ShowPreview, BM_GETCHECK, 0, 0) == BST_UNCHECKED;
+  })) << "the preview's close box did not untick \"Show Preview\"";
+  EXPECT_TRUE(IsWindow(Preview));
   CloseWith(VK_ESCAPE);
-  EXPECT_EQ(this->Settings.Get(L"Show Preview"), L"1");
+  EXPECT_EQ(this->Settings.Get(L"Show Preview"), L"0");
 }
 
 TEST_F(SettingsWindow, TicksButtonsAndTrackbarReachTheSettingsFile) {
@@ -179,11 +186,15 @@ TEST_F(SettingsWindow, TicksButtonsAndTrackbarReachTheSettingsFile) {
   ASSERT_TRUE(Settings.Set(L"Changing delay", 120));
   ASSERT_TRUE(Settings.Set(L"Show Preview", 0));
   Open();
+  // Ticking does not select: the style shown stays the one selected at the start.
+  HWND Styles = Control(Window, IDC_TVPRESETS);
+  const LRESULT Selected = SendMessageW(Styles, TVM_GETNEXTITEM, TVGN_CARET, 0);
   // Sorted: (Default) Wood, (Random Preset), Gas Flame, Windy Night.
   ClickCheckBox(IDC_TVPRESETS, 2);  // tick "Gas Flame"
   ClickCheckBox(IDC_TVPRESETS, 3);  // tick "Windy Night"
   ClickCheckBox(IDC_TVPRESETS, 3);  // and untick it
   ClickCheckBox(IDC_TVPRESETS, 0);  // untick "(Default) Wood"
+  EXPECT_EQ(SendMessageW(Styles, TVM_GETNEXTITEM, TVGN_CARET, 0), Selected);
   // (Default) Desktop Snapshot, then the group "Castles" with "Night".
   ClickCheckBox(IDC_TVBACKGROUNDS, 2, 1);
   ClickCheckBox(IDC_TVBACKGROUNDS, 1, 0);  // a group takes no tick
