@@ -14,6 +14,7 @@
 #include "win32/host/uRunOnce.h"
 #include "win32/host/uWinText.h"
 #include "win32/host/ufmPreview.h"
+#include "win32/settings/ufmSettings.h"
 
 namespace emberdell {
 
@@ -168,8 +169,20 @@ void TfmMain::FormShow() {
 }
 
 void TfmMain::ShowSettings() {
-  // With no window shown, a process left running could only be ended by
-  // hand: the mode ends at once.
+  // The settings window reaches the main form only through what it needs.
+  struct THost : ISettingsWindowHost {
+    TfmMain& Main;
+    explicit THost(TfmMain& M) : Main(M) {}
+    void RestartPreview(HWND Window) override { Main.RestartPreview(Window); }
+    std::string& CurrentBackground() override { return Main.CurrentBackground(); }
+    TStoreResult SaveAllSettings() override { return SaveSettings(Settings, *Main.FSettingsFiles); }
+  } Host(*this);
+  TfmPreview Preview(FInstance);
+  TfmSettings Window(FInstance, Host, Preview);
+  Preview.OnHide = [&Window] { Window.PreviewHidden(); };
+  Preview.Create(FHandle);
+  Window.Execute(FHandle);
+  // The frames stop before the preview window they draw into goes.
   Close();
 }
 

@@ -6,12 +6,15 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "win32/host/uWindow.h"
 
 namespace emberdell {
+
+class TPresetEditor;
 
 // What the editor asks of the settings window around it.
 class IPresetsTabHost {
@@ -56,10 +59,35 @@ class TfmPresetsTab : public TDialog<TfmPresetsTab> {
   friend class TDialog<TfmPresetsTab>;
 
  private:
+  class TSite;
+  // Defined beside TSite, so the settings window can destroy the tab
+  // without seeing either class.
+  struct TFree {
+    void operator()(TSite* Site) const;
+    void operator()(TPresetEditor* Editor) const;
+  };
+
   INT_PTR DialogProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+  void FormCreate();
+  void UpdateControls();
+  void DrawItem(const DRAWITEMSTRUCT& Item);
+  void AddHint(int Id, const wchar_t* Text);
+  void Command(int Id, int Code);
+  void TrackbarChange(HWND Trackbar);
+  void btnSaveAsClick();
+  // The curve image's own mouse messages (a subclass of its static).
+  static LRESULT CALLBACK ImageProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam, UINT_PTR Id,
+                                    DWORD_PTR Self);
+  LRESULT ImageMessage(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+  void EndStroke();
 
   HINSTANCE FInstance;
   IPresetsTabHost& FHost;
+  std::unique_ptr<TSite, TFree> FSite;
+  std::unique_ptr<TPresetEditor, TFree> FEditor;
+  std::vector<std::string> FShownNames;
+  HCURSOR FPen = nullptr;
+  HWND FHints = nullptr;
 };
 
 }  // namespace emberdell

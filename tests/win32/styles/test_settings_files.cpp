@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
+
 #include "core/styles/uSettingsSaving.h"
 #include "tests/win32/harness/scr_run.h"
 #include "tests/win32/harness/scr_sandbox.h"
@@ -18,10 +20,17 @@ using SettingsFiles = TRunTest;
 
 constexpr wchar_t kCounter[] = L"Last Screenshot Number";
 
-// Runs a mode that ends by itself after the main form's creation and close.
+// Runs a mode to its end after the main form's creation and close. The
+// settings mode ends when its window closes, so it is closed as by its close
+// box (which writes every setting, as closing that window does).
 void RunToEnd(const wchar_t* Args) {
   TScrProcess Scr(Args);
   ASSERT_TRUE(Scr.Started()) << "CreateProcess failed: " << GetLastError();
+  if (std::wstring(Args).starts_with(L"/c")) {
+    HWND Window = Scr.WaitForWindow(L"#32770", kStartDeadlineMs);
+    ASSERT_NE(Window, nullptr) << "no settings window";
+    PostMessageW(Window, WM_CLOSE, 0, 0);
+  }
   const auto Code = Scr.WaitForExit(kExitDeadlineMs);
   ASSERT_TRUE(Code.has_value()) << "still running";
   EXPECT_EQ(*Code, 0u);
@@ -82,9 +91,9 @@ TEST_F(SettingsFiles, OldRegistrySettingsMoveIntoTheFileOnce) {
       {L"Active Presets", std::wstring(L"~(Default) Wood~,~Gas Flame~")},
       {L"Allow Second Monitor", DWORD{0}},
   }));
-  // The settings mode creates the main form, which moves the settings, and
-  // then ends by itself.
-  RunToEnd(L"/c");
+  // The move comes with every mode's start; a preview whose window is gone
+  // ends by itself and writes nothing but the moved values and the counter.
+  RunToEnd(L"/p 4711");
 
   EXPECT_FALSE(OldRegistryKeyExists()) << "the old key is still there";
   EXPECT_EQ(Settings.Get(L"Fadeout"), L"900");
@@ -108,7 +117,7 @@ TEST_F(SettingsFiles, OldRegistrySettingsMoveIntoTheFileOnce) {
   // A value changed since then is not overwritten by a second move.
   ASSERT_TRUE(Settings.Set(L"Fadeout", 500));
   const auto Before = ReadWholeFile(SharedIniPath());
-  RunToEnd(L"/c");
+  RunToEnd(L"/p 4711");
   EXPECT_EQ(ReadWholeFile(SharedIniPath()), Before) << "the second start changed the file";
 }
 

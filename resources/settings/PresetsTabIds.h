@@ -1,0 +1,30 @@
+// Resource ids of the flame style editor's tab and the new style dialog.
+#pragma once
+
+#define IDD_PRESETSTAB 2000
+#define IDD_ASKPRESETNAME 2001
+
+#define IDC_CURRENTPRESET 2010
+#define IDC_SAVE 2011
+#define IDC_SAVEAS 2012
+#define IDC_DELETE 2013
+#define IDC_EDITPRESETICON 2014
+#define IDC_EDITTEXT 2015
+#define IDC_RED 2016
+#define IDC_GREEN 2017
+#define IDC_BLUE 2018
+#define IDC_DRAW 2020
+#define IDC_MIN 2021
+#define IDC_TEMPERATURE 2022
+#define IDC_MAX 2023
+#define IDC_PALETTELABEL 2024
+#define IDC_PALETTE 2026
+#define IDC_SPLEN 2027
+#define IDC_WIND 2028
+#define IDC_MANAGEMENT 2029
+#define IDC_PROPERTIES 2030
+#define IDC_CHANNELS 2031
+
+#define IDC_NEWPRESETNAME 2100
+#define IDC_ASKOK 2101
+#define IDC_ASKCANCEL 2102

@@ -1,0 +1,368 @@
+#include "win32/settings/ufmPresetsTab.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <cmath>
+#include <mutex>
+
+#include "core/host/uGlobals.h"
+#include "core/settings/uPresetEditor.h"
+#include "core/styles/uPresets.h"
+#include "core/styles/uStyleFolders.h"
+#include "settings/PresetsTabIds.h"
+#include "win32/host/uPresetRecords.h"
+#include "win32/host/uWinText.h"
+#include "win32/settings/ufmAskPresetName.h"
+
+namespace emberdell {
+
+namespace {
+
+std::string Utf8(const std::wstring& Text) {
+  if (Text.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(size_t(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+HWND Root(HWND Window) { return GetAncestor(Window, GA_ROOT); }
+
+}  // namespace
+
+// The editor's questions answered with message boxes, its files in the style
+// folder, and CurrentPreset handed to the frame thread under its lock.
+class TfmPresetsTab::TSite : public IPresetEditorSite {
+ public:
+  TSite(TfmPresetsTab& Tab) : FTab(Tab) {}
+
+  bool AskYesNo(const std::string& Text, bool Warning) override {
+    return MessageBoxW(Root(FTab.FHandle), ToWide(Text).c_str(), L"Warning",
+                       MB_YESNO | (Warning ? MB_ICONWARNING : MB_ICONQUESTION)) == IDYES;
+  }
+  void ShowError(const std::string& Message) override {
+    MessageBoxW(Root(FTab.FHandle), ToWide(Message).c_str(), L"Emberdell Screensaver", MB_OK | MB_ICONERROR);
+  }
+  void LoadPreset(const std::string& Name, TFlamePreset& Preset) override {
+    emberdell::LoadPreset(PresetFolders(), Name, Preset);
+  }
+  TSaveResult SavePreset(const std::string& Name, const TFlamePreset& Preset) override {
+    return emberdell::SavePreset(PresetFolders(), Name, Preset);
+  }
+  TSaveResult DeletePreset(const std::string& Name) override {
+    return emberdell::DeletePreset(PresetFolders(), Name);
+  }
+  void MakeRandomPreset(TFlamePreset& Preset) override { emberdell::MakeRandomPreset(Preset); }
+  std::string NameError(const std::string& Name) override { return PresetNameError(Name); }
+  void Publish(const TFlamePreset& Preset) override {
+    std::lock_guard<std::mutex> Guard(PresetLock);
+    CurrentPreset = Preset;
+  }
+  void PresetAdded(const std::string& Name) override { FTab.FHost.PresetAdded(Name); }
+  void PresetDeleted(const std::string& Name) override { FTab.FHost.PresetDeleted(Name); }
+  void PresetChosen(const std::string& Name) override { FTab.FHost.PresetChosen(Name); }
+
+ private:
+  TfmPresetsTab& FTab;
+};
+
+void TfmPresetsTab::TFree::operator()(TSite* Site) const { delete Site; }
+void TfmPresetsTab::TFree::operator()(TPresetEditor* Editor) const { delete Editor; }
+
+TfmPresetsTab::TfmPresetsTab(HINSTANCE Instance, IPresetsTabHost& Host)
+    : FInstance(Instance), FHost(Host), FSite(new TSite(*this)), FEditor(new TPresetEditor(*FSite)) {
+  {
+    std::lock_guard<std::mutex> Guard(PresetLock);
+    FEditor->Adopt(CurrentPreset);
+  }
+}
+
+HWND TfmPresetsTab::Create(HWND Parent, const RECT& Bounds) {
+  INITCOMMONCONTROLSEX Controls{sizeof Controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&Controls);
+  if (CreateModeless(FInstance, MAKEINTRESOURCEW(IDD_PRESETSTAB), Parent) == nullptr) return nullptr;
+  SetWindowPos(FHandle, nullptr, Bounds.left, Bounds.top, Bounds.right - Bounds.left, Bounds.bottom - Bounds.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  return FHandle;
+}
+
+void TfmPresetsTab::FormCreate() {
+  FPen = LoadCursorW(FInstance, L"PEN");
+  // The pictures are drawn pixel for pixel at 96 DPI and scaled with the
+  // font otherwise; their edges sit outside.
+  HDC Screen = GetDC(nullptr);
+  const int Dpi = GetDeviceCaps(Screen, LOGPIXELSX);
+  ReleaseDC(nullptr, Screen);
+  const auto SizeClient = [&](int Id, int Width, int Height) {
+    const HWND Control = GetDlgItem(FHandle, Id);
+    RECT Window, Client;
+    GetWindowRect(Control, &Window);
+    GetClientRect(Control, &Client);
+    MapWindowPoints(nullptr, FHandle, reinterpret_cast<POINT*>(&Window), 2);
+    const int EdgeX = (Window.right - Window.left) - Client.right, EdgeY = (Window.bottom - Window.top) - Client.bottom;
+    SetWindowPos(Control, nullptr, 0, 0, MulDiv(Width, Dpi, 96) + EdgeX, MulDiv(Height, Dpi, 96) + EdgeY,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  SizeClient(IDC_DRAW, CurveImageWidth, CurveImageHeight);
+  SizeClient(IDC_PALETTE, PaletteStripWidth, PaletteStripHeight);
+  SetWindowSubclass(GetDlgItem(FHandle, IDC_DRAW), &TfmPresetsTab::ImageProc, 1, reinterpret_cast<DWORD_PTR>(this));
+
+  if (HANDLE Icon = LoadImageW(FInstance, L"PIC32_EDITPRESET", IMAGE_ICON, 32, 32, 0))
+    SendDlgItemMessageW(FHandle, IDC_EDITPRESETICON, STM_SETICON, reinterpret_cast<WPARAM>(Icon), 0);
+
+  SendDlgItemMessageW(FHandle, IDC_CURRENTPRESET, CB_SETMINVISIBLE, 20, 0);
+  for (int Id : {IDC_RED, IDC_GREEN, IDC_BLUE}) CheckDlgButton(FHandle, Id, BST_CHECKED);
+  SendDlgItemMessageW(FHandle, IDC_SPLEN, TBM_SETRANGE, FALSE, MAKELPARAM(FlameIntensityMin, FlameIntensityMax));
+  SendDlgItemMessageW(FHandle, IDC_SPLEN, TBM_SETTICFREQ, 1, 0);
+  SendDlgItemMessageW(FHandle, IDC_WIND, TBM_SETRANGEMIN, FALSE, WindMin);
+  SendDlgItemMessageW(FHandle, IDC_WIND, TBM_SETRANGEMAX, TRUE, WindMax);
+  SendDlgItemMessageW(FHandle, IDC_WIND, TBM_SETTICFREQ, 1, 0);
+
+  FHints = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0,
+                           FHandle, nullptr, FInstance, nullptr);
+  AddHint(IDC_CURRENTPRESET, L"Currently selected flame style");
+  AddHint(IDC_SAVE, L"Save changes");
+  AddHint(IDC_SAVEAS, L"Save settings as another style");
+  AddHint(IDC_DELETE, L"Delete selected style");
+  AddHint(IDC_PALETTE, L"Flame palette preview");
+  AddHint(IDC_SPLEN, L"Flame intensity");
+  AddHint(IDC_WIND, L"Wind speed/direction");
+  UpdateControls();
+}
+
+void TfmPresetsTab::AddHint(int Id, const wchar_t* Text) {
+  TTTOOLINFOW Tool{};
+  Tool.cbSize = sizeof Tool;
+  Tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  Tool.hwnd = FHandle;
+  Tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(FHandle, Id));
+  Tool.lpszText = const_cast<wchar_t*>(Text);
+  SendMessageW(FHints, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&Tool));
+}
+
+void TfmPresetsTab::UpdateControls() {
+  if (FHandle == nullptr) return;
+  const HWND List = GetDlgItem(FHandle, IDC_CURRENTPRESET);
+  if (FEditor->Names() != FShownNames) {
+    SendMessageW(List, CB_RESETCONTENT, 0, 0);
+    for (const std::string& Name : FEditor->Names())
+      SendMessageW(List, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(Name).c_str()));
+    FShownNames = FEditor->Names();
+  }
+  const std::string Selected = FEditor->SelectedName();
+  const LRESULT Index = FEditor->HasSelection()
+                            ? SendMessageW(List, CB_FINDSTRINGEXACT, WPARAM(-1),
+                                           reinterpret_cast<LPARAM>(ToWide(Selected).c_str()))
+                            : CB_ERR;
+  SendMessageW(List, CB_SETCURSEL, Index == CB_ERR ? WPARAM(-1) : WPARAM(Index), 0);
+
+  const TFlamePreset& Preset = FEditor->Preset();
+  SendDlgItemMessageW(FHandle, IDC_SPLEN, TBM_SETPOS, TRUE, FlameIntensityPosition(Preset));
+  SendDlgItemMessageW(FHandle, IDC_WIND, TBM_SETPOS, TRUE, WindPosition(Preset));
+  EnableWindow(GetDlgItem(FHandle, IDC_SAVE), FEditor->SaveEnabled());
+  EnableWindow(GetDlgItem(FHandle, IDC_DELETE), FEditor->DeleteEnabled());
+  InvalidateRect(GetDlgItem(FHandle, IDC_DRAW), nullptr, FALSE);
+  InvalidateRect(GetDlgItem(FHandle, IDC_PALETTE), nullptr, FALSE);
+}
+
+void TfmPresetsTab::FillList(const std::vector<std::string>& Names) {
+  {
+    std::lock_guard<std::mutex> Guard(PresetLock);
+    FEditor->Adopt(CurrentPreset);
+  }
+  FEditor->FillList(Names);
+  UpdateControls();
+}
+
+void TfmPresetsTab::SelectPreset(const std::string& Name) {
+  FEditor->SelectPreset(Name);
+  UpdateControls();
+}
+
+void TfmPresetsTab::AskSaveChangedPreset() {
+  FEditor->AskSaveChangedPreset();
+  UpdateControls();
+}
+
+void TfmPresetsTab::ShowPreset() {
+  {
+    std::lock_guard<std::mutex> Guard(PresetLock);
+    FEditor->Adopt(CurrentPreset);
+  }
+  FEditor->ShowPreset();
+  UpdateControls();
+}
+
+void TfmPresetsTab::ResetPresetChanged() {
+  FEditor->ResetPresetChanged();
+  UpdateControls();
+}
+
+void TfmPresetsTab::UpdateDeleteButton() {
+  FEditor->UpdateDeleteButton();
+  UpdateControls();
+}
+
+void TfmPresetsTab::DrawItem(const DRAWITEMSTRUCT& Item) {
+  const TPixelBuffer& Pixels =
+      Item.CtlID == IDC_DRAW ? FEditor->Curves().Image() : FEditor->Curves().Palette();
+  BITMAPINFO Info{};
+  Info.bmiHeader.biSize = sizeof Info.bmiHeader;
+  Info.bmiHeader.biWidth = Pixels.Width();
+  Info.bmiHeader.biHeight = -Pixels.Height();  // top-down
+  Info.bmiHeader.biPlanes = 1;
+  Info.bmiHeader.biBitCount = 32;
+  Info.bmiHeader.biCompression = BI_RGB;
+  const RECT& r = Item.rcItem;
+  SetStretchBltMode(Item.hDC, COLORONCOLOR);
+  StretchDIBits(Item.hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, 0, 0, Pixels.Width(), Pixels.Height(),
+                Pixels.Data(), &Info, DIB_RGB_COLORS, SRCCOPY);
+}
+
+void TfmPresetsTab::btnSaveAsClick() {
+  // A new dialog each time, so its name box starts empty.
+  TfmAskPresetName Ask(FInstance, [this](const std::string& Name) { return FSite->NameError(Name); });
+  std::string Name;
+  if (!Ask.Execute(Root(FHandle), Name)) return;
+  FEditor->btnSaveAsClick(Name);
+}
+
+void TfmPresetsTab::Command(int Id, int Code) {
+  switch (Id) {
+    case IDC_CURRENTPRESET:
+      if (Code == CBN_SELCHANGE) {
+        const HWND List = GetDlgItem(FHandle, IDC_CURRENTPRESET);
+        const LRESULT Index = SendMessageW(List, CB_GETCURSEL, 0, 0);
+        std::wstring Text;
+        if (Index != CB_ERR) {
+          Text.resize(size_t(SendMessageW(List, CB_GETLBTEXTLEN, WPARAM(Index), 0)) + 1);
+          Text.resize(size_t(SendMessageW(List, CB_GETLBTEXT, WPARAM(Index), reinterpret_cast<LPARAM>(Text.data()))));
+        }
+        FEditor->cbCurrentPresetChange(Utf8(Text));
+      }
+      break;
+    case IDC_SAVE:
+      if (Code == BN_CLICKED) FEditor->btnSaveClick();
+      break;
+    case IDC_SAVEAS:
+      if (Code == BN_CLICKED) btnSaveAsClick();
+      break;
+    case IDC_DELETE:
+      if (Code == BN_CLICKED) FEditor->btnDeleteClick();
+      break;
+    case IDC_RED:
+    case IDC_GREEN:
+    case IDC_BLUE:
+      if (Code == BN_CLICKED)
+        FEditor->ChannelsChange((IsDlgButtonChecked(FHandle, IDC_RED) ? chRed : 0u) |
+                                (IsDlgButtonChecked(FHandle, IDC_GREEN) ? chGreen : 0u) |
+                                (IsDlgButtonChecked(FHandle, IDC_BLUE) ? chBlue : 0u));
+      return;
+    default:
+      return;
+  }
+  UpdateControls();
+}
+
+void TfmPresetsTab::TrackbarChange(HWND Trackbar) {
+  const int Position = int(SendMessageW(Trackbar, TBM_GETPOS, 0, 0));
+  const TFlamePreset& Preset = FEditor->Preset();
+  // Only a move of the position changes the style.
+  if (Trackbar == GetDlgItem(FHandle, IDC_SPLEN)) {
+    if (Position == Preset.FlameIntensity && Position == Preset.SpiresLength) return;
+    FEditor->tbSpLenChange(Position);
+  } else if (Trackbar == GetDlgItem(FHandle, IDC_WIND)) {
+    if (Position == Preset.Wind) return;
+    FEditor->tbWindChange(Position);
+  } else {
+    return;
+  }
+  EnableWindow(GetDlgItem(FHandle, IDC_SAVE), FEditor->SaveEnabled());
+}
+
+INT_PTR TfmPresetsTab::DialogProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
+  switch (Message) {
+    case WM_INITDIALOG:
+      FormCreate();
+      return FALSE;
+    case WM_COMMAND:
+      Command(LOWORD(WParam), HIWORD(WParam));
+      return TRUE;
+    case WM_HSCROLL:
+      if (LParam != 0) TrackbarChange(reinterpret_cast<HWND>(LParam));
+      return TRUE;
+    case WM_DRAWITEM:
+      DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(LParam));
+      return TRUE;
+    case WM_LBUTTONDOWN:
+      // The page's background, its labels and group boxes move the window.
+      ReleaseCapture();
+      SendMessageW(Root(Window), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+      return TRUE;
+    case WM_DESTROY:
+      RemoveWindowSubclass(GetDlgItem(Window, IDC_DRAW), &TfmPresetsTab::ImageProc, 1);
+      if (HICON Icon = reinterpret_cast<HICON>(SendDlgItemMessageW(Window, IDC_EDITPRESETICON, STM_GETICON, 0, 0)))
+        DestroyIcon(Icon);
+      return FALSE;
+  }
+  return FALSE;
+}
+
+LRESULT CALLBACK TfmPresetsTab::ImageProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam, UINT_PTR,
+                                          DWORD_PTR Self) {
+  return reinterpret_cast<TfmPresetsTab*>(Self)->ImageMessage(Window, Message, WParam, LParam);
+}
+
+void TfmPresetsTab::EndStroke() {
+  if (FEditor->imDrawMouseUp()) UpdateControls();
+}
+
+LRESULT TfmPresetsTab::ImageMessage(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
+  // Mouse positions in the image's own pixels, whatever its size on screen;
+  // outside the image (the mouse is captured) they run past its edges.
+  const auto ImagePoint = [&](int& X, int& Y) {
+    RECT Client;
+    GetClientRect(Window, &Client);
+    X = int(std::floor(double(GET_X_LPARAM(LParam)) * CurveImageWidth / std::max<LONG>(Client.right, 1)));
+    Y = int(std::floor(double(GET_Y_LPARAM(LParam)) * CurveImageHeight / std::max<LONG>(Client.bottom, 1)));
+  };
+  int X, Y;
+  switch (Message) {
+    case WM_SETCURSOR:
+      if (FPen != nullptr) {
+        SetCursor(FPen);
+        return TRUE;
+      }
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      SetCapture(Window);
+      ImagePoint(X, Y);
+      FEditor->imDrawMouseDown(X, Y);
+      return 0;
+    case WM_MOUSEMOVE:
+      ImagePoint(X, Y);
+      if (FEditor->imDrawMouseMove(X, Y)) {
+        InvalidateRect(Window, nullptr, FALSE);
+        InvalidateRect(GetDlgItem(FHandle, IDC_PALETTE), nullptr, FALSE);
+      }
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      if (GetCapture() == Window) ReleaseCapture();  // WM_CAPTURECHANGED ends the stroke
+      EndStroke();
+      return 0;
+    case WM_CAPTURECHANGED:
+      EndStroke();
+      return 0;
+    case WM_NCHITTEST:
+      // The sunken edge belongs to the image too: the pen shows there.
+      return HTCLIENT;
+  }
+  return DefSubclassProc(Window, Message, WParam, LParam);
+}
+
+}  // namespace emberdell
