@@ -14,6 +14,8 @@
 #include "win32/host/uRunOnce.h"
 #include "win32/host/uWinText.h"
 #include "win32/host/ufmMonitors.h"
+#include "win32/host/ufmFloatingPreview.h"
+#include "win32/settings/ufmSettings.h"
 
 namespace emberdell {
 
@@ -145,9 +147,10 @@ void TfmMain::FormShow() {
     case wmPreview:
       ShowPreview();
       break;
+    case wmSettings:
+      ShowSettings();
+      break;
     default:
-      // The settings window comes with its own issue; until then this mode
-      // ends at once instead of idling unseen.
       Close();
       break;
   }
@@ -268,6 +271,43 @@ void TfmMain::ShowPreview() {
   }
   Close();
   if (Overlay != nullptr && IsWindow(Child)) DestroyWindow(Child);
+}
+
+void TfmMain::RestartPreview(HWND Window) {
+  FTimerThread->Pause();
+  HCURSOR Remembered = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  RECT Client{};
+  GetClientRect(Window, &Client);
+  if (FMonitors.empty() || FMonitors[0].Window != Window) {
+    FMonitors.clear();
+    TMonitor Preview;
+    Preview.Window = Window;
+    Preview.Bounds = MonitorBounds().front();
+    FMonitors.push_back(std::move(Preview));
+  }
+  AttachFlame(FMonitors[0], TRect{0, 0, Client.right, Client.bottom}, &PreviewPictureHeight);
+  SetCursor(Remembered);
+  FTimerThread->Resume();
+}
+
+void TfmMain::ShowSettings() {
+  // The settings window reaches the main form only through what it needs.
+  struct THost : ISettingsWindowHost {
+    TfmMain& Main;
+    explicit THost(TfmMain& M) : Main(M) {}
+    void RestartPreview(HWND Window) override { Main.RestartPreview(Window); }
+    std::string& CurrentBackground() override { return Main.CurrentBackground(); }
+    TStoreResult SaveAllSettings() override { return SaveSettings(Settings, *Main.FSettingsFiles); }
+  } Host(*this);
+  TfmPreview Preview(FInstance);
+  TfmSettings Window(FInstance, Host, Preview);
+  Preview.OnHide = [&Window] { Window.PreviewHidden(); };
+  Preview.Create(FHandle);
+  Window.Execute(FHandle);
+  // Frames stop before the preview window they draw into goes.
+  FTimerThread->Pause();
+  FMonitors.clear();
+  Close();
 }
 
 void TfmMain::FollowPreviewArea(HWND Child, HWND Overlay) {

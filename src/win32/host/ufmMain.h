@@ -38,6 +38,11 @@ class TfmMain {
   // FormCreate, FormShow and the message loop; returns the exit code.
   int Run();
 
+  // The preview restart: frames paused, the engine started again on Window's
+  // whole client area over CurrentBackground(), picture height 100.
+  void RestartPreview(HWND Window);
+  std::string& CurrentBackground() { return FCurrentBackground; }
+
  private:
   // One monitor of the run: its window and, when it burns, its engine.
   struct TMonitor {
@@ -53,6 +58,7 @@ class TfmMain {
   void FormDestroy();
   void ShowFullScreen();
   void ShowPreview();
+  void ShowSettings();
   void FollowPreviewArea(HWND Child, HWND Overlay);
   void PumpMessages();
   void StartStyleChanges();

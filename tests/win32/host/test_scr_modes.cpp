@@ -14,14 +14,34 @@ namespace {
 TEST(EmberdellScr, ModesWithoutAWindowEndCleanly) {
   // They read and write the settings file like every mode with a main form.
   TSettingsSandbox Settings;
-  // Password change, settings (handle after a colon or separate) and the
-  // preview, with a missing, a zero and a dead parent window.
-  for (const wchar_t* Args : {L"/a", L"/A", L"/c", L"/c:4711", L"-c 4711", L"/p", L"/p 0", L"/p 4711", L"xp"}) {
+  // Password change and the preview, with a missing, a zero and a dead
+  // parent window.
+  for (const wchar_t* Args : {L"/a", L"/A", L"/p", L"/p 0", L"/p 4711", L"xp"}) {
     SCOPED_TRACE("arguments: " + ToUtf8(Args));
     TScrProcess Scr(Args);
     ASSERT_TRUE(Scr.Started()) << "CreateProcess failed: " << GetLastError();
     const auto Code = Scr.WaitForExit(kExitDeadlineMs);
     ASSERT_TRUE(Code.has_value()) << "still running";
+    EXPECT_EQ(*Code, 0u);
+  }
+}
+
+TEST(EmberdellScr, SettingsFormsOpenTheWindowAndEndWhenItCloses) {
+  TSettingsSandbox Settings;
+  // The handle after a colon or separate, and the letter in either case.
+  for (const wchar_t* Args : {L"/c", L"/c:4711", L"-c 4711", L"C"}) {
+    SCOPED_TRACE("arguments: " + ToUtf8(Args));
+    TScrProcess Scr(Args);
+    ASSERT_TRUE(Scr.Started()) << "CreateProcess failed: " << GetLastError();
+    HWND Window = Scr.WaitForWindow(L"#32770", kStartDeadlineMs);
+    ASSERT_NE(Window, nullptr) << "no settings window";
+    wchar_t Caption[64] = L"";
+    GetWindowTextW(Window, Caption, 64);
+    EXPECT_STREQ(Caption, L"Emberdell Screensaver");
+    // Closed as by its close box; closing saves and ends the program.
+    PostMessageW(Window, WM_CLOSE, 0, 0);
+    const auto Code = Scr.WaitForExit(kExitDeadlineMs);
+    ASSERT_TRUE(Code.has_value()) << "still running after the settings window closed";
     EXPECT_EQ(*Code, 0u);
   }
 }

@@ -1,0 +1,677 @@
+#include "win32/settings/ufmSettings.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <mutex>
+
+#include "core/engine/uBackgrounds.h"
+#include "core/host/uGlobals.h"
+#include "core/shared/uRandom.h"
+#include "core/styles/uPresets.h"
+#include "settings/SettingsIds.h"
+#include "win32/host/uPresetRecords.h"
+#include "win32/host/uReduceMemory.h"
+#include "win32/host/uShellUtils.h"
+#include "win32/host/uVersionInfo.h"
+#include "win32/host/uWinText.h"
+#include "win32/host/ufmFloatingPreview.h"
+
+namespace emberdell {
+
+namespace {
+
+constexpr wchar_t kSupportText[] =
+    L"We hope this program is slightly more than just a screensaver. It can give you many interesting minutes "
+    L"while playing with it. And we'd love to hear your comments on the Emberdell. This is the only way we can "
+    L"perfect our product. So, with any questions, suggestions or concerns, please feel free to contact us using "
+    L"the links below. Thank you!";
+// The help page is installed beside the program; the feedback link is its
+// section on writing to us.
+constexpr wchar_t kHelpPage[] = L"Emberdell Help.html";
+
+// Tabs in their order, with their pictures in the tab image strip.
+struct TTabInfo {
+  const wchar_t* Caption;
+  int Image;
+};
+constexpr TTabInfo kTabs[] = {{L"Appearance", 2}, {L"Flame Styles", 3}, {L"Settings", 1}, {L"About", 0}};
+constexpr int kPresetsPage = 1;
+
+std::string ToUtf8(const std::wstring& Wide) {
+  if (Wide.empty()) return {};
+  const int Size =
+      WideCharToMultiByte(CP_UTF8, 0, Wide.data(), static_cast<int>(Wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string Result(static_cast<size_t>(Size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, Wide.data(), static_cast<int>(Wide.size()), Result.data(), Size, nullptr, nullptr);
+  return Result;
+}
+
+// The trees sort with the user's locale, as the system sorts names.
+int LocaleCompare(const std::string& A, const std::string& B) {
+  const std::wstring a = ToWide(A), b = ToWide(B);
+  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                        static_cast<int>(b.size())) -
+         CSTR_EQUAL;
+}
+
+std::string DecimalSeparator() {
+  wchar_t Buffer[8] = L".";
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, Buffer, 8) == 0) return ".";
+  return ToUtf8(Buffer);
+}
+
+std::string PresetFolder() { return Settings.ProgramDir + "Flame Presets\\"; }
+std::string BackgroundFolder() { return Settings.ProgramDir + "Background Images\\"; }
+
+std::wstring ProgramFolder() {
+  const std::wstring Path = ProgramPath();
+  return Path.substr(0, Path.find_last_of(L"\\/") + 1);
+}
+
+LPARAM PackRef(const TNodeRef& Ref) {
+  return static_cast<LPARAM>(Ref.Top) << 16 | (Ref.Child ? static_cast<LPARAM>(*Ref.Child) + 1 : 0);
+}
+TNodeRef UnpackRef(LPARAM Packed) {
+  TNodeRef Ref{static_cast<size_t>(Packed >> 16), std::nullopt};
+  if ((Packed & 0xFFFF) != 0) Ref.Child = static_cast<size_t>((Packed & 0xFFFF) - 1);
+  return Ref;
+}
+
+LPARAM ItemParam(HWND Tree, HTREEITEM Item) {
+  TVITEMW Info{};
+  Info.mask = TVIF_PARAM | TVIF_HANDLE;
+  Info.hItem = Item;
+  TreeView_GetItem(Tree, &Info);
+  return Info.lParam;
+}
+
+}  // namespace
+
+TfmSettings::TfmSettings(HINSTANCE Instance, ISettingsWindowHost& Host, TfmPreview& Preview)
+    : FInstance(Instance),
+      FHost(Host),
+      FPreview(Preview),
+      FAppearance(*this),
+      FSettingsPage(*this),
+      FAbout(*this),
+      FPresetsTab(Instance, *this) {}
+
+TfmSettings::~TfmSettings() {
+  for (HICON Icon : FIcons) DestroyIcon(Icon);
+  if (FTabImages) ImageList_Destroy(FTabImages);
+  if (FTreeImages) ImageList_Destroy(FTreeImages);
+  for (HFONT Font : {FLinkFont, FVersionFont, FLogoFont})
+    if (Font) DeleteObject(Font);
+}
+
+void TfmSettings::Execute(HWND Owner) {
+  INITCOMMONCONTROLSEX Controls{sizeof Controls, ICC_TAB_CLASSES | ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&Controls);
+  ShowModal(FInstance, MAKEINTRESOURCEW(IDD_SETTINGS), Owner);
+}
+
+INT_PTR TfmSettings::DialogProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
+  switch (Message) {
+    case WM_INITDIALOG:
+      FormCreate();
+      FormShow();
+      // The page control starts with the focus: the arrow keys turn the pages.
+      SetFocus(FTabs);
+      return FALSE;
+    case WM_CLOSE:
+      if (FormClose()) EndDialog(Window, IDOK);
+      return TRUE;
+    case WM_LBUTTONDOWN:
+      MouseDownToEasyMove();
+      return TRUE;
+    default:
+      return PageProc(Window, Message, WParam, LParam);
+  }
+}
+
+// Messages of the window and of its pages: controls report to the dialog
+// they sit on, so both come here.
+INT_PTR TfmSettings::PageProc(HWND Page, UINT Message, WPARAM WParam, LPARAM LParam) {
+  switch (Message) {
+    case WM_INITDIALOG:
+      return FALSE;
+    case WM_COMMAND:
+      return Command(Page, LOWORD(WParam), HIWORD(WParam));
+    case WM_NOTIFY:
+      return Notify(Page, *reinterpret_cast<NMHDR*>(LParam));
+    case WM_HSCROLL:
+      if (reinterpret_cast<HWND>(LParam) == Item(Page, IDC_TBCHANGEPRESETS)) tbChangePresetsChange();
+      return TRUE;
+    case WM_LBUTTONDOWN:
+      MouseDownToEasyMove();
+      return TRUE;
+    case WM_SETCURSOR: {
+      const int Id = GetDlgCtrlID(reinterpret_cast<HWND>(WParam));
+      if (Id == IDC_LINKHELP || Id == IDC_LINKFEEDBACK) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        SetWindowLongPtrW(Page, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+      }
+      return FALSE;
+    }
+    case WM_CTLCOLORSTATIC: {
+      const HDC Dc = reinterpret_cast<HDC>(WParam);
+      const int Id = GetDlgCtrlID(reinterpret_cast<HWND>(LParam));
+      if (Id == IDC_LINKHELP || Id == IDC_LINKFEEDBACK) {
+        SetTextColor(Dc, RGB(0, 0, 255));
+      } else if (Id == IDC_LB30SEC || Id == IDC_LB10MIN) {
+        const bool Periodic = IsDlgButtonChecked(Page, IDC_CHANGEPERIODICALLY) == BST_CHECKED;
+        SetTextColor(Dc, GetSysColor(Periodic ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+      } else {
+        return FALSE;
+      }
+      SetBkMode(Dc, TRANSPARENT);
+      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_DRAWITEM: {
+      auto& Draw = *reinterpret_cast<DRAWITEMSTRUCT*>(LParam);
+      if (Draw.CtlID != IDC_LOGO) return FALSE;
+      // A placeholder logo: a glow rising from the bottom, the product name
+      // and the version over the top right corner.
+      const RECT& R = Draw.rcItem;
+      const int Height = R.bottom - R.top;
+      for (int y = 0; y < Height; ++y) {
+        const int t = y * 255 / (Height > 1 ? Height - 1 : 1);
+        HBRUSH Brush = CreateSolidBrush(RGB(40 + t * 200 / 255, 10 + t * 90 / 255, 5));
+        RECT Line{R.left, R.top + y, R.right, R.top + y + 1};
+        FillRect(Draw.hDC, &Line, Brush);
+        DeleteObject(Brush);
+      }
+      SetBkMode(Draw.hDC, TRANSPARENT);
+      HGDIOBJ Old = SelectObject(Draw.hDC, FLogoFont);
+      SetTextColor(Draw.hDC, RGB(255, 220, 120));
+      RECT Name = R;
+      Name.left += Scale(16);
+      DrawTextW(Draw.hDC, L"Emberdell", -1, &Name, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+      SelectObject(Draw.hDC, FVersionFont);
+      SetTextColor(Draw.hDC, RGB(255, 255, 255));
+      RECT Version = R;
+      Version.right -= Scale(8);
+      Version.top += Scale(4);
+      const std::wstring Label = ToWide(PrepareLabel("version %ver%", FVersionText));
+      DrawTextW(Draw.hDC, Label.c_str(), -1, &Version, DT_RIGHT | DT_TOP | DT_SINGLELINE);
+      SelectObject(Draw.hDC, Old);
+      return TRUE;
+    }
+    default:
+      return FALSE;
+  }
+}
+
+INT_PTR TfmSettings::Command(HWND Page, int Id, int Code) {
+  switch (Id) {
+    case IDOK:
+    case IDCANCEL:  // OK is both the default and the cancel button
+      if (FormClose()) EndDialog(FHandle, IDOK);
+      return TRUE;
+    case IDC_SHOWPREVIEW: cbShowPreviewClick(); return TRUE;
+    case IDC_SELECTPRESETSALL: btnSelectPresetsClick(true); return TRUE;
+    case IDC_SELECTPRESETSDEFAULT: btnSelectPresetsClick(false); return TRUE;
+    case IDC_SELECTBACKGROUNDSALL: btnSelectBackgroundsClick(true); return TRUE;
+    case IDC_SELECTBACKGROUNDSDEFAULT: btnSelectBackgroundsClick(false); return TRUE;
+    case IDC_CHANGEONSTARTONLY:
+    case IDC_CHANGEPERIODICALLY:
+      if (Code == BN_CLICKED) rbPresetChanging();
+      return TRUE;
+    case IDC_ADVANCED: btnAdvancedClick(); return TRUE;
+    case IDC_SCREENSHOTS: btnScreenshotsClick(); return TRUE;
+    case IDC_EXITING:
+    case IDC_SOUND:
+    case IDC_PERFORMANCE:
+      // Their dialogs come with their own issue; the memory is trimmed
+      // after a dialog as it will be then.
+      ReduceMemory();
+      return TRUE;
+    case IDC_LINKHELP:
+    case IDC_LINKFEEDBACK:
+      if (Code == STN_CLICKED) lbURLClick(Id);
+      return TRUE;
+    default:
+      (void)Page;
+      return FALSE;
+  }
+}
+
+INT_PTR TfmSettings::Notify(HWND Page, NMHDR& Header) {
+  auto Result = [Page](LONG_PTR Value) {
+    SetWindowLongPtrW(Page, DWLP_MSGRESULT, Value);
+    return TRUE;
+  };
+  if (Header.hwndFrom == FTabs) {
+    if (Header.code == TCN_SELCHANGING && FActivePage == kPresetsPage) FPresetsTab.AskSaveChangedPreset();  // tsPresetsHide
+    if (Header.code == TCN_SELCHANGE) ShowPage(TabCtrl_GetCurSel(FTabs));
+    return Result(FALSE);
+  }
+  if (Header.hwndFrom != FTvPresets && Header.hwndFrom != FTvBackgrounds) return FALSE;
+  HWND Tree = Header.hwndFrom;
+  switch (Header.code) {
+    case NM_CLICK:
+      tvClick(Tree);
+      return Result(FALSE);
+    case TVN_SELCHANGINGW:
+      return Result(TreeViewChanging(Tree, reinterpret_cast<NMTREEVIEWW&>(Header)) ? TRUE : FALSE);
+    case TVN_SELCHANGEDW:
+      if (Tree == FTvPresets) {
+        tvPresetsChange(reinterpret_cast<NMTREEVIEWW&>(Header));
+      } else {
+        tvBackgroundsChange(reinterpret_cast<NMTREEVIEWW&>(Header));
+      }
+      return Result(0);
+    case TVN_GETDISPINFOW:
+      TreeGetImageIndex(Tree, reinterpret_cast<NMTVDISPINFOW&>(Header));
+      return Result(0);
+    case TVN_ITEMEXPANDEDW:
+      InvalidateRect(Tree, nullptr, TRUE);  // tvBackgroundsCollapsedExpanded
+      return Result(0);
+    default:
+      return FALSE;
+  }
+}
+
+void TfmSettings::FormCreate() {
+  HDC Screen = GetDC(nullptr);
+  FDpi = GetDeviceCaps(Screen, LOGPIXELSY);
+  ReleaseDC(nullptr, Screen);
+  FVersionText = ProgramVersionText();
+  // Its own taskbar button, though the window is owned by the hidden main form.
+  SetWindowLongPtrW(FHandle, GWL_EXSTYLE, GetWindowLongPtrW(FHandle, GWL_EXSTYLE) | WS_EX_APPWINDOW);
+  FTabs = GetDlgItem(FHandle, IDC_PAGES);
+  FTabImages = ImageList_LoadImageW(FInstance, MAKEINTRESOURCEW(IDB_TABIMAGES), 20, 0, RGB(255, 0, 255), IMAGE_BITMAP,
+                                    LR_CREATEDIBSECTION);
+  TabCtrl_SetImageList(FTabs, FTabImages);
+  for (int i = 0; i < 4; ++i) {
+    TCITEMW Tab{};
+    Tab.mask = TCIF_TEXT | TCIF_IMAGE;
+    Tab.pszText = const_cast<wchar_t*>(kTabs[i].Caption);
+    Tab.iImage = kTabs[i].Image;
+    TabCtrl_InsertItem(FTabs, i, &Tab);
+  }
+  // Tabs 26 pixels high; the width stays the caption's.
+  SendMessageW(FTabs, TCM_SETITEMSIZE, 0, MAKELPARAM(0, Scale(26)));
+  CreatePages();
+
+  FTreeImages = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 8, 0);
+  if (HBITMAP Strip = static_cast<HBITMAP>(LoadImageW(FInstance, MAKEINTRESOURCEW(IDB_TREEIMAGES), IMAGE_BITMAP, 0, 0,
+                                                      LR_CREATEDIBSECTION))) {
+    ImageList_AddMasked(FTreeImages, Strip, RGB(255, 0, 255));
+    DeleteObject(Strip);
+  }
+  FTvPresets = Item(FPages[0], IDC_TVPRESETS);
+  FTvBackgrounds = Item(FPages[0], IDC_TVBACKGROUNDS);
+  for (HWND Tree : {FTvPresets, FTvBackgrounds}) {
+    TreeView_SetImageList(Tree, FTreeImages, TVSIL_NORMAL);
+    TreeView_SetIndent(Tree, 19);
+  }
+  HWND Track = Item(FPages[0], IDC_TBCHANGEPRESETS);
+  SendMessageW(Track, TBM_SETRANGE, TRUE, MAKELPARAM(ChangePresetsMin, ChangePresetsMax));
+  SendMessageW(Track, TBM_SETTICFREQ, 1, 0);
+  // The arrow keys move ten positions, Page Up and Page Down one.
+  SendMessageW(Track, TBM_SETLINESIZE, 0, 10);
+  SendMessageW(Track, TBM_SETPAGESIZE, 0, 1);
+
+  // The group icons.
+  const struct {
+    HWND Page;
+    int Id;
+    const wchar_t* Name;
+  } Icons[] = {{FPages[0], IDC_PBBACKGROUND, L"PIC32_BACKGROUND"},
+               {FPages[0], IDC_PBCHANGEPRESETS, L"PIC32_CHANGEPRESETS"},
+               {FPages[2], IDC_PBEXITING, L"PIC32_EXIT"},
+               {FPages[2], IDC_PBSOUND, L"PIC32_SOUND"},
+               {FPages[2], IDC_PBPERFORMANCE, L"PIC32_PERFORMANCE"},
+               {FPages[2], IDC_PBSCREENSHOTS, L"PIC32_SCREENSHOT"},
+               {FPages[3], IDC_PBSUPPORT, L"PIC32_SUPPORT"}};
+  for (const auto& Icon : Icons) {
+    HICON Handle = static_cast<HICON>(LoadImageW(FInstance, Icon.Name, IMAGE_ICON, 32, 32, 0));
+    if (Handle == nullptr) continue;
+    FIcons.push_back(Handle);
+    SendMessageW(Item(Icon.Page, Icon.Id), STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(Handle));
+  }
+
+  LOGFONTW Font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(FHandle, WM_GETFONT, 0, 0)), sizeof Font, &Font);
+  Font.lfWeight = FW_BOLD;
+  FVersionFont = CreateFontIndirectW(&Font);
+  Font.lfUnderline = TRUE;
+  FLinkFont = CreateFontIndirectW(&Font);
+  Font.lfUnderline = FALSE;
+  Font.lfHeight = -MulDiv(28, FDpi, 72);
+  FLogoFont = CreateFontIndirectW(&Font);
+  for (int Id : {IDC_LINKHELP, IDC_LINKFEEDBACK})
+    SendMessageW(Item(FPages[3], Id), WM_SETFONT, reinterpret_cast<WPARAM>(FLinkFont), FALSE);
+  PrepareLabels();
+  SetHints();
+}
+
+void TfmSettings::CreatePages() {
+  RECT Area;
+  GetWindowRect(FTabs, &Area);
+  MapWindowPoints(nullptr, FHandle, reinterpret_cast<POINT*>(&Area), 2);
+  TabCtrl_AdjustRect(FTabs, FALSE, &Area);
+  FPages = {FAppearance.Create(FInstance, IDD_APPEARANCE, FHandle), FPresetsTab.Create(FHandle, Area),
+            FSettingsPage.Create(FInstance, IDD_SETTINGSPAGE, FHandle), FAbout.Create(FInstance, IDD_ABOUT, FHandle)};
+  for (HWND Page : FPages)
+    if (Page != nullptr)
+      SetWindowPos(Page, HWND_TOP, Area.left, Area.top, Area.right - Area.left, Area.bottom - Area.top,
+                   SWP_HIDEWINDOW);
+  ShowPage(0);
+}
+
+void TfmSettings::ShowPage(int Index) {
+  if (Index < 0 || Index >= static_cast<int>(FPages.size())) return;
+  FActivePage = Index;
+  TabCtrl_SetCurSel(FTabs, Index);
+  for (size_t i = 0; i < FPages.size(); ++i)
+    if (FPages[i] != nullptr) ShowWindow(FPages[i], static_cast<int>(i) == Index ? SW_SHOW : SW_HIDE);
+}
+
+void TfmSettings::AddHint(HWND Control, const wchar_t* Text) {
+  if (Control == nullptr) return;
+  TTTOOLINFOW Tool{};
+  Tool.cbSize = sizeof Tool;
+  Tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  Tool.hwnd = FHandle;
+  Tool.uId = reinterpret_cast<UINT_PTR>(Control);
+  Tool.lpszText = const_cast<wchar_t*>(Text);
+  SendMessageW(FTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&Tool));
+}
+
+void TfmSettings::SetHints() {
+  FTips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, FHandle, nullptr, FInstance, nullptr);
+  SendMessageW(FTips, TTM_SETMAXTIPWIDTH, 0, Scale(400));
+  const HWND A = FPages[0], S = FPages[2], About = FPages[3];
+  AddHint(Item(FHandle, IDC_SHOWPREVIEW), L"Show real-time preset preview");
+  AddHint(FTvBackgrounds, L"Click on background name to preview; check it to use in the full-screen mode");
+  AddHint(Item(A, IDC_SELECTBACKGROUNDSALL), L"Check all backgrounds");
+  AddHint(Item(A, IDC_SELECTBACKGROUNDSDEFAULT), L"Restore defaults");
+  AddHint(Item(A, IDC_ADVANCED), L"Add user's backgrounds");
+  AddHint(FTvPresets, L"Click on flame style to preview; check it to use in the full-screen mode");
+  AddHint(Item(A, IDC_SELECTPRESETSALL), L"Check all flame styles");
+  AddHint(Item(A, IDC_SELECTPRESETSDEFAULT), L"Restore defaults");
+  AddHint(Item(A, IDC_CHANGEONSTARTONLY), L"Change flame styles on the screensaver startup only");
+  AddHint(Item(A, IDC_CHANGEPERIODICALLY), L"Change flame styles periodically during execution");
+  AddHint(Item(A, IDC_TBCHANGEPRESETS), L"Flame styles changing period");
+  AddHint(Item(S, IDC_EXITING), L"Open dialog for Emberdell exiting adjustment");
+  AddHint(Item(S, IDC_SOUND), L"Open dialog of Emberdell sound settings");
+  AddHint(Item(S, IDC_PERFORMANCE), L"Adjust Emberdell performance");
+  AddHint(Item(S, IDC_SCREENSHOTS), L"Open folder with your Emberdell screenshots");
+  AddHint(Item(About, IDC_LINKHELP), L"Write us!");
+  AddHint(Item(About, IDC_LINKFEEDBACK), L"Write us!");
+}
+
+void TfmSettings::PrepareLabels() {
+  SetDlgItemTextW(FPages[3], IDC_SUPPORTTEXT, ToWide(PrepareLabel(ToUtf8(kSupportText), FVersionText)).c_str());
+}
+
+void TfmSettings::FormShow() {
+  FHost.CurrentBackground() = RandomActiveBackground(Settings.ActiveBackgrounds);
+  FHost.RestartPreview(FPreview.Handle());
+  FillLists();
+  SetWindowTextW(FHandle, L"Emberdell Screensaver");
+  FPresetsTab.ResetPresetChanged();
+  FPresetsTab.UpdateDeleteButton();
+  ReduceMemory();
+}
+
+HTREEITEM TfmSettings::ItemOf(HWND Tree, const TNodeRef& Ref) const {
+  const LPARAM Wanted = PackRef(Ref);
+  for (HTREEITEM Top = TreeView_GetRoot(Tree); Top != nullptr; Top = TreeView_GetNextSibling(Tree, Top)) {
+    if (ItemParam(Tree, Top) == Wanted) return Top;
+    for (HTREEITEM Child = TreeView_GetChild(Tree, Top); Child != nullptr; Child = TreeView_GetNextSibling(Tree, Child))
+      if (ItemParam(Tree, Child) == Wanted) return Child;
+  }
+  return nullptr;
+}
+
+void TfmSettings::FillTree(HWND Tree, const TCheckTree& Model) {
+  const bool WasFilling = FFilling;
+  FFilling = true;
+  SendMessageW(Tree, WM_SETREDRAW, FALSE, 0);
+  TreeView_DeleteAllItems(Tree);
+  for (size_t i = 0; i < Model.size(); ++i) {
+    TVINSERTSTRUCTW Insert{};
+    Insert.hParent = TVI_ROOT;
+    Insert.hInsertAfter = TVI_LAST;
+    Insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    const std::wstring Text = ToWide(Model[i].Text);
+    Insert.item.pszText = const_cast<wchar_t*>(Text.c_str());
+    Insert.item.iImage = Insert.item.iSelectedImage = I_IMAGECALLBACK;
+    Insert.item.lParam = PackRef({i, std::nullopt});
+    HTREEITEM Top = TreeView_InsertItem(Tree, &Insert);
+    for (size_t j = 0; j < Model[i].Children.size(); ++j) {
+      const std::wstring ChildText = ToWide(Model[i].Children[j].Text);
+      Insert.hParent = Top;
+      Insert.item.pszText = const_cast<wchar_t*>(ChildText.c_str());
+      Insert.item.lParam = PackRef({i, j});
+      TreeView_InsertItem(Tree, &Insert);
+    }
+    if (Model[i].IsGroup()) TreeView_Expand(Tree, Top, TVE_EXPAND);
+  }
+  SendMessageW(Tree, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(Tree, nullptr, TRUE);
+  FFilling = WasFilling;
+}
+
+void TfmSettings::SelectItem(HWND Tree, HTREEITEM Item) {
+  TreeView_SelectItem(Tree, Item);
+  TreeView_EnsureVisible(Tree, Item != nullptr ? Item : TreeView_GetRoot(Tree));
+}
+
+void TfmSettings::FillLists() {
+  const std::vector<std::string> Names = GetPresetNames(PresetFolder());
+  FPresetTree = BuildPresetTree(Names, Settings.ActivePresets, LocaleCompare);
+  FillTree(FTvPresets, FPresetTree);
+  FPresetsTab.FillList(Names);
+  std::string Current;
+  {
+    std::lock_guard<std::mutex> Guard(PresetLock);
+    Current = PresetName(CurrentPreset);
+  }
+  HTREEITEM Selected = nullptr;
+  for (size_t i = 0; i < FPresetTree.size(); ++i)
+    if (FPresetTree[i].Text == Current) Selected = ItemOf(FTvPresets, {i, std::nullopt});
+  // Selecting loads the style into the editor, as a click on it would.
+  if (Selected != nullptr) {
+    SelectItem(FTvPresets, Selected);
+  } else {
+    TreeView_EnsureVisible(FTvPresets, TreeView_GetRoot(FTvPresets));
+    FPresetsTab.ShowPreset();
+  }
+
+  const HWND A = FPages[0];
+  CheckRadioButton(A, IDC_CHANGEONSTARTONLY, IDC_CHANGEPERIODICALLY,
+                   Settings.ChangeOnStartup ? IDC_CHANGEONSTARTONLY : IDC_CHANGEPERIODICALLY);
+  rbPresetChanging();
+  SendMessageW(Item(A, IDC_TBCHANGEPRESETS), TBM_SETPOS, TRUE, ChangePresetsPosition(Settings.ChangingDelay));
+  tbChangePresetsChange();
+
+  ShowPage(0);
+  CheckDlgButton(FHandle, IDC_SHOWPREVIEW, Settings.ShowPreview ? BST_CHECKED : BST_UNCHECKED);
+  cbShowPreviewClick();
+
+  FBackgroundTree = BuildBackgroundCheckTree(BackgroundFileNames(BackgroundFolder()), Settings.ActiveBackgrounds,
+                                             LocaleCompare);
+  FillTree(FTvBackgrounds, FBackgroundTree);
+  const auto Leaf = FindLeafByFullName(FBackgroundTree, FHost.CurrentBackground());
+  FFilling = true;  // the preview already burns this background
+  SelectItem(FTvBackgrounds, Leaf ? ItemOf(FTvBackgrounds, *Leaf) : nullptr);
+  FFilling = false;
+}
+
+void TfmSettings::tvClick(HWND Tree) {
+  TVHITTESTINFO Hit{};
+  GetCursorPos(&Hit.pt);
+  ScreenToClient(Tree, &Hit.pt);
+  HTREEITEM Node = TreeView_HitTest(Tree, &Hit);
+  TCheckTree& Model = Tree == FTvPresets ? FPresetTree : FBackgroundTree;
+  const TNodeRef Ref = UnpackRef(Node != nullptr ? ItemParam(Tree, Node) : 0);
+  const TCheckNode* Target = Node != nullptr ? NodeAt(Model, Ref) : nullptr;
+  if (!ClickTicks(Target != nullptr, (Hit.flags & TVHT_ONITEMICON) != 0, Target != nullptr && Target->IsGroup()))
+    return;
+  ToggleCheck(Model, Ref, Tree == FTvPresets ? Settings.ActivePresets : Settings.ActiveBackgrounds);
+  InvalidateRect(Tree, nullptr, TRUE);
+}
+
+bool TfmSettings::TreeViewChanging(HWND Tree, const NMTREEVIEWW& Change) {
+  if (FFilling) return false;
+  TVHITTESTINFO Hit{};
+  GetCursorPos(&Hit.pt);
+  ScreenToClient(Tree, &Hit.pt);
+  HTREEITEM Under = TreeView_HitTest(Tree, &Hit);
+  const TCheckTree& Model = Tree == FTvPresets ? FPresetTree : FBackgroundTree;
+  const TCheckNode* Target =
+      Change.itemNew.hItem != nullptr ? NodeAt(Model, UnpackRef(ItemParam(Tree, Change.itemNew.hItem))) : nullptr;
+  return RefuseSelectionChange(GetAsyncKeyState(VK_LBUTTON) != 0, Under != nullptr && Under == Change.itemNew.hItem,
+                               (Hit.flags & TVHT_ONITEMICON) != 0, Target != nullptr && Target->IsGroup());
+}
+
+void TfmSettings::tvPresetsChange(const NMTREEVIEWW& Change) {
+  if (FFilling) return;
+  std::optional<size_t> Selected;
+  if (Change.itemNew.hItem != nullptr) Selected = UnpackRef(ItemParam(FTvPresets, Change.itemNew.hItem)).Top;
+  FPresetsTab.SelectPreset(PresetForSelection(FPresetTree, Selected));
+}
+
+void TfmSettings::tvBackgroundsChange(const NMTREEVIEWW& Change) {
+  if (FFilling || Change.itemNew.hItem == nullptr) return;
+  const TNodeRef Ref = UnpackRef(ItemParam(FTvBackgrounds, Change.itemNew.hItem));
+  if (const auto Name = BackgroundToShow(FBackgroundTree, Ref, FHost.CurrentBackground())) {
+    FHost.CurrentBackground() = *Name;
+    FHost.RestartPreview(FPreview.Handle());
+  }
+}
+
+void TfmSettings::TreeGetImageIndex(HWND Tree, NMTVDISPINFOW& Info) {
+  if ((Info.item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) == 0) return;
+  const TCheckTree& Model = Tree == FTvPresets ? FPresetTree : FBackgroundTree;
+  const TCheckNode* Node = NodeAt(Model, UnpackRef(Info.item.lParam));
+  if (Node == nullptr) return;
+  const bool Expanded = (TreeView_GetItemState(Tree, Info.item.hItem, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+  Info.item.iImage = Info.item.iSelectedImage = NodeImageIndex(*Node, Expanded, IsWindowEnabled(Tree) != FALSE);
+}
+
+void TfmSettings::btnSelectPresetsClick(bool All) {
+  if (All) {
+    SelectAllPresets(FPresetTree, GetPresetNames(PresetFolder()), Settings.ActivePresets);
+  } else {
+    const std::string Name = DefaultPresets(FPresetTree, Settings.ActivePresets);
+    const auto Node = FindTopNode(FPresetTree, Name);
+    FFilling = true;
+    SelectItem(FTvPresets, Node && Name != RandomPresetName ? ItemOf(FTvPresets, {*Node, std::nullopt}) : nullptr);
+    FFilling = false;
+    FPresetsTab.SelectPreset(Name);
+  }
+  TreeView_EnsureVisible(FTvPresets, TreeView_GetSelection(FTvPresets) ? TreeView_GetSelection(FTvPresets)
+                                                                       : TreeView_GetRoot(FTvPresets));
+  InvalidateRect(FTvPresets, nullptr, TRUE);
+}
+
+void TfmSettings::btnSelectBackgroundsClick(bool All) {
+  if (All) {
+    SelectAllBackgrounds(FBackgroundTree);
+  } else if (const auto Desktop = DefaultBackgrounds(FBackgroundTree)) {
+    SelectItem(FTvBackgrounds, ItemOf(FTvBackgrounds, *Desktop));
+  }
+  TreeView_EnsureVisible(FTvBackgrounds, TreeView_GetSelection(FTvBackgrounds)
+                                             ? TreeView_GetSelection(FTvBackgrounds)
+                                             : TreeView_GetRoot(FTvBackgrounds));
+  InvalidateRect(FTvBackgrounds, nullptr, TRUE);
+}
+
+void TfmSettings::rbPresetChanging() {
+  const HWND A = FPages[0];
+  const bool Periodic = IsDlgButtonChecked(A, IDC_CHANGEPERIODICALLY) == BST_CHECKED;
+  Settings.ChangeOnStartup = !Periodic;
+  EnableWindow(Item(A, IDC_TBCHANGEPRESETS), Periodic);
+  InvalidateRect(Item(A, IDC_LB30SEC), nullptr, TRUE);
+  InvalidateRect(Item(A, IDC_LB10MIN), nullptr, TRUE);
+}
+
+void TfmSettings::tbChangePresetsChange() {
+  const HWND A = FPages[0];
+  const int Position = static_cast<int>(SendMessageW(Item(A, IDC_TBCHANGEPRESETS), TBM_GETPOS, 0, 0));
+  Settings.ChangingDelay = ChangingDelayOf(Position);
+  SetDlgItemTextW(A, IDC_CHANGEPERIODICALLY,
+                  ToWide(ChangePresetsCaption(Settings.ChangingDelay, DecimalSeparator())).c_str());
+}
+
+void TfmSettings::btnAdvancedClick() {
+  const std::string Folder = BackgroundFolder();
+  const std::wstring Text = ToWide(AdvancedBackgroundText(Folder));
+  if (MessageBoxW(FHandle, Text.c_str(), L"Advanced Background", MB_YESNO | MB_ICONINFORMATION) == IDYES)
+    ShellExecuteW(FHandle, L"open", ToWide(Folder).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TfmSettings::btnScreenshotsClick() {
+  if (ScreenshotDir.empty()) return;
+  const std::wstring Folder = ToWide(ScreenshotDir);
+  SHCreateDirectoryExW(nullptr, Folder.c_str(), nullptr);
+  ShellExecuteW(FHandle, L"open", Folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ReduceMemory();
+}
+
+void TfmSettings::cbShowPreviewClick() {
+  const bool Show = IsDlgButtonChecked(FHandle, IDC_SHOWPREVIEW) == BST_CHECKED;
+  if (FPreview.Handle() != nullptr) ShowWindow(FPreview.Handle(), Show ? SW_SHOWNOACTIVATE : SW_HIDE);
+  Settings.ShowPreview = Show;
+  SetForegroundWindow(FHandle);
+}
+
+void TfmSettings::PreviewHidden() {
+  CheckDlgButton(FHandle, IDC_SHOWPREVIEW, BST_UNCHECKED);
+  cbShowPreviewClick();
+}
+
+void TfmSettings::lbURLClick(int Id) {
+  std::wstring Link = ProgramFolder() + kHelpPage;
+  if (Id == IDC_LINKFEEDBACK) Link += L"#feedback";
+  OpenLink(Link);
+  ReduceMemory();
+}
+
+void TfmSettings::MouseDownToEasyMove() {
+  ReleaseCapture();
+  SendMessageW(FHandle, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+}
+
+bool TfmSettings::FormClose() {
+  Settings.ActiveBackgrounds = TickedBackgrounds(FBackgroundTree);
+  FPresetsTab.AskSaveChangedPreset();
+  const TStoreResult Saved = FHost.SaveAllSettings();
+  if (Saved) return true;
+  // The window stays open; closing again tries again.
+  MessageBoxW(FHandle, ToWide(Saved.Message).c_str(), L"Emberdell Screensaver", MB_OK | MB_ICONERROR);
+  return false;
+}
+
+void TfmSettings::PresetAdded(const std::string& Name) {
+  FPresetTree.push_back(TCheckNode{Name, false, {}});
+  std::stable_sort(FPresetTree.begin(), FPresetTree.end(),
+                   [](const TCheckNode& A, const TCheckNode& B) { return LocaleCompare(A.Text, B.Text) < 0; });
+  FillTree(FTvPresets, FPresetTree);
+  if (const auto Node = FindTopNode(FPresetTree, Name)) SelectItem(FTvPresets, ItemOf(FTvPresets, {*Node, std::nullopt}));
+}
+
+void TfmSettings::PresetDeleted(const std::string& Name) {
+  if (const auto Node = FindTopNode(FPresetTree, Name)) {
+    FPresetTree.erase(FPresetTree.begin() + static_cast<std::ptrdiff_t>(*Node));
+    // Rebuilding moves the selection; the editor chooses the next style itself.
+    FillTree(FTvPresets, FPresetTree);
+  }
+  if (const auto At = IndexOfText(Settings.ActivePresets, Name))
+    Settings.ActivePresets.erase(Settings.ActivePresets.begin() + static_cast<std::ptrdiff_t>(*At));
+}
+
+void TfmSettings::PresetChosen(const std::string& Name) {
+  if (const auto Node = FindTopNode(FPresetTree, Name)) SelectItem(FTvPresets, ItemOf(FTvPresets, {*Node, std::nullopt}));
+}
+
+}  // namespace emberdell

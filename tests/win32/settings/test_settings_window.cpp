@@ -1,0 +1,224 @@
+// The settings window as a user meets it: "/c" opens it beside the burning
+// preview; ticks, buttons and the trackbar, given as real mouse and key
+// input, end up in the settings file when the window closes.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/engine/uImageFiles.h"
+#include "core/settings/uSettingsLogic.h"
+#include "settings/SettingsIds.h"
+#include "tests/win32/harness/scr_run.h"
+#include "win32/host/uCommandLine.h"
+#include "win32/host/ufmFloatingPreview.h"
+
+namespace emberdell::test {
+namespace {
+
+constexpr wchar_t kDialogClass[] = L"#32770";
+
+std::wstring TextOf(HWND Window) {
+  wchar_t Buffer[256] = L"";
+  GetWindowTextW(Window, Buffer, 256);
+  return Buffer;
+}
+
+int SystemDpi() {
+  HDC Screen = GetDC(nullptr);
+  const int Dpi = GetDeviceCaps(Screen, LOGPIXELSY);
+  ReleaseDC(nullptr, Screen);
+  return Dpi;
+}
+
+// A control of the window, on whichever page it lies.
+HWND Control(HWND Window, int Id) {
+  struct TFind {
+    int Id;
+    HWND Found;
+  } Find{Id, nullptr};
+  EnumChildWindows(
+      Window,
+      [](HWND Child, LPARAM Data) -> BOOL {
+        auto& F = *reinterpret_cast<TFind*>(Data);
+        if (GetDlgCtrlID(Child) != F.Id) return TRUE;
+        F.Found = Child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&Find));
+  return Find.Found;
+}
+
+class SettingsWindow : public TRunTest {
+ protected:
+  HWND Window = nullptr;
+
+  // Starts "/c" and waits for the window in front of the user.
+  void Open(const wchar_t* Args = L"/c") {
+    Start(Args);
+    Window = Scr->WaitForWindow(kDialogClass, kStartDeadlineMs);
+    ASSERT_NE(Window, nullptr) << "no settings window";
+    ASSERT_TRUE(WaitUntil(5000, [&] {
+      SetForegroundWindow(Window);
+      return GetForegroundWindow() == Window;
+    })) << "the settings window does not come to the front";
+  }
+
+  void Click(int X, int Y) {
+    MoveCursorTo(X, Y);
+    ClickLeft();
+    // Two clicks on one spot within the double-click time are a double
+    // click; a user ticking twice waits that long, so does the test.
+    const ULONGLONG After = GetTickCount64() + GetDoubleClickTime() + 50;
+    WaitUntil(5000, [&] { return GetTickCount64() >= After; });
+  }
+  void ClickControl(int Id) {
+    RECT R;
+    ASSERT_TRUE(GetWindowRect(Control(Window, Id), &R));
+    Click((R.left + R.right) / 2, (R.top + R.bottom) / 2);
+  }
+  // A press on the check box of the Row-th visible row of a tree, at Level
+  // 0 (top) or 1 (under a group). Root rows carry no lines, so a row's
+  // picture starts at its left edge, a child's one indent further in.
+  void ClickCheckBox(int TreeId, int Row, int Level = 0) {
+    HWND Tree = Control(Window, TreeId);
+    ASSERT_NE(Tree, nullptr);
+    const int Height = static_cast<int>(SendMessageW(Tree, TVM_GETITEMHEIGHT, 0, 0));
+    const int Indent = static_cast<int>(SendMessageW(Tree, TVM_GETINDENT, 0, 0));
+    POINT P{Level * Indent + 8, Row * Height + Height / 2};
+    ClientToScreen(Tree, &P);
+    Click(P.x, P.y);
+  }
+  void CloseWith(WORD Key) {
+    SetForegroundWindow(Window);
+    PressKey(Key);
+    const auto Code = WaitForEnd();
+    ASSERT_TRUE(Code.has_value()) << "still running after the window should have closed";
+    EXPECT_EQ(*Code, 0u);
+  }
+};
+
+TEST_F(SettingsWindow, SlashCOpensTheWindowBesideTheBurningPreview) {
+  ASSERT_TRUE(Settings.Set(L"Show Preview", 1));
+  Open();
+  EXPECT_EQ(TextOf(Window), L"Emberdell Screensaver");
+  // Its template, scaled by the system with the font: at least the 475 x 539
+  // pixels its pages need at 96 DPI, as many more at a higher DPI, and not
+  // far beyond (the dialog font's width differs a little between systems).
+  RECT Client;
+  GetClientRect(Window, &Client);
+  const int Dpi = SystemDpi();
+  EXPECT_GE(Client.right, MulDiv(475, Dpi, 96));
+  EXPECT_GE(Client.bottom, MulDiv(539, Dpi, 96));
+  EXPECT_LE(Client.right, MulDiv(475 * 5 / 4, Dpi, 96));
+  EXPECT_LE(Client.bottom, MulDiv(539 * 5 / 4, Dpi, 96));
+  // Its own taskbar button.
+  EXPECT_TRUE(GetWindowLongPtrW(Window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+  EXPECT_EQ(SendMessageW(Control(Window, IDC_SHOWPREVIEW), BM_GETCHECK, 0, 0), BST_CHECKED);
+
+  HWND Preview = Scr->WaitForWindow(kFloatingPreviewClass, kStartDeadlineMs);
+  ASSERT_NE(Preview, nullptr) << "no preview window";
+  EXPECT_EQ(TextOf(Preview), L"Emberdell Screensaver Preview");
+  RECT PreviewClient, PreviewFrame;
+  GetClientRect(Preview, &PreviewClient);
+  GetWindowRect(Preview, &PreviewFrame);
+  EXPECT_EQ(PreviewClient.right, 512);
+  EXPECT_EQ(PreviewClient.bottom, 384);
+  const TWindowPlace Place =
+      PreviewPlace(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                   PreviewFrame.right - PreviewFrame.left, PreviewFrame.bottom - PreviewFrame.top);
+  EXPECT_EQ(PreviewFrame.left, Place.Left);
+  EXPECT_EQ(PreviewFrame.top, Place.Top);
+
+  // It burns the desktop: the outlines of the test's desktop catch fire in it,
+  // where the settings window does not cover it.
+  POINT Origin{0, 0};
+  ClientToScreen(Preview, &Origin);
+  RECT Area{Origin.x, Origin.y, Origin.x + 512, Origin.y + 384};
+  RECT Settings;
+  GetWindowRect(Window, &Settings);
+  if (Settings.right > Area.left && Settings.right < Area.right) Area.left = Settings.right;
+  double Share = 0;
+  EXPECT_TRUE(WaitUntil(10000, [&] {
+    TScreenGrab Now(Area);
+    int Flame = 0, Total = 0;
+    for (int y = Area.top; y < Area.bottom; y += 4)
+      for (int x = Area.left; x < Area.right; x += 4, ++Total) Flame += IsFlameColour(Now.At(x, y));
+    Share = Total ? double(Flame) / Total : 0;
+    return Share > 0.02;
+  })) << "no flame in the preview: " << Share * 100 << " % of it burns";
+
+  CloseWith(VK_ESCAPE);
+  EXPECT_EQ(this->Settings.Get(L"Show Preview"), L"1");
+}
+
+TEST_F(SettingsWindow, TicksButtonsAndTrackbarReachTheSettingsFile) {
+  // One background picture in a group, in the program's picture folder.
+  const std::filesystem::path Pictures = std::filesystem::path(ScrFolder()) / L"Background Images";
+  const bool HadPictures = std::filesystem::exists(Pictures);
+  std::filesystem::create_directories(Pictures);
+  const std::filesystem::path Picture = Pictures / L"Castles - Night.jpg";
+  std::vector<uint8_t> Pixels(64 * 48 * 4, 0x80);
+  std::string Error;
+  ASSERT_TRUE(WriteJpegFile(Picture.string(), 64, 48, Pixels.data(), 90, false, Error)) << Error;
+  struct TCleanup {
+    std::filesystem::path Picture, Folder;
+    bool KeepFolder;
+    ~TCleanup() {
+      std::error_code Ignored;
+      std::filesystem::remove(Picture, Ignored);
+      if (!KeepFolder) std::filesystem::remove(Folder, Ignored);
+    }
+  } Cleanup{Picture, Pictures, HadPictures};
+
+  ASSERT_TRUE(Settings.Set(L"Active Presets", L"~(Default) Wood~"));
+  ASSERT_TRUE(Settings.Set(L"Changing delay", 120));
+  ASSERT_TRUE(Settings.Set(L"Show Preview", 0));
+  Open();
+  // Sorted: (Default) Wood, (Random Preset), Gas Flame, Windy Night.
+  ClickCheckBox(IDC_TVPRESETS, 2);  // tick "Gas Flame"
+  ClickCheckBox(IDC_TVPRESETS, 3);  // tick "Windy Night"
+  ClickCheckBox(IDC_TVPRESETS, 3);  // and untick it
+  ClickCheckBox(IDC_TVPRESETS, 0);  // untick "(Default) Wood"
+  // (Default) Desktop Snapshot, then the group "Castles" with "Night".
+  ClickCheckBox(IDC_TVBACKGROUNDS, 2, 1);
+  ClickCheckBox(IDC_TVBACKGROUNDS, 1, 0);  // a group takes no tick
+
+  // The trackbar: a click gives it the focus, Home goes to 30 seconds and an
+  // arrow key ten positions further.
+  HWND Periodic = Control(Window, IDC_CHANGEPERIODICALLY);
+  EXPECT_EQ(TextOf(Periodic), L"Every 2 minute(s)");
+  RECT Track;
+  GetWindowRect(Control(Window, IDC_TBCHANGEPRESETS), &Track);
+  Click(Track.left + 4, (Track.top + Track.bottom) / 2);
+  PressKey(VK_HOME);
+  EXPECT_TRUE(WaitUntil(5000, [&] { return TextOf(Periodic) == L"Every 0.5 minute(s)"; })) << ToUtf8(TextOf(Periodic));
+  PressKey(VK_RIGHT);
+  EXPECT_TRUE(WaitUntil(5000, [&] { return TextOf(Periodic) == L"Every 5.5 minute(s)"; })) << ToUtf8(TextOf(Periodic));
+
+  CloseWith(VK_RETURN);
+  EXPECT_EQ(Settings.Get(L"Active Presets"), L"~Gas Flame~");
+  EXPECT_EQ(Settings.Get(L"Active Backgrounds"), L"~(Default) Desktop Snapshot~,~Castles - Night~");
+  EXPECT_EQ(Settings.Get(L"Changing delay"), L"330");
+  EXPECT_EQ(Settings.Get(L"Change on startup"), L"0");
+  EXPECT_EQ(Settings.Get(L"Show Preview"), L"0");
+
+  // Next time: "Default" of both groups and the other radio button.
+  Open();
+  ClickControl(IDC_SELECTPRESETSDEFAULT);
+  ClickControl(IDC_SELECTBACKGROUNDSDEFAULT);
+  ClickControl(IDC_CHANGEONSTARTONLY);
+  EXPECT_FALSE(IsWindowEnabled(Control(Window, IDC_TBCHANGEPRESETS)));
+  CloseWith(VK_ESCAPE);
+  EXPECT_EQ(Settings.Get(L"Active Presets"), L"~(Default) Wood~");
+  EXPECT_EQ(Settings.Get(L"Active Backgrounds"), L"~(Default) Desktop Snapshot~");
+  EXPECT_EQ(Settings.Get(L"Change on startup"), L"1");
+  EXPECT_EQ(Settings.Get(L"Changing delay"), L"330");
+}
+
+}  // namespace
+}  // namespace emberdell::test
