@@ -20,8 +20,7 @@ std::vector<uint8_t> FlamePicture(const std::string& Background, const RECT& Bou
   TPixelImage Fitted;
   std::string Error;
   if (!Background.empty() && Background != DesktopSnapshotBackground &&
-      LoadBackgroundFile(Settings.ProgramDir + "Background Images\\" + Background + ".jpg", Width, Height, Fitted,
-                         Error))
+      LoadBackgroundFile(BackgroundPicturePath(BackgroundFolders(), Background), Width, Height, Fitted, Error))
     return std::move(Fitted.Pixels);
 
   std::vector<uint8_t> Snapshot = DesktopSnapshot(Bounds, Width, Height);

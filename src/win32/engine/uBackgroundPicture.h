@@ -1,7 +1,7 @@
-// What the flame burns over: a picture from "Background Images", or the
-// desktop as it is at the start. When the desktop shows nothing at all (one
-// flat colour, as when Windows runs a screensaver on a desktop of its own),
-// the user's wallpaper stands in for it.
+// What the flame burns over: a picture from "Background Images" (the
+// program's or the user's own), or the desktop as it is at the start. When
+// the desktop shows nothing at all (one flat colour, as when Windows runs a
+// screensaver on a desktop of its own), the user's wallpaper stands in for it.
 #pragma once
 
 #include <windows.h>

@@ -134,7 +134,7 @@ void TfmMain::FormShow() {
   FTimerThread->SetInterval(FrameInterval(Settings.FPS));
   Randomize(GetTickCount());
   TFlamePreset First{};
-  LoadRandomActivePreset(Settings.ProgramDir + "Flame Presets\\", Settings.ActivePresets, First);
+  LoadRandomActivePreset(PresetFolders(), Settings.ActivePresets, First);
   {
     std::lock_guard<std::mutex> Guard(PresetLock);
     CurrentPreset = First;
@@ -349,7 +349,7 @@ void TfmMain::FrameTimer() {
 void TfmMain::tmChangePresetTimer() {
   // The file is read outside the lock; only the copy waits for a frame.
   TFlamePreset Next{};
-  LoadRandomActivePreset(Settings.ProgramDir + "Flame Presets\\", Settings.ActivePresets, Next);
+  LoadRandomActivePreset(PresetFolders(), Settings.ActivePresets, Next);
   std::lock_guard<std::mutex> Guard(PresetLock);
   TargetPreset = Next;
 }

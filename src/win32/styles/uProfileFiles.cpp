@@ -25,14 +25,39 @@ bool TIniProfileStore::ReadString(const std::string& Section, const std::string&
   return true;
 }
 
+namespace {
+
+// True when this call made the file. A file that exists keeps its encoding:
+// an ANSI file written by an older version stays ANSI and reads as before.
+bool CreateUnicodeFile(const std::wstring& Path) {
+  HANDLE File = CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (File == INVALID_HANDLE_VALUE) return false;
+  static const BYTE ByteOrderMark[] = {0xFF, 0xFE};
+  DWORD Written = 0;
+  const bool Ok = WriteFile(File, ByteOrderMark, sizeof ByteOrderMark, &Written, nullptr) &&
+                  Written == sizeof ByteOrderMark;
+  CloseHandle(File);
+  if (!Ok) DeleteFileW(Path.c_str());
+  return Ok;
+}
+
+}  // namespace
+
 bool TIniProfileStore::WriteString(const std::string& Section, const std::string& Key, const std::string& Value) {
   const std::wstring Path = ToWide(FPath);
   if (FCreateFolder) {
     const size_t Slash = Path.find_last_of(L"\\/");
     if (Slash != std::wstring::npos) SHCreateDirectoryExW(nullptr, Path.substr(0, Slash).c_str(), nullptr);
   }
-  return WritePrivateProfileStringW(ToWide(Section).c_str(), ToWide(Key).c_str(), ToWide(Value).c_str(),
-                                    Path.c_str()) != FALSE;
+  // The profile functions write a file they create in the ANSI code page,
+  // which turns a Greek or Japanese style name into question marks; a file
+  // that starts as UTF-16 with a byte-order mark is kept in UTF-16.
+  const bool Created = CreateUnicodeFile(Path);
+  const bool Written = WritePrivateProfileStringW(ToWide(Section).c_str(), ToWide(Key).c_str(),
+                                                  ToWide(Value).c_str(), Path.c_str()) != FALSE;
+  // A file holding nothing but the mark would count as existing settings.
+  if (!Written && Created) DeleteFileW(Path.c_str());
+  return Written;
 }
 
 TRegistrySource::TRegistrySource(HKEY Root, const std::string& SubKey) : FRoot(Root), FSubKey(ToWide(SubKey)) {

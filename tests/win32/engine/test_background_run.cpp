@@ -156,6 +156,52 @@ TEST_F(BackgroundRun, AnActivePictureIsFittedAndBurnedOver) {
   EndRun();
 }
 
+TEST_F(BackgroundRun, AStyleAndAPictureOfTheUsersOwnFoldersWithGreekAndJapaneseNames) {
+  // The per-user folder beside the per-user settings file.
+  const std::wstring UserDir = PerUserIniPath().substr(0, PerUserIniPath().find_last_of(L'\\') + 1);
+  const std::wstring UserStyles = UserDir + L"Flame Presets\\", UserPictures = UserDir + L"Background Images\\";
+  CreateDirectoryW(UserDir.c_str(), nullptr);
+  CreateDirectoryW(UserStyles.c_str(), nullptr);
+  CreateDirectoryW(UserPictures.c_str(), nullptr);
+  const std::wstring Style = UserStyles + L"\u708E\u306E\u8272.wyk";  // 炎の色
+  const std::wstring Picture = UserPictures + L"\u0395\u03BB\u03B9\u03AC - \u591C.jpg";  // Ελιά - 夜
+  ASSERT_TRUE(SavePreset(ToUtf8(UserStyles), ToUtf8(L"\u708E\u306E\u8272"), GreyStyle()));
+  const TPixelImage Half = HalfWhite(400, 300);
+  std::string Error;
+  ASSERT_TRUE(WriteJpegFile(ToUtf8(Picture), Half.Width, Half.Height, Half.Pixels.data(), 95, false, Error)) << Error;
+
+  // A UTF-16 settings file, as the program makes one, keeps the names whole.
+  // The profile functions of this process forget the ANSI file first.
+  WritePrivateProfileStringW(nullptr, nullptr, nullptr, SharedIniPath().c_str());
+  {
+    HANDLE File = CreateFileW(SharedIniPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(File, INVALID_HANDLE_VALUE);
+    DWORD Written = 0;
+    WriteFile(File, "\xFF\xFE", 2, &Written, nullptr);
+    CloseHandle(File);
+  }
+  Settings.Set(L"Active Presets", L"~\u708E\u306E\u8272~");
+  Settings.Set(L"Active Backgrounds", L"~\u0395\u03BB\u03B9\u03AC - \u591C~");
+
+  const RECT Area = FlameArea();
+  TPixelImage Fitted;
+  const bool Loaded =
+      LoadBackgroundFile(ToUtf8(Picture), Area.right - Area.left, Area.bottom - Area.top, Fitted, Error);
+  double Share = 0;
+  // A random style in place of the grey one, or the desktop in place of the
+  // picture, would not settle on the picture's greys.
+  if (Loaded) {
+    EXPECT_TRUE(BurnsOver(Fitted.Pixels, Share)) << "matching share " << Share;
+    EndRun();
+  }
+  if (Scr) Scr.reset();
+  DeleteFileW(Style.c_str());
+  DeleteFileW(Picture.c_str());
+  RemoveDirectoryW(UserStyles.c_str());
+  RemoveDirectoryW(UserPictures.c_str());
+  ASSERT_TRUE(Loaded) << Error;
+}
+
 TEST_F(BackgroundRun, AMissingOrBrokenPictureFallsBackToTheDesktop) {
   std::vector<uint8_t> Broken = {0xFF, 0xD8, 0xFF, 0xE0, 'n', 'o', 't', ' ', 'a', ' ', 'J', 'P', 'E', 'G'};
   const std::wstring BrokenPath = PictureFolder + L"Broken.jpg";

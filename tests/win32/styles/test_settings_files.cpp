@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "core/styles/uSettingsSaving.h"
 #include "tests/win32/harness/scr_run.h"
+#include "tests/win32/harness/scr_sandbox.h"
 #include "win32/host/uCommandLine.h"
+#include "win32/styles/uProfileFiles.h"
 
 namespace emberdell::test {
 namespace {
@@ -130,6 +133,55 @@ TEST_F(SettingsFiles, APerUserCopyTakesOverWhenTheWindowsDirectoryFileCannotBeWr
   ASSERT_TRUE(SetIniValue(PerUser, kCounter, L"+60"));
   RunToEnd(L"/c");
   EXPECT_EQ(IniValue(PerUser, kCounter), L"60");
+}
+
+TEST_F(SettingsFiles, ANewFileIsUtf16AndAnOldAnsiFileStaysAsItIs) {
+  RunToEnd(L"/c");
+  const auto Made = ReadWholeFile(SharedIniPath());
+  ASSERT_TRUE(Made.has_value());
+  EXPECT_EQ(Made->substr(0, 2), "\xFF\xFE") << "no byte-order mark on the file the program made";
+  EXPECT_EQ(Settings.Get(kCounter), L"0");
+
+  ASSERT_TRUE(DeleteFileW(SharedIniPath().c_str()));
+  ASSERT_TRUE(Settings.Set(L"FPS", L"30"));  // the profile functions make an ANSI file
+  ASSERT_NE(ReadWholeFile(SharedIniPath())->substr(0, 2), "\xFF\xFE");
+  RunToEnd(L"/c");
+  const auto Kept = ReadWholeFile(SharedIniPath());
+  ASSERT_TRUE(Kept.has_value());
+  EXPECT_NE(Kept->substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(Settings.Get(L"FPS"), L"30");
+  EXPECT_EQ(Settings.Get(kCounter), L"0");
+}
+
+// Through the program's own store and the system's profile functions, in
+// this process: names outside any ANSI code page come back whole.
+TEST(SettingsFileText, GreekAndJapaneseNamesSurviveASaveAndALoad) {
+  wchar_t Temp[MAX_PATH];
+  ASSERT_NE(GetTempPathW(MAX_PATH, Temp), 0u);
+  const std::wstring Folder = std::wstring(Temp) + L"emberdell-unicode-" + std::to_wstring(GetTickCount());
+  ASSERT_TRUE(CreateDirectoryW(Folder.c_str(), nullptr));
+  const std::wstring Path = Folder + L"\\Emberdell Screensaver.ini";
+
+  TSettings Values;
+  Values.ActivePresets = {"(Default) Wood", "Φλόγα του δάσους", "炎の色"};
+  Values.ActiveBackgrounds = {"Ελιά - 夜景", "(Default) Desktop Snapshot"};
+  Values.FPS = 30;
+  {
+    TIniProfileStore Store(ToUtf8(Path));
+    TSettingsFiles Files(Store);
+    EXPECT_TRUE(SaveSettings(Values, Files));
+    TSettings Loaded;
+    LoadSettings(Loaded, Files);
+    EXPECT_EQ(Loaded.ActivePresets, Values.ActivePresets);
+    EXPECT_EQ(Loaded.ActiveBackgrounds, Values.ActiveBackgrounds);
+    EXPECT_EQ(Loaded.FPS, 30);
+  }
+  // On the disk too, not only in the profile functions' cache.
+  EXPECT_EQ(IniValue(Path, L"Active Presets"),
+            std::wstring(L"~(Default) Wood~,~\u03A6\u03BB\u03CC\u03B3\u03B1 \u03C4\u03BF\u03C5 "
+                         L"\u03B4\u03AC\u03C3\u03BF\u03C5\u03C2~,\u708E\u306E\u8272"));
+  DeleteFileW(Path.c_str());
+  RemoveDirectoryW(Folder.c_str());
 }
 
 }  // namespace
