@@ -66,7 +66,7 @@ class StyleEditorRun : public TRunTest {
     }
   }
 
-  // Everything a user does, up to OK; false when a step found no control.
+  // Everything a user does, from "/c" up to OK.
   void EditAndSaveAs() {
     Start(L"/c");
     const HWND Window = Scr->WaitForWindow(L"#32770", kStartDeadlineMs);
