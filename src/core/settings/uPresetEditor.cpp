@@ -4,17 +4,6 @@
 
 namespace emberdell {
 
-bool SameText(const std::string& A, const std::string& B) {
-  if (A.size() != B.size()) return false;
-  for (size_t i = 0; i < A.size(); ++i) {
-    char a = A[i], b = B[i];
-    if (a >= 'a' && a <= 'z') a = char(a - 'a' + 'A');
-    if (b >= 'a' && b <= 'z') b = char(b - 'a' + 'A');
-    if (a != b) return false;
-  }
-  return true;
-}
-
 std::string SaveChangesQuestion(const std::string& Name) {
   return "Preset \"" + Name + "\" was changed. Do you wish to save changes?";
 }

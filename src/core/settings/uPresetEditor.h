@@ -8,12 +8,10 @@
 #include <vector>
 
 #include "core/settings/uCurveEditor.h"
+#include "core/settings/uSettingsLogic.h"  // SameText
 #include "core/styles/uPresets.h"
 
 namespace emberdell {
-
-// ASCII letters without regard to case, as the style tree finds its nodes.
-bool SameText(const std::string& A, const std::string& B);
 
 std::string SaveChangesQuestion(const std::string& Name);
 std::string DeleteQuestion(const std::string& Name);

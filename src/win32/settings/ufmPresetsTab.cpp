@@ -106,6 +106,36 @@ void TfmPresetsTab::FormCreate() {
   };
   SizeClient(IDC_DRAW, CurveImageWidth, CurveImageHeight);
   SizeClient(IDC_PALETTE, PaletteStripWidth, PaletteStripHeight);
+  // "MIN" and "MAX" stand under the image's ends whatever the font makes of
+  // the template's units.
+  const auto Bounds = [&](int Id) {
+    RECT r;
+    GetWindowRect(GetDlgItem(FHandle, Id), &r);
+    MapWindowPoints(nullptr, FHandle, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  };
+  const RECT Image = Bounds(IDC_DRAW);
+  const auto TextWidth = [&](int Id) {
+    const HWND Label = GetDlgItem(FHandle, Id);
+    wchar_t Text[64];
+    const int Length = GetWindowTextW(Label, Text, 64);
+    HDC Dc = GetDC(Label);
+    const HGDIOBJ Old = SelectObject(Dc, reinterpret_cast<HFONT>(SendMessageW(Label, WM_GETFONT, 0, 0)));
+    SIZE Size{};
+    GetTextExtentPoint32W(Dc, Text, Length, &Size);
+    SelectObject(Dc, Old);
+    ReleaseDC(Label, Dc);
+    return int(Size.cx) + 2;
+  };
+  const int MinWidth = TextWidth(IDC_MIN), MaxWidth = TextWidth(IDC_MAX);
+  const auto Place = [&](int Id, int Left, int Right) {
+    const RECT Label = Bounds(Id);
+    SetWindowPos(GetDlgItem(FHandle, Id), nullptr, Left, Label.top, Right - Left, Label.bottom - Label.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  Place(IDC_MIN, Image.left, Image.left + MinWidth);
+  Place(IDC_TEMPERATURE, Image.left + MinWidth, Image.right - MaxWidth);
+  Place(IDC_MAX, Image.right - MaxWidth, Image.right);
   SetWindowSubclass(GetDlgItem(FHandle, IDC_DRAW), &TfmPresetsTab::ImageProc, 1, reinterpret_cast<DWORD_PTR>(this));
 
   if (HANDLE Icon = LoadImageW(FInstance, L"PIC32_EDITPRESET", IMAGE_ICON, 32, 32, 0))
