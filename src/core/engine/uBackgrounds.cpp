@@ -1,4 +1,5 @@
 #include "core/engine/uBackgrounds.h"
+#include "core/shared/uText.h"
 
 #include <filesystem>
 #include <system_error>
@@ -14,14 +15,6 @@ namespace {
 
 constexpr size_t ExtensionLength = 4;  // ".jpg"
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameTextAscii(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  return true;
-}
 
 std::string WithoutExtension(const std::string& Text) {
   return Text.size() >= ExtensionLength ? Text.substr(0, Text.size() - ExtensionLength) : std::string();
@@ -51,7 +44,7 @@ std::vector<TBackgroundNode> BuildBackgroundTree(const std::vector<std::string>&
       // as a picture of its own ("Castles.jpg" beside "Castles - Night.jpg").
       TBackgroundNode* Parent = nullptr;
       for (TBackgroundNode& Node : Tree)
-        if (SameTextAscii(Node.Text, Group)) {
+        if (SameText(Node.Text, Group)) {
           Parent = &Node;
           break;
         }

@@ -1,4 +1,5 @@
 #include "core/settings/uPresetEditor.h"
+#include "core/shared/uText.h"
 
 #include <algorithm>
 
@@ -167,14 +168,9 @@ void TPresetEditor::btnDeleteClick() {
   FChanged = false;
   // The first entry of the list as the user sees it, sorted without regard
   // to case.
-  const auto Lower = [](std::string s) {
-    for (char& c : s)
-      if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return s;
-  };
   std::string First;
   for (const std::string& n : FNames)
-    if (First.empty() || Lower(n) < Lower(First)) First = n;
+    if (First.empty() || LowerAscii(n) < LowerAscii(First)) First = n;
   cbCurrentPresetChange(First);
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/settings/uCurveEditor.h"
-#include "core/settings/uSettingsLogic.h"  // SameText
+#include "core/shared/uText.h"
 #include "core/styles/uPresets.h"
 
 namespace emberdell {

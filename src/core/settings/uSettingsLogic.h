@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/settings/uPresetEditor.h"
+#include "core/shared/uText.h"
 
 namespace emberdell {
 
@@ -19,7 +19,6 @@ namespace emberdell {
 // locale-aware comparison, tests a plain one.
 using TTextCompare = std::function<int(const std::string&, const std::string&)>;
 
-// SameText (ASCII letters without regard to case) comes with the editor's logic.
 // Index of the first entry SameText-equal to Text.
 std::optional<size_t> IndexOfText(const std::vector<std::string>& List, const std::string& Text);
 

@@ -1,4 +1,5 @@
 #include "core/shared/uFileUtils.h"
+#include "core/shared/uText.h"
 
 #include <cerrno>
 #include <cstring>
@@ -11,8 +12,6 @@ namespace emberdell {
 namespace {
 
 constexpr size_t ReadChunk = size_t{1} << 16;
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool EndsWithNoCase(const std::string& Text, const std::string& Suffix) {
   if (Text.size() < Suffix.size()) return false;

@@ -1,4 +1,5 @@
 #include "core/styles/uStyleFolders.h"
+#include "core/shared/uText.h"
 
 #include <cstring>
 #include <filesystem>
@@ -13,12 +14,6 @@ namespace emberdell {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string LowerAscii(std::string Text) {
-  for (char& c : Text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return Text;
-}
 
 bool FileExists(const std::string& Path) {
   std::error_code Ec;
