@@ -40,15 +40,6 @@ struct TTabInfo {
 constexpr TTabInfo kTabs[] = {{L"Appearance", 2}, {L"Flame Styles", 3}, {L"Settings", 1}, {L"About", 0}};
 constexpr int kPresetsPage = 1;
 
-std::string ToUtf8(const std::wstring& Wide) {
-  if (Wide.empty()) return {};
-  const int Size =
-      WideCharToMultiByte(CP_UTF8, 0, Wide.data(), static_cast<int>(Wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string Result(static_cast<size_t>(Size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, Wide.data(), static_cast<int>(Wide.size()), Result.data(), Size, nullptr, nullptr);
-  return Result;
-}
-
 // The trees sort with the user's locale, as the system sorts names.
 int LocaleCompare(const std::string& A, const std::string& B) {
   const std::wstring a = ToWide(A), b = ToWide(B);

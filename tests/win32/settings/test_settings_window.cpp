@@ -14,7 +14,7 @@
 #include "core/settings/uSettingsLogic.h"
 #include "settings/SettingsIds.h"
 #include "tests/win32/harness/scr_run.h"
-#include "win32/host/uCommandLine.h"
+#include "win32/host/uWinText.h"
 #include "win32/host/ufmPreview.h"
 
 namespace emberdell::test {
