@@ -14,6 +14,13 @@
 
 namespace emberdell {
 
+// A mouse press on a window's background moves the window, as a drag of its
+// caption would (the dialogs' and the floating preview's way to be moved).
+inline void MouseDownToEasyMove(HWND Window) {
+  ReleaseCapture();
+  SendMessageW(Window, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+}
+
 template <class TDerived>
 class TWindow {
  public:

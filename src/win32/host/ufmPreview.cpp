@@ -132,9 +132,7 @@ HWND TfmPreview::Create(HWND Owner) {
 LRESULT TfmPreview::WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
   switch (Message) {
     case WM_LBUTTONDOWN:
-      // MouseDownToEasyMove: drag the window by any point of it.
-      ReleaseCapture();
-      SendMessageW(Window, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+      MouseDownToEasyMove(Window);
       return 0;
     case WM_CLOSE:
       ShowWindow(Window, SW_HIDE);

@@ -5,18 +5,6 @@
 
 namespace emberdell {
 
-namespace {
-
-std::string Utf8(const std::wstring& Text) {
-  if (Text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), nullptr, 0, nullptr, nullptr);
-  std::string s(size_t(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), s.data(), n, nullptr, nullptr);
-  return s;
-}
-
-}  // namespace
-
 TfmAskPresetName::TfmAskPresetName(HINSTANCE Instance, std::function<std::string(const std::string&)> NameError)
     : FInstance(Instance), FNameError(std::move(NameError)) {}
 
@@ -30,7 +18,7 @@ void TfmAskPresetName::btnOkClick() {
   const HWND Edit = GetDlgItem(FHandle, IDC_NEWPRESETNAME);
   std::wstring Text(size_t(GetWindowTextLengthW(Edit)) + 1, L'\0');
   Text.resize(size_t(GetWindowTextW(Edit, Text.data(), int(Text.size()))));
-  const std::string Name = Utf8(Text);
+  const std::string Name = ToUtf8(Text);
   const std::string Error = FNameError ? FNameError(Name) : std::string();
   if (!Error.empty()) {
     MessageBoxW(FHandle, ToWide(Error).c_str(), L"Emberdell - New Flame Style", MB_OK | MB_ICONERROR);
@@ -63,8 +51,7 @@ INT_PTR TfmAskPresetName::DialogProc(HWND Window, UINT Message, WPARAM WParam, L
       return TRUE;
     case WM_LBUTTONDOWN:
       // The background and the label move the dialog, as its caption does.
-      ReleaseCapture();
-      SendMessageW(Window, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+      MouseDownToEasyMove(Window);
       return TRUE;
   }
   return FALSE;

@@ -19,14 +19,6 @@ namespace emberdell {
 
 namespace {
 
-std::string Utf8(const std::wstring& Text) {
-  if (Text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), nullptr, 0, nullptr, nullptr);
-  std::string s(size_t(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), s.data(), n, nullptr, nullptr);
-  return s;
-}
-
 HWND Root(HWND Window) { return GetAncestor(Window, GA_ROOT); }
 
 }  // namespace
@@ -269,7 +261,7 @@ void TfmPresetsTab::Command(int Id, int Code) {
           Text.resize(size_t(SendMessageW(List, CB_GETLBTEXTLEN, WPARAM(Index), 0)) + 1);
           Text.resize(size_t(SendMessageW(List, CB_GETLBTEXT, WPARAM(Index), reinterpret_cast<LPARAM>(Text.data()))));
         }
-        FEditor->cbCurrentPresetChange(Utf8(Text));
+        FEditor->cbCurrentPresetChange(ToUtf8(Text));
       }
       break;
     case IDC_SAVE:
@@ -327,8 +319,7 @@ INT_PTR TfmPresetsTab::DialogProc(HWND Window, UINT Message, WPARAM WParam, LPAR
       return TRUE;
     case WM_LBUTTONDOWN:
       // The page's background, its labels and group boxes move the window.
-      ReleaseCapture();
-      SendMessageW(Root(Window), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+      MouseDownToEasyMove(Root(Window));
       return TRUE;
     case WM_DESTROY:
       RemoveWindowSubclass(GetDlgItem(Window, IDC_DRAW), &TfmPresetsTab::ImageProc, 1);

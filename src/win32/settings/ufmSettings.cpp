@@ -630,10 +630,7 @@ void TfmSettings::lbURLClick(int Id) {
   ReduceMemory();
 }
 
-void TfmSettings::MouseDownToEasyMove() {
-  ReleaseCapture();
-  SendMessageW(FHandle, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
-}
+void TfmSettings::MouseDownToEasyMove() { emberdell::MouseDownToEasyMove(FHandle); }
 
 bool TfmSettings::FormClose() {
   Settings.ActiveBackgrounds = TickedBackgrounds(FBackgroundTree);
