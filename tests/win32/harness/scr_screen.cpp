@@ -231,4 +231,21 @@ void MoveCursorTo(int X, int Y) {
   ASSERT_TRUE(Held) << "the cursor stays at " << Now.x << "," << Now.y << " instead of " << X << "," << Y;
 }
 
+HWND Control(HWND Window, int Id) {
+  struct TFind {
+    int Id;
+    HWND Found;
+  } Find{Id, nullptr};
+  EnumChildWindows(
+      Window,
+      [](HWND Child, LPARAM Data) -> BOOL {
+        auto& F = *reinterpret_cast<TFind*>(Data);
+        if (GetDlgCtrlID(Child) != F.Id) return TRUE;
+        F.Found = Child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&Find));
+  return Find.Found;
+}
+
 }  // namespace emberdell::test

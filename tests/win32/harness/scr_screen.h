@@ -71,5 +71,7 @@ void PressKey(WORD VirtualKey);
 void ClickLeft();
 // Puts the cursor on an exact pixel and reports the move as mouse input.
 void MoveCursorTo(int X, int Y);
+// A control of a window by its id, on whichever child page it lies.
+HWND Control(HWND Window, int Id);
 
 }  // namespace emberdell::test

@@ -35,24 +35,6 @@ int SystemDpi() {
   return Dpi;
 }
 
-// A control of the window, on whichever page it lies.
-HWND Control(HWND Window, int Id) {
-  struct TFind {
-    int Id;
-    HWND Found;
-  } Find{Id, nullptr};
-  EnumChildWindows(
-      Window,
-      [](HWND Child, LPARAM Data) -> BOOL {
-        auto& F = *reinterpret_cast<TFind*>(Data);
-        if (GetDlgCtrlID(Child) != F.Id) return TRUE;
-        F.Found = Child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&Find));
-  return Find.Found;
-}
-
 class SettingsWindow : public TRunTest {
  protected:
   HWND Window = nullptr;

@@ -22,23 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-HWND Control(HWND Window, int Id) {
-  struct TFind {
-    int Id;
-    HWND Found;
-  } Find{Id, nullptr};
-  EnumChildWindows(
-      Window,
-      [](HWND Child, LPARAM Data) -> BOOL {
-        auto& F = *reinterpret_cast<TFind*>(Data);
-        if (GetDlgCtrlID(Child) != F.Id) return TRUE;
-        F.Found = Child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&Find));
-  return Find.Found;
-}
-
 void Mouse(DWORD Flags) {
   INPUT In{};
   In.type = INPUT_MOUSE;
