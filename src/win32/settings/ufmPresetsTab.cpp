@@ -138,7 +138,8 @@ void TfmPresetsTab::FormCreate() {
   Place(IDC_MAX, Image.right - MaxWidth, Image.right);
   SetWindowSubclass(GetDlgItem(FHandle, IDC_DRAW), &TfmPresetsTab::ImageProc, 1, reinterpret_cast<DWORD_PTR>(this));
 
-  if (HANDLE Icon = LoadImageW(FInstance, L"PIC32_EDITPRESET", IMAGE_ICON, 32, 32, 0))
+  if (HANDLE Icon = LoadImageW(FInstance, L"PIC32_EDITPRESET", IMAGE_ICON, MulDiv(32, Dpi, 96),
+                                MulDiv(32, Dpi, 96), 0))
     SendDlgItemMessageW(FHandle, IDC_EDITPRESETICON, STM_SETICON, reinterpret_cast<WPARAM>(Icon), 0);
 
   SendDlgItemMessageW(FHandle, IDC_CURRENTPRESET, CB_SETMINVISIBLE, 20, 0);
