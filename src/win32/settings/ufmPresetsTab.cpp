@@ -13,6 +13,7 @@
 #include "settings/PresetsTabIds.h"
 #include "win32/host/uPresetRecords.h"
 #include "win32/host/uWinText.h"
+#include "win32/settings/uScaledTicks.h"
 #include "win32/settings/ufmAskPresetName.h"
 
 namespace emberdell {
@@ -326,6 +327,16 @@ INT_PTR TfmPresetsTab::DialogProc(HWND Window, UINT Message, WPARAM WParam, LPAR
     case WM_DRAWITEM:
       DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(LParam));
       return TRUE;
+    case WM_NOTIFY: {
+      const auto& Header = *reinterpret_cast<const NMHDR*>(LParam);
+      if (Header.code != NM_CUSTOMDRAW || (Header.idFrom != IDC_SPLEN && Header.idFrom != IDC_WIND)) return FALSE;
+      HDC Screen = GetDC(nullptr);
+      const int Dpi = GetDeviceCaps(Screen, LOGPIXELSX);
+      ReleaseDC(nullptr, Screen);
+      SetWindowLongPtrW(Window, DWLP_MSGRESULT,
+                        TrackbarTicksDraw(*reinterpret_cast<const NMCUSTOMDRAW*>(LParam), Dpi));
+      return TRUE;
+    }
     case WM_LBUTTONDOWN:
       // The page's background, its labels and group boxes move the window.
       ReleaseCapture();

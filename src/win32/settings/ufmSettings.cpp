@@ -19,6 +19,7 @@
 #include "win32/host/uVersionInfo.h"
 #include "win32/host/uWinText.h"
 #include "win32/host/ufmPreview.h"
+#include "win32/settings/uScaledTicks.h"
 
 namespace emberdell {
 
@@ -271,6 +272,8 @@ INT_PTR TfmSettings::Notify(HWND Page, NMHDR& Header) {
     if (Header.code == TCN_SELCHANGE) ShowPage(TabCtrl_GetCurSel(FTabs));
     return Result(FALSE);
   }
+  if (Header.code == NM_CUSTOMDRAW && Header.hwndFrom == Item(FPages[0], IDC_TBCHANGEPRESETS))
+    return Result(TrackbarTicksDraw(reinterpret_cast<const NMCUSTOMDRAW&>(Header), FDpi));
   if (Header.hwndFrom != FTvPresets && Header.hwndFrom != FTvBackgrounds) return FALSE;
   HWND Tree = Header.hwndFrom;
   switch (Header.code) {
