@@ -1,5 +1,6 @@
-// Draws the settings window's pictures at build time: the eight 32 x 32 group
-// icons (32-bit with soft alpha edges), the strip of four 20 x 20 tab pictures
+// Draws the settings window's pictures at build time: the eight group icons
+// (32-bit with soft alpha edges; each holds 32 x 32 and the sizes the window
+// asks for at 120, 144 and 192 DPI: 40, 48 and 64), the strip of four 20 x 20 tab pictures
 // and the strip of eight 16 x 16 tree pictures (check boxes and folders, each
 // also greyed). They are plain placeholders; the artwork replaces them under
 // the same resource names and sizes.
@@ -19,10 +20,12 @@ struct TColour {
   float R, G, B, A;
 };
 
-// A straight-alpha RGBA canvas, top row first.
+// A straight-alpha RGBA canvas, top row first. The shapes are given in units
+// of Scale pixels: a 64 x 64 canvas of scale 2 takes a 32 x 32 drawing.
 struct TCanvas {
   int W, H;
   std::vector<TColour> Pixels;
+  float Scale = 1;
   TCanvas(int Width, int Height, TColour Fill) : W(Width), H(Height), Pixels(size_t(Width) * Height, Fill) {}
   TColour& At(int X, int Y) { return Pixels[size_t(Y) * W + X]; }
 
@@ -32,7 +35,7 @@ struct TCanvas {
       for (int x = 0; x < W; ++x) {
         int Hits = 0;
         for (int sy = 0; sy < 4; ++sy)
-          for (int sx = 0; sx < 4; ++sx) Hits += Inside(x + (sx + 0.5f) / 4, y + (sy + 0.5f) / 4);
+          for (int sx = 0; sx < 4; ++sx) Hits += Inside((x + (sx + 0.5f) / 4) / Scale, (y + (sy + 0.5f) / 4) / Scale);
         if (Hits == 0) continue;
         const float a = Colour.A * Hits / 16.0f;
         TColour& p = At(x, y);
@@ -84,23 +87,26 @@ bool WriteFile(const std::string& Path, const std::string& Bytes) {
   return std::fclose(f) == 0 && Ok;
 }
 
-// One 32-bit image with alpha, and an all-zero AND mask.
-std::string Icon(TCanvas& c) {
-  std::string s;
-  Put16(s, 0), Put16(s, 1), Put16(s, 1);
-  const uint32_t MaskRow = ((c.W + 31) / 32) * 4;
-  const uint32_t Size = 40 + c.W * c.H * 4 + MaskRow * c.H;
-  s += char(c.W), s += char(c.H), s += char(0), s += char(0);
-  Put16(s, 1), Put16(s, 32), Put32(s, Size), Put32(s, 22);
-  Put32(s, 40), Put32(s, c.W), Put32(s, c.H * 2), Put16(s, 1), Put16(s, 32);
-  for (int i = 0; i < 6; ++i) Put32(s, 0);
-  for (int y = c.H - 1; y >= 0; --y)
-    for (int x = 0; x < c.W; ++x) {
-      const TColour& p = c.At(x, y);
-      s += char(Byte(p.B)), s += char(Byte(p.G)), s += char(Byte(p.R)), s += char(Byte(p.A));
-    }
-  s.append(size_t(MaskRow) * c.H, '\0');
-  return s;
+// 32-bit images with alpha, and all-zero AND masks, one icon file.
+std::string Icon(const std::vector<TCanvas>& Images) {
+  std::string s, Data;
+  Put16(s, 0), Put16(s, 1), Put16(s, uint32_t(Images.size()));
+  const uint32_t First = 6 + 16 * uint32_t(Images.size());
+  for (const TCanvas& c : Images) {
+    const uint32_t MaskRow = ((c.W + 31) / 32) * 4;
+    const uint32_t Size = 40 + c.W * c.H * 4 + MaskRow * c.H;
+    s += char(c.W), s += char(c.H), s += char(0), s += char(0);
+    Put16(s, 1), Put16(s, 32), Put32(s, Size), Put32(s, First + uint32_t(Data.size()));
+    Put32(Data, 40), Put32(Data, c.W), Put32(Data, c.H * 2), Put16(Data, 1), Put16(Data, 32);
+    for (int i = 0; i < 6; ++i) Put32(Data, 0);
+    for (int y = c.H - 1; y >= 0; --y)
+      for (int x = 0; x < c.W; ++x) {
+        const TColour& p = c.Pixels[size_t(y) * c.W + x];
+        Data += char(Byte(p.B)), Data += char(Byte(p.G)), Data += char(Byte(p.R)), Data += char(Byte(p.A));
+      }
+    Data.append(size_t(MaskRow) * c.H, '\0');
+  }
+  return s + Data;
 }
 
 // A 24-bit bitmap; transparent parts become magenta, the image lists' mask colour.
@@ -205,9 +211,14 @@ int main(int Count, char** Args) {
   bool Ok = true;
   for (const char* Name :
        {"SUPPORT", "EDITPRESET", "CHANGEPRESETS", "EXIT", "SCREENSHOT", "SOUND", "PERFORMANCE", "BACKGROUND"}) {
-    TCanvas c(32, 32, Clear);
-    DrawIcon(c, Name);
-    Ok = WriteFile(Out + "PIC32_" + Name + ".ico", Icon(c)) && Ok;
+    std::vector<TCanvas> Sizes;
+    for (int Size : {32, 40, 48, 64}) {
+      TCanvas c(Size, Size, Clear);
+      c.Scale = Size / 32.0f;
+      DrawIcon(c, Name);
+      Sizes.push_back(std::move(c));
+    }
+    Ok = WriteFile(Out + "PIC32_" + Name + ".ico", Icon(Sizes)) && Ok;
   }
   TCanvas Tabs(80, 20, Clear);
   for (int i = 0; i < 4; ++i) DrawTab(Tabs, i);

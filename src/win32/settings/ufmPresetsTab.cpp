@@ -13,6 +13,7 @@
 #include "settings/PresetsTabIds.h"
 #include "win32/host/uPresetRecords.h"
 #include "win32/host/uWinText.h"
+#include "win32/settings/uScaledTicks.h"
 #include "win32/settings/ufmAskPresetName.h"
 
 namespace emberdell {
@@ -130,7 +131,8 @@ void TfmPresetsTab::FormCreate() {
   Place(IDC_MAX, Image.right - MaxWidth, Image.right);
   SetWindowSubclass(GetDlgItem(FHandle, IDC_DRAW), &TfmPresetsTab::ImageProc, 1, reinterpret_cast<DWORD_PTR>(this));
 
-  if (HANDLE Icon = LoadImageW(FInstance, L"PIC32_EDITPRESET", IMAGE_ICON, 32, 32, 0))
+  if (HANDLE Icon = LoadImageW(FInstance, L"PIC32_EDITPRESET", IMAGE_ICON, MulDiv(32, Dpi, 96),
+                                MulDiv(32, Dpi, 96), 0))
     SendDlgItemMessageW(FHandle, IDC_EDITPRESETICON, STM_SETICON, reinterpret_cast<WPARAM>(Icon), 0);
 
   SendDlgItemMessageW(FHandle, IDC_CURRENTPRESET, CB_SETMINVISIBLE, 20, 0);
@@ -317,6 +319,16 @@ INT_PTR TfmPresetsTab::DialogProc(HWND Window, UINT Message, WPARAM WParam, LPAR
     case WM_DRAWITEM:
       DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(LParam));
       return TRUE;
+    case WM_NOTIFY: {
+      const auto& Header = *reinterpret_cast<const NMHDR*>(LParam);
+      if (Header.code != NM_CUSTOMDRAW || (Header.idFrom != IDC_SPLEN && Header.idFrom != IDC_WIND)) return FALSE;
+      HDC Screen = GetDC(nullptr);
+      const int Dpi = GetDeviceCaps(Screen, LOGPIXELSX);
+      ReleaseDC(nullptr, Screen);
+      SetWindowLongPtrW(Window, DWLP_MSGRESULT,
+                        TrackbarTicksDraw(*reinterpret_cast<const NMCUSTOMDRAW*>(LParam), Dpi));
+      return TRUE;
+    }
     case WM_LBUTTONDOWN:
       // The page's background, its labels and group boxes move the window.
       MouseDownToEasyMove(Root(Window));

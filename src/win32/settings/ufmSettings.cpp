@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <mutex>
 
 #include "core/engine/uBackgrounds.h"
@@ -18,6 +19,7 @@
 #include "win32/host/uVersionInfo.h"
 #include "win32/host/uWinText.h"
 #include "win32/host/ufmPreview.h"
+#include "win32/settings/uScaledTicks.h"
 
 namespace emberdell {
 
@@ -75,6 +77,37 @@ LPARAM ItemParam(HWND Tree, HTREEITEM Item) {
   Info.hItem = Item;
   TreeView_GetItem(Tree, &Info);
   return Info.lParam;
+}
+
+// A strip of pictures drawn Width x Height each at 96 DPI, as an image list
+// of pictures stretched to the screen's DPI. Each picture is stretched on its
+// own, pixel for pixel (no blending), so that the magenta of the transparent
+// parts stays exact and no picture bleeds into its neighbour.
+HIMAGELIST ScaledImageList(HINSTANCE Instance, int Id, int Width, int Height, int Dpi) {
+  const auto Strip = static_cast<HBITMAP>(
+      LoadImageW(Instance, MAKEINTRESOURCEW(Id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (Strip == nullptr) return nullptr;
+  BITMAP Info{};
+  GetObjectW(Strip, sizeof Info, &Info);
+  const int Count = std::max(1, int(Info.bmWidth) / Width);
+  const int ScaledWidth = MulDiv(Width, Dpi, 96), ScaledHeight = MulDiv(Height, Dpi, 96);
+  HIMAGELIST List = ImageList_Create(ScaledWidth, ScaledHeight, ILC_COLOR24 | ILC_MASK, Count, 0);
+  HDC Screen = GetDC(nullptr);
+  HDC From = CreateCompatibleDC(Screen), To = CreateCompatibleDC(Screen);
+  HBITMAP Scaled = CreateCompatibleBitmap(Screen, ScaledWidth * Count, ScaledHeight);
+  ReleaseDC(nullptr, Screen);
+  const HGDIOBJ OldFrom = SelectObject(From, Strip), OldTo = SelectObject(To, Scaled);
+  SetStretchBltMode(To, COLORONCOLOR);
+  for (int i = 0; i < Count; ++i)
+    StretchBlt(To, i * ScaledWidth, 0, ScaledWidth, ScaledHeight, From, i * Width, 0, Width, Height, SRCCOPY);
+  SelectObject(From, OldFrom);
+  SelectObject(To, OldTo);
+  DeleteDC(From);
+  DeleteDC(To);
+  if (List != nullptr) ImageList_AddMasked(List, Scaled, RGB(255, 0, 255));
+  DeleteObject(Scaled);
+  DeleteObject(Strip);
+  return List;
 }
 
 }  // namespace
@@ -239,6 +272,8 @@ INT_PTR TfmSettings::Notify(HWND Page, NMHDR& Header) {
     if (Header.code == TCN_SELCHANGE) ShowPage(TabCtrl_GetCurSel(FTabs));
     return Result(FALSE);
   }
+  if (Header.code == NM_CUSTOMDRAW && Header.hwndFrom == Item(FPages[0], IDC_TBCHANGEPRESETS))
+    return Result(TrackbarTicksDraw(reinterpret_cast<const NMCUSTOMDRAW&>(Header), FDpi));
   if (Header.hwndFrom != FTvPresets && Header.hwndFrom != FTvBackgrounds) return FALSE;
   HWND Tree = Header.hwndFrom;
   switch (Header.code) {
@@ -274,8 +309,7 @@ void TfmSettings::FormCreate() {
   // Its own taskbar button, though the window is owned by the hidden main form.
   SetWindowLongPtrW(FHandle, GWL_EXSTYLE, GetWindowLongPtrW(FHandle, GWL_EXSTYLE) | WS_EX_APPWINDOW);
   FTabs = GetDlgItem(FHandle, IDC_PAGES);
-  FTabImages = ImageList_LoadImageW(FInstance, MAKEINTRESOURCEW(IDB_TABIMAGES), 20, 0, RGB(255, 0, 255), IMAGE_BITMAP,
-                                    LR_CREATEDIBSECTION);
+  FTabImages = ScaledImageList(FInstance, IDB_TABIMAGES, 20, 20, FDpi);
   TabCtrl_SetImageList(FTabs, FTabImages);
   for (int i = 0; i < 4; ++i) {
     TCITEMW Tab{};
@@ -288,17 +322,12 @@ void TfmSettings::FormCreate() {
   SendMessageW(FTabs, TCM_SETITEMSIZE, 0, MAKELPARAM(0, Scale(26)));
   CreatePages();
 
-  FTreeImages = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 8, 0);
-  if (HBITMAP Strip = static_cast<HBITMAP>(LoadImageW(FInstance, MAKEINTRESOURCEW(IDB_TREEIMAGES), IMAGE_BITMAP, 0, 0,
-                                                      LR_CREATEDIBSECTION))) {
-    ImageList_AddMasked(FTreeImages, Strip, RGB(255, 0, 255));
-    DeleteObject(Strip);
-  }
+  FTreeImages = ScaledImageList(FInstance, IDB_TREEIMAGES, 16, 16, FDpi);
   FTvPresets = Item(FPages[0], IDC_TVPRESETS);
   FTvBackgrounds = Item(FPages[0], IDC_TVBACKGROUNDS);
   for (HWND Tree : {FTvPresets, FTvBackgrounds}) {
     TreeView_SetImageList(Tree, FTreeImages, TVSIL_NORMAL);
-    TreeView_SetIndent(Tree, 19);
+    TreeView_SetIndent(Tree, Scale(19));
   }
   HWND Track = Item(FPages[0], IDC_TBCHANGEPRESETS);
   SendMessageW(Track, TBM_SETRANGE, TRUE, MAKELPARAM(ChangePresetsMin, ChangePresetsMax));
@@ -320,7 +349,7 @@ void TfmSettings::FormCreate() {
                {FPages[2], IDC_PBSCREENSHOTS, L"PIC32_SCREENSHOT"},
                {FPages[3], IDC_PBSUPPORT, L"PIC32_SUPPORT"}};
   for (const auto& Icon : Icons) {
-    HICON Handle = static_cast<HICON>(LoadImageW(FInstance, Icon.Name, IMAGE_ICON, 32, 32, 0));
+    HICON Handle = static_cast<HICON>(LoadImageW(FInstance, Icon.Name, IMAGE_ICON, Scale(32), Scale(32), 0));
     if (Handle == nullptr) continue;
     FIcons.push_back(Handle);
     SendMessageW(Item(Icon.Page, Icon.Id), STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(Handle));
