@@ -176,6 +176,9 @@ void TfmMain::ShowSettings() {
     void RestartPreview(HWND Window) override { Main.RestartPreview(Window); }
     std::string& CurrentBackground() override { return Main.CurrentBackground(); }
     TStoreResult SaveAllSettings() override { return SaveSettings(Settings, *Main.FSettingsFiles); }
+    void SetFrameInterval(uint32_t Ms) override { Main.FTimerThread->SetInterval(Ms); }
+    TBackgroundSound* FireSound() override { return Main.FRunSound ? Main.FRunSound->FireSound() : nullptr; }
+    TBackgroundChimes* Chimes() override { return Main.FRunSound ? Main.FRunSound->Chimes() : nullptr; }
   } Host(*this);
   TfmPreview Preview(FInstance);
   TfmSettings Window(FInstance, Host, Preview);

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@
 namespace emberdell {
 
 class TfmPreview;
+class TBackgroundSound;
+class TBackgroundChimes;
 
 // What the window needs of the main form around it.
 class ISettingsWindowHost {
@@ -28,6 +31,11 @@ class ISettingsWindowHost {
   virtual std::string& CurrentBackground() = 0;
   // Writes every setting; the message says which file failed.
   virtual TStoreResult SaveAllSettings() = 0;
+  // The frame-pacing period in ms; the performance dialog sets it live.
+  virtual void SetFrameInterval(uint32_t Ms) = 0;
+  // The players the sound dialog tries out; null when the mode has none.
+  virtual TBackgroundSound* FireSound() = 0;
+  virtual TBackgroundChimes* Chimes() = 0;
 };
 
 class TfmSettings : public TDialog<TfmSettings>, private IPresetsTabHost {

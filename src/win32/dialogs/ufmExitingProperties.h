@@ -1,0 +1,25 @@
+// TfmExitingProperties: the fade-out on exit and the mouse rule.
+#pragma once
+
+#include <windows.h>
+
+#include "win32/host/uWindow.h"
+
+namespace emberdell {
+
+class TfmExitingProperties : public TDialog<TfmExitingProperties> {
+ public:
+  explicit TfmExitingProperties(HINSTANCE Instance);
+  ~TfmExitingProperties();
+  // Shows the dialog modally over Owner, from the current settings.
+  void Execute(HWND Owner);
+
+  friend class TDialog<TfmExitingProperties>;
+
+ private:
+  INT_PTR DialogProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+
+  HINSTANCE FInstance;
+};
+
+}  // namespace emberdell

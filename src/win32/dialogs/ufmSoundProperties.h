@@ -1,0 +1,33 @@
+// TfmSoundProperties: switches and volumes of the fire sound and the chimes,
+// each with a Test button that plays the live player until Stop.
+#pragma once
+
+#include <windows.h>
+
+#include "win32/host/uWindow.h"
+
+namespace emberdell {
+
+class TBackgroundSound;
+class TBackgroundChimes;
+
+class TfmSoundProperties : public TDialog<TfmSoundProperties> {
+ public:
+  // The players the settings window's main form owns; either may be null
+  // (then its option is shown as without a device). They outlive the dialog.
+  TfmSoundProperties(HINSTANCE Instance, TBackgroundSound* FireSound, TBackgroundChimes* Chimes);
+  ~TfmSoundProperties();
+  // Shows the dialog modally over Owner, from the current settings.
+  void Execute(HWND Owner);
+
+  friend class TDialog<TfmSoundProperties>;
+
+ private:
+  INT_PTR DialogProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+
+  HINSTANCE FInstance;
+  TBackgroundSound* FFireSound;
+  TBackgroundChimes* FChimes;
+};
+
+}  // namespace emberdell
