@@ -11,6 +11,7 @@
 #include "core/styles/uPresets.h"
 #include "core/styles/uStyleFolders.h"
 #include "settings/PresetsTabIds.h"
+#include "win32/dialogs/uAlphaPaintBoxes.h"
 #include "win32/host/uPresetRecords.h"
 #include "win32/host/uWinText.h"
 #include "win32/settings/uScaledTicks.h"
@@ -130,10 +131,6 @@ void TfmPresetsTab::FormCreate() {
   Place(IDC_TEMPERATURE, Image.left + MinWidth, Image.right - MaxWidth);
   Place(IDC_MAX, Image.right - MaxWidth, Image.right);
   SetWindowSubclass(GetDlgItem(FHandle, IDC_DRAW), &TfmPresetsTab::ImageProc, 1, reinterpret_cast<DWORD_PTR>(this));
-
-  if (HANDLE Icon = LoadImageW(FInstance, L"PIC32_EDITPRESET", IMAGE_ICON, MulDiv(32, Dpi, 96),
-                                MulDiv(32, Dpi, 96), 0))
-    SendDlgItemMessageW(FHandle, IDC_EDITPRESETICON, STM_SETICON, reinterpret_cast<WPARAM>(Icon), 0);
 
   SendDlgItemMessageW(FHandle, IDC_CURRENTPRESET, CB_SETMINVISIBLE, 20, 0);
   for (int Id : {IDC_RED, IDC_GREEN, IDC_BLUE}) CheckDlgButton(FHandle, Id, BST_CHECKED);
@@ -317,7 +314,9 @@ INT_PTR TfmPresetsTab::DialogProc(HWND Window, UINT Message, WPARAM WParam, LPAR
       if (LParam != 0) TrackbarChange(reinterpret_cast<HWND>(LParam));
       return TRUE;
     case WM_DRAWITEM:
-      DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(LParam));
+      // The page's icon box belongs to the settings window's set.
+      if (!AlphaPaintBoxPaint(*reinterpret_cast<const DRAWITEMSTRUCT*>(LParam)))
+        DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(LParam));
       return TRUE;
     case WM_NOTIFY: {
       const auto& Header = *reinterpret_cast<const NMHDR*>(LParam);
@@ -335,8 +334,6 @@ INT_PTR TfmPresetsTab::DialogProc(HWND Window, UINT Message, WPARAM WParam, LPAR
       return TRUE;
     case WM_DESTROY:
       RemoveWindowSubclass(GetDlgItem(Window, IDC_DRAW), &TfmPresetsTab::ImageProc, 1);
-      if (HICON Icon = reinterpret_cast<HICON>(SendDlgItemMessageW(Window, IDC_EDITPRESETICON, STM_GETICON, 0, 0)))
-        DestroyIcon(Icon);
       return FALSE;
   }
   return FALSE;

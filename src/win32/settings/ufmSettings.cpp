@@ -13,6 +13,7 @@
 #include "core/styles/uPresets.h"
 #include "core/styles/uStyleFolders.h"
 #include "settings/SettingsIds.h"
+#include "win32/dialogs/uAlphaPaintBoxes.h"
 #include "win32/host/uPresetRecords.h"
 #include "win32/host/uReduceMemory.h"
 #include "win32/host/uShellUtils.h"
@@ -122,7 +123,6 @@ TfmSettings::TfmSettings(HINSTANCE Instance, ISettingsWindowHost& Host, TfmPrevi
       FPresetsTab(Instance, *this) {}
 
 TfmSettings::~TfmSettings() {
-  for (HICON Icon : FIcons) DestroyIcon(Icon);
   if (FTabImages) ImageList_Destroy(FTabImages);
   if (FTreeImages) ImageList_Destroy(FTreeImages);
   for (HFONT Font : {FLinkFont, FVersionFont, FLogoFont})
@@ -146,6 +146,9 @@ INT_PTR TfmSettings::DialogProc(HWND Window, UINT Message, WPARAM WParam, LPARAM
     case WM_CLOSE:
       if (FormClose()) EndDialog(Window, IDOK);
       return TRUE;
+    case WM_DESTROY:
+      FreeAlphaPaintBoxes(TAlphaForm::Settings, Window);
+      return FALSE;
     case WM_LBUTTONDOWN:
       MouseDownToEasyMove();
       return TRUE;
@@ -195,6 +198,7 @@ INT_PTR TfmSettings::PageProc(HWND Page, UINT Message, WPARAM WParam, LPARAM LPa
     }
     case WM_DRAWITEM: {
       auto& Draw = *reinterpret_cast<DRAWITEMSTRUCT*>(LParam);
+      if (AlphaPaintBoxPaint(Draw)) return TRUE;
       if (Draw.CtlID != IDC_LOGO) return FALSE;
       // A placeholder logo: a glow rising from the bottom, the product name
       // and the version over the top right corner.
@@ -336,24 +340,8 @@ void TfmSettings::FormCreate() {
   SendMessageW(Track, TBM_SETLINESIZE, 0, 10);
   SendMessageW(Track, TBM_SETPAGESIZE, 0, 1);
 
-  // The group icons.
-  const struct {
-    HWND Page;
-    int Id;
-    const wchar_t* Name;
-  } Icons[] = {{FPages[0], IDC_PBBACKGROUND, L"PIC32_BACKGROUND"},
-               {FPages[0], IDC_PBCHANGEPRESETS, L"PIC32_CHANGEPRESETS"},
-               {FPages[2], IDC_PBEXITING, L"PIC32_EXIT"},
-               {FPages[2], IDC_PBSOUND, L"PIC32_SOUND"},
-               {FPages[2], IDC_PBPERFORMANCE, L"PIC32_PERFORMANCE"},
-               {FPages[2], IDC_PBSCREENSHOTS, L"PIC32_SCREENSHOT"},
-               {FPages[3], IDC_PBSUPPORT, L"PIC32_SUPPORT"}};
-  for (const auto& Icon : Icons) {
-    HICON Handle = static_cast<HICON>(LoadImageW(FInstance, Icon.Name, IMAGE_ICON, Scale(32), Scale(32), 0));
-    if (Handle == nullptr) continue;
-    FIcons.push_back(Handle);
-    SendMessageW(Item(Icon.Page, Icon.Id), STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(Handle));
-  }
+  // The group icons, in boxes that blend them over the pages.
+  SetupAlphaPaintBoxes(TAlphaForm::Settings, FHandle, FInstance);
 
   LOGFONTW Font{};
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(FHandle, WM_GETFONT, 0, 0)), sizeof Font, &Font);

@@ -117,7 +117,6 @@ class TfmSettings : public TDialog<TfmSettings>, private IPresetsTabHost {
   std::vector<HWND> FPages;  // in the order of the tabs
   HWND FTabs = nullptr, FTips = nullptr, FTvPresets = nullptr, FTvBackgrounds = nullptr;
   HIMAGELIST FTabImages = nullptr, FTreeImages = nullptr;
-  std::vector<HICON> FIcons;
   HFONT FLinkFont = nullptr, FVersionFont = nullptr, FLogoFont = nullptr;
   int FDpi = 96;
   int FActivePage = 0;
