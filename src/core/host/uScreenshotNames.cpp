@@ -19,10 +19,17 @@ std::string ScreenshotFullName(const std::string& Dir, int64_t Number) {
   return Dir + "\\" + ScreenshotFileName(Number) + ".bmp";
 }
 
-std::string NextScreenshotName(const std::string& Dir, int32_t& LastNumber) {
-  // Wraps like the 32-bit counter it is stored as, instead of overflowing.
-  LastNumber = static_cast<int32_t>(static_cast<uint32_t>(LastNumber) + 1u);
-  return ScreenshotFullName(Dir, LastNumber);
+std::string NextScreenshotName(const std::string& Dir, int32_t& LastNumber, const TFileExists& Exists) {
+  uint32_t Number = static_cast<uint32_t>(LastNumber);
+  for (int Try = 0; Try < ScreenshotNameTries; ++Try) {
+    // Wraps like the 32-bit counter it is stored as, instead of overflowing.
+    ++Number;
+    std::string Name = ScreenshotFullName(Dir, static_cast<int32_t>(Number));
+    if (Exists && Exists(Name)) continue;
+    LastNumber = static_cast<int32_t>(Number);
+    return Name;
+  }
+  return {};
 }
 
 }  // namespace emberdell

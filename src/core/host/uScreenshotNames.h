@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace emberdell {
@@ -17,9 +18,16 @@ std::string ScreenshotFileName(int64_t Number);
 // Dir + "\" + the file name + ".bmp".
 std::string ScreenshotFullName(const std::string& Dir, int64_t Number);
 
-// Advances LastNumber and gives the full name of the next screenshot. The
-// host calls it only after the folder exists (or was created), so a failed
-// folder leaves the counter alone.
-std::string NextScreenshotName(const std::string& Dir, int32_t& LastNumber);
+// Whether a file of that full name is there already.
+using TFileExists = std::function<bool(const std::string&)>;
+
+// Advances LastNumber past every number whose file Exists and gives the full
+// name of the next screenshot: the counter may be behind the folder (a new
+// settings file, another account's counter, a restored folder), and a user's
+// picture is never overwritten. Empty, with LastNumber unchanged, when no
+// free name turns up within ScreenshotNameTries numbers. The host calls it
+// only after the folder exists, so a failed folder leaves the counter alone.
+inline constexpr int ScreenshotNameTries = 100000;
+std::string NextScreenshotName(const std::string& Dir, int32_t& LastNumber, const TFileExists& Exists = {});
 
 }  // namespace emberdell

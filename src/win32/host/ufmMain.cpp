@@ -357,7 +357,13 @@ void TfmMain::TakeScreenshot() {
   if (ScreenshotDir.empty() || FMonitors.empty() || !FMonitors[0].Flame) return;
   const int Made = SHCreateDirectoryExW(nullptr, ToWide(ScreenshotDir).c_str(), nullptr);
   if (Made != ERROR_SUCCESS && Made != ERROR_ALREADY_EXISTS && Made != ERROR_FILE_EXISTS) return;
-  FMonitors[0].Flame->RequestScreenshot(NextScreenshotName(ScreenshotDir, Settings.LastScreenshotNumber));
+  // A file where the folder should be is a folder that cannot be made.
+  const DWORD Folder = GetFileAttributesW(ToWide(ScreenshotDir).c_str());
+  if (Folder == INVALID_FILE_ATTRIBUTES || (Folder & FILE_ATTRIBUTE_DIRECTORY) == 0) return;
+  const std::string Name = NextScreenshotName(ScreenshotDir, Settings.LastScreenshotNumber, [](const std::string& File) {
+    return GetFileAttributesW(ToWide(File).c_str()) != INVALID_FILE_ATTRIBUTES;
+  });
+  if (!Name.empty()) FMonitors[0].Flame->RequestScreenshot(Name);
 }
 
 void TfmMain::Close() {

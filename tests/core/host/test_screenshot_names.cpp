@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <set>
 
 #include "core/host/uScreenshotNames.h"
 
@@ -32,4 +33,20 @@ TEST(ScreenshotNames, NextNameAdvancesTheCounter) {
   Last = INT32_MAX;  // a counter edited to its limit wraps instead of overflowing
   EXPECT_EQ(NextScreenshotName("D:\\S", Last), "D:\\S\\-2147483648.bmp");
   EXPECT_EQ(Last, INT32_MIN);
+}
+
+TEST(ScreenshotNames, NextNameSkipsEveryFileAlreadyThere) {
+  // The counter is behind the folder: 1, 2 and 4 are the user's pictures.
+  const std::set<std::string> Folder{"D:\\S\\000001.bmp", "D:\\S\\000002.bmp", "D:\\S\\000004.bmp"};
+  const auto Exists = [&](const std::string& Name) { return Folder.count(Name) != 0; };
+  int32_t Last = 0;
+  EXPECT_EQ(NextScreenshotName("D:\\S", Last, Exists), "D:\\S\\000003.bmp");
+  EXPECT_EQ(Last, 3);
+  EXPECT_EQ(NextScreenshotName("D:\\S", Last, Exists), "D:\\S\\000005.bmp");
+  EXPECT_EQ(Last, 5);
+
+  // A folder with no free name in reach: no name, and the counter stays.
+  Last = 7;
+  EXPECT_EQ(NextScreenshotName("D:\\S", Last, [](const std::string&) { return true; }), "");
+  EXPECT_EQ(Last, 7);
 }

@@ -137,6 +137,48 @@ TEST_F(FullScreenRun, FSavesNumberedScreenshotsOfTheFlameAcrossRuns) {
   EXPECT_EQ(Settings.Get(L"Last Screenshot Number"), L"4");
 }
 
+TEST_F(FullScreenRun, FNeverOverwritesAPictureAndNeedsARealFolder) {
+  // The counter is behind the folder, as with a new settings file: the
+  // user's 000001.bmp stays and the next free number is taken and stored.
+  ASSERT_TRUE(Settings.Set(L"Last Screenshot Number", 0));
+  ASSERT_TRUE(CreateDirectoryW(Shots.Path().c_str(), nullptr));
+  const std::string Mine = "the user's own picture";
+  {
+    HANDLE File = CreateFileW(Shots.File(1).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(File, INVALID_HANDLE_VALUE);
+    DWORD Written = 0;
+    WriteFile(File, Mine.data(), static_cast<DWORD>(Mine.size()), &Written, nullptr);
+    CloseHandle(File);
+  }
+  Start(L"/s");
+  ASSERT_NE(WaitForFlame(), nullptr);
+  PressKey('F');
+  ASSERT_TRUE(WaitForShot(2).has_value()) << "no 000002.bmp beside the user's 000001.bmp";
+  PressKey(VK_ESCAPE);
+  ASSERT_TRUE(WaitForEnd().has_value()) << "still running after Esc";
+  EXPECT_EQ(ReadWholeFile(Shots.File(1)), Mine) << "the older picture was overwritten";
+  EXPECT_EQ(Settings.Get(L"Last Screenshot Number"), L"2");
+
+  // A file where the folder should be: no screenshot, no step of the counter.
+  for (const std::wstring& Name : Shots.Files()) DeleteFileW((Shots.Path() + L"\\" + Name).c_str());
+  ASSERT_TRUE(RemoveDirectoryW(Shots.Path().c_str()));
+  {
+    HANDLE File = CreateFileW(Shots.Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(File, INVALID_HANDLE_VALUE);
+    CloseHandle(File);
+  }
+  Start(L"/s");
+  ASSERT_NE(WaitForFlame(), nullptr);
+  PressKey('F');
+  PressKey(VK_ESCAPE);
+  const bool Ended = WaitForEnd().has_value();
+  const bool StillAFile = FileExists(Shots.Path());
+  DeleteFileW(Shots.Path().c_str());
+  ASSERT_TRUE(Ended) << "still running after Esc";
+  EXPECT_TRUE(StillAFile);
+  EXPECT_EQ(Settings.Get(L"Last Screenshot Number"), L"2");
+}
+
 TEST_F(FullScreenRun, MovingTheMouseTenPixelsKeepsTheRunElevenEndIt) {
   ASSERT_TRUE(Settings.Set(L"Allow Fadeout", 0));
   const POINT Origin{400, 300};
