@@ -132,7 +132,10 @@ bool TfmMain::FormCreate() {
   FSettingsFiles = std::make_unique<TSettingsFiles>(*FSharedIni, FPerUserIni.get());
   {
     TRegistrySource Registry;
-    MigrateRegistrySettings(Settings, Registry, *FSettingsFiles);
+    const TStoreResult Moved = MigrateRegistrySettings(Settings, Registry, *FSettingsFiles);
+    // A failed write is told only outside a run: in the settings mode.
+    if (!Moved && FMode == wmSettings)
+      MessageBoxW(nullptr, ToWide(Moved.Message).c_str(), kWindowCaption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
   }
   LoadSettings(Settings, *FSettingsFiles);
   FPictureHeight = PictureHeightForRun(Settings.PictureHeight);

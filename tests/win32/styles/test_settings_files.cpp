@@ -144,6 +144,52 @@ TEST_F(SettingsFiles, APerUserCopyTakesOverWhenTheWindowsDirectoryFileCannotBeWr
   EXPECT_EQ(IniValue(PerUser, kCounter), L"60");
 }
 
+// The text of a message box of the process, or nothing when Window is not one.
+std::wstring MessageText(HWND Window) {
+  wchar_t Text[512] = L"";
+  GetDlgItemTextW(Window, 0xFFFF, Text, 512);
+  return Text;
+}
+
+TEST_F(SettingsFiles, AFailedWriteOutsideARunIsReported) {
+  // Neither file can be written: folders stand where both should be.
+  ASSERT_TRUE(CreateDirectoryW(SharedIniPath().c_str(), nullptr));
+  const std::wstring PerUser = PerUserIniPath();
+  CreateDirectoryW(PerUser.substr(0, PerUser.rfind(L'\\')).c_str(), nullptr);
+  ASSERT_TRUE(CreateDirectoryW(PerUser.c_str(), nullptr));
+  ASSERT_TRUE(WriteOldRegistryKey({{L"Fadeout", DWORD{900}}}));
+  // The per-user copy is the last file tried.
+  const std::wstring Expected = L"Unable to write to " + PerUser;
+
+  // The move of the old settings, at the settings window's start.
+  TScrProcess Scr(L"/c");
+  ASSERT_TRUE(Scr.Started());
+  HWND Box = Scr.WaitForWindow(L"#32770", kStartDeadlineMs);
+  ASSERT_NE(Box, nullptr) << "no message about the failed move";
+  EXPECT_EQ(MessageText(Box), Expected);
+  PostMessageW(Box, WM_COMMAND, IDOK, 0);
+  // The key stays for the next start to try again; the window opens.
+  HWND Window = nullptr;
+  ASSERT_TRUE(WaitUntil(kStartDeadlineMs, [&] {
+    Window = FindWindowW(L"#32770", L"Emberdell Screensaver");
+    return Window != nullptr && MessageText(Window).empty() && IsWindowVisible(Window);
+  })) << "no settings window after the message";
+  EXPECT_TRUE(OldRegistryKeyExists());
+
+  // Closing the window: the same message, and the window stays open.
+  PostMessageW(Window, WM_CLOSE, 0, 0);
+  HWND Second = nullptr;
+  ASSERT_TRUE(WaitUntil(kStartDeadlineMs, [&] {
+    Second = GetLastActivePopup(Window);
+    return Second != Window && MessageText(Second) == Expected;
+  })) << "closing the window did not report the failed write";
+  PostMessageW(Second, WM_COMMAND, IDOK, 0);
+  EXPECT_FALSE(Scr.WaitForExit(500).has_value()) << "the window closed although nothing was saved";
+
+  // A run stays silent: the preview of a gone window ends without a word.
+  RunToEnd(L"/p 4711");
+}
+
 TEST_F(SettingsFiles, ANewFileIsUtf16AndAnOldAnsiFileStaysAsItIs) {
   RunToEnd(L"/c");
   const auto Made = ReadWholeFile(SharedIniPath());
