@@ -28,6 +28,11 @@ class ISoundBuffer {
   // Attenuation in hundredths of a decibel, -10000 (silence) to 0.
   virtual void SetVolume(int32_t Centibels) = 0;
   virtual bool SetPosition(uint32_t ByteOffset) = 0;
+  // Where the device is reading; false when it cannot tell.
+  virtual bool GetPlayPosition(uint32_t& ByteOffset) {
+    (void)ByteOffset;
+    return false;
+  }
   virtual bool PlayLooping() = 0;
   virtual void Stop() = 0;
 };

@@ -16,6 +16,8 @@ namespace {
 constexpr uint32_t RestoreTimeout = 2000;
 constexpr uint32_t RestoreRetryDelay = 10;
 constexpr int32_t FadeSteps = 10;
+// A device that never reports reading gets its fade-in after this long.
+constexpr uint32_t DeviceStartTimeout = 1000;
 }  // namespace
 
 int32_t VolumeToAttenuation(int32_t Volume) {
@@ -140,7 +142,8 @@ void TBackgroundSound::FadeIn(int32_t Duration) {
   FSavedVolume = FVolume;
   FVolume = 0;
   FFadeStep = 0;
-  PlayLocked();
+  FAwaitingDevice = PlayLocked() && FBuffer->GetPlayPosition(FStartPosition);
+  FFadeInStart = FClock.GetTickCount();
   StartFade(Duration, &TBackgroundSound::FadeInTick);
 }
 
@@ -149,6 +152,7 @@ void TBackgroundSound::FadeOut(int32_t Duration) {
   if (!FBuffer) return;
   FSavedVolume = FVolume;
   FFadeStep = FadeSteps;
+  FAwaitingDevice = false;
   StartFade(Duration, &TBackgroundSound::FadeOutTick);
 }
 
@@ -170,6 +174,12 @@ void TBackgroundSound::FadeInTick(uint64_t Fade) {
   // A tick of a superseded fade that was already on its way when the new fade
   // started: applying it would disturb the new fade's steps.
   if (Fade != FFade) return;
+  if (FAwaitingDevice) {
+    uint32_t Position = FStartPosition;
+    const bool Known = FBuffer->GetPlayPosition(Position);
+    if (Known && Position == FStartPosition && FClock.GetTickCount() - FFadeInStart < DeviceStartTimeout) return;
+    FAwaitingDevice = false;
+  }
   SetVolumeLocked(FSavedVolume * FFadeStep / FadeSteps);
   if (++FFadeStep >= FadeSteps) FFadeThreads.back()->Terminate();
 }

@@ -81,6 +81,11 @@ class TBackgroundSound {
   int32_t FVolume = 100;
   int32_t FSavedVolume = 100;
   int32_t FFadeStep = 0;
+  // A fade-in waits until the device has begun to read: a device may start
+  // well after Play, and the fade must not run out on the clock meanwhile.
+  bool FAwaitingDevice = false;
+  uint32_t FStartPosition = 0;
+  uint32_t FFadeInStart = 0;
   // The current fade is the last entry; earlier ones have been told to end
   // and are joined once they have.
   std::vector<std::unique_ptr<TBGSoundTimerThread>> FFadeThreads;

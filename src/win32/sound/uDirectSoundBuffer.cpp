@@ -79,6 +79,12 @@ class TDirectSoundBuffer final : public ISoundBuffer {
   bool SetPosition(uint32_t ByteOffset) override {
     return FBuffer != nullptr && SUCCEEDED(FBuffer->SetCurrentPosition(ByteOffset));
   }
+  bool GetPlayPosition(uint32_t& ByteOffset) override {
+    DWORD Play = 0, Write = 0;
+    if (FBuffer == nullptr || FAILED(FBuffer->GetCurrentPosition(&Play, &Write))) return false;
+    ByteOffset = Play;
+    return true;
+  }
   bool PlayLooping() override { return FBuffer != nullptr && SUCCEEDED(FBuffer->Play(0, 0, DSBPLAY_LOOPING)); }
   void Stop() override {
     if (FBuffer != nullptr) FBuffer->Stop();

@@ -31,6 +31,9 @@ struct TBufferLog {
   bool Lost = false;
   int RestoreFailures = 0;  // attempts that fail before one succeeds; < 0: all
   bool SetPositionFails = false;
+  // A device that reports where it reads: still at the start until MovesAt.
+  bool ReportsPosition = false;
+  uint32_t MovesAt = 0;
   bool Destroyed = false;
   int CallsAfterDestruction = 0;
 
@@ -86,6 +89,14 @@ class TFakeSoundBuffer : public ISoundBuffer {
     auto Guard = Enter();
     FLog->Positions.push_back(ByteOffset);
     return !FLog->SetPositionFails;
+  }
+  bool GetPlayPosition(uint32_t& ByteOffset) override {
+    const uint32_t Now = FClock.GetTickCount();
+    auto Guard = Enter();
+    if (!FLog->ReportsPosition) return false;
+    ByteOffset = FLog->Positions.empty() ? 0 : FLog->Positions.back();
+    if (Now >= FLog->MovesAt) ByteOffset += 4;
+    return true;
   }
   bool PlayLooping() override {
     auto Guard = Enter();

@@ -153,6 +153,27 @@ TEST(BackgroundSound, FadeInRisesToNineTenthsAndFadeOutFallsFromThere) {
   EXPECT_EQ(Rig.Player->Volume(), 90);
 }
 
+TEST(BackgroundSound, FadeInWaitsForTheDeviceToStartReading) {
+  const struct {
+    uint32_t MovesAt;  // after T0; the device reads late, or never
+    uint32_t FirstStep;
+  } Cases[] = {{230, T0 + 251}, {5000, T0 + 1001}};
+  for (const auto& c : Cases) {
+    TPlayerRig Rig(true);
+    Rig.Log->ReportsPosition = true;
+    Rig.Log->MovesAt = static_cast<uint32_t>(T0 + c.MovesAt);
+    Rig.Player->FadeIn(500);
+    // Silent, as Play left it, while the device has not read a byte.
+    ASSERT_TRUE(Rig.Clock.RunUntil(c.FirstStep - 2));
+    EXPECT_EQ(Rig.Log->TakeVolumes(), Attenuations({0})) << c.MovesAt;
+    Rig.Clock.Unlimit();
+    ASSERT_TRUE(WaitUntil([&] { return Rig.VolumeCount() >= 11; }));
+    EXPECT_EQ(Rig.Log->TakeVolumes(), Attenuations({0, 0, 10, 20, 30, 40, 50, 60, 70, 80, 90})) << c.MovesAt;
+    const auto Times = Rig.VolumeTimes();
+    EXPECT_EQ(std::vector<uint32_t>(Times.begin() + 1, Times.end()), Every(c.FirstStep, 50, 10)) << c.MovesAt;
+  }
+}
+
 TEST(BackgroundSound, FadeOutDuringFadeInFadesFromThePartialVolume) {
   TPlayerRig Rig(true);
   Rig.Player->FadeIn(500);
