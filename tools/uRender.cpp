@@ -230,6 +230,7 @@ bool RunRender(const TRenderOptions& O, std::string& Error) {
       Error = "--screenshot needs at least one frame";
       return false;
     }
+    Flame.FlushScreenshots();
     const std::string ShotError = Flame.LastScreenshotError();
     if (!ShotError.empty()) {
       Error = "screenshot " + O.Screenshot + " not written: " + ShotError;

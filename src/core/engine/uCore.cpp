@@ -134,11 +134,6 @@ void TFlame::RequestScreenshot(const std::string& FileName) {
   FShotPending = true;
 }
 
-std::string TFlame::LastScreenshotError() const {
-  std::lock_guard<std::mutex> Guard(FLock);
-  return FLastShotError;
-}
-
 std::vector<uint8_t> TFlame::ImageAsPixels() const {
   std::vector<uint8_t> Pixels(static_cast<size_t>(FSize) * 4);
   for (size_t i = 0; i < FImage.size(); ++i) std::memcpy(&Pixels[4 * i], FBitmapInfo.Colors[FImage[i]], 4);
@@ -147,28 +142,21 @@ std::vector<uint8_t> TFlame::ImageAsPixels() const {
 
 void TFlame::SaveScreenshot() {
   FShotPending = false;
-  // Nothing may escape the frame thread: a full disk or a failed allocation
-  // costs the picture, not the run.
+  if (FSize == 0) {
+    FShots.SetLastError("nothing to save: the drawing area is empty");
+    return;
+  }
+  // Only the copy happens on the frame thread.
   try {
-    if (FSize == 0) {
-      FLastShotError = "nothing to save: the drawing area is empty";
-      return;
-    }
-    FShotImage.assign(FImage.begin(), FImage.end());
-    SmoothShot(FShotImage.data(), FWidth, FHeight);
-    std::vector<uint8_t> Pixels(static_cast<size_t>(FSize) * 4);
-    for (size_t i = 0; i < FShotImage.size(); ++i)
-      std::memcpy(&Pixels[4 * i], FBitmapInfo.Colors[FShotImage[i]], 4);
-    std::string Error;
-    const std::string& Name = FShotFileName;
-    const bool IsJpeg = Name.size() >= 4 && Name.compare(Name.size() - 4, 4, ".jpg") == 0;
-    const bool Ok = IsJpeg ? WriteJpegFile(Name, FWidth, FHeight, Pixels.data(), 100, true, Error)
-                           : WriteBmpFile(Name, FWidth, FHeight, Pixels.data(), Error);
-    FLastShotError = Ok ? std::string() : Error;
-  } catch (const std::exception& E) {
-    FLastShotError = E.what();
+    TScreenshotJob Job;
+    Job.FileName = FShotFileName;
+    Job.Width = FWidth;
+    Job.Height = FHeight;
+    Job.Image.assign(FImage.begin(), FImage.end());
+    for (int j = 0; j < 256; ++j) std::memcpy(Job.Colors[j].data(), FBitmapInfo.Colors[j], 4);
+    FShots.Submit(std::move(Job));
   } catch (...) {
-    FLastShotError = "the screenshot could not be written";
+    FShots.SetLastError("the screenshot could not be taken: out of memory");
   }
 }
 

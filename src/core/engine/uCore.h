@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/engine/uFlameStep.h"
+#include "core/engine/uScreenshotWriter.h"
 #include "core/styles/uPresets.h"
 
 namespace emberdell {
@@ -70,13 +71,17 @@ class TFlame {
   void NextFrame();
   // Stops new sparks and cools faster; safe while a frame is computed.
   void StartFadeOut();
-  // The file is written at the end of the next frame; a later request before
-  // then replaces the name.
+  // The next frame is copied at its end and written by the screenshot
+  // writer's thread; a later request before then replaces the name.
   void RequestScreenshot(const std::string& FileName);
+  // Waits until every screenshot taken so far is written or has failed.
+  void FlushScreenshots() { FShots.Flush(); }
+  // How the files are written; before the first screenshot only.
+  void SetScreenshotFileWriter(TShotFileWriter Write) { FShots.SetFileWriter(std::move(Write)); }
 
   // Text of the last screenshot that could not be written (empty after a
   // successful one). A failed screenshot never stops the frames.
-  std::string LastScreenshotError() const;
+  std::string LastScreenshotError() const { return FShots.LastError(); }
 
   // Read access for hosts, tools and tests. Not synchronised with NextFrame.
   int Width() const { return FWidth; }
@@ -107,7 +112,6 @@ class TFlame {
   std::vector<uint8_t> FEdges;
   std::vector<uint8_t> FBackground;
   std::vector<uint8_t> FHeat;
-  std::vector<uint8_t> FShotImage;
   std::vector<uint8_t> FPadded;  // the image with rows padded for drawing, when W is not a multiple of 4
   TStepScratch FScratch;
   int32_t FHeight = 0;
@@ -118,8 +122,10 @@ class TFlame {
   bool FPrepared = false;
   bool FShotPending = false;
   std::string FShotFileName;
-  std::string FLastShotError;
   uint8_t FCooling = 0;
+  // Last: its thread ends, after the queued pictures are written, before
+  // anything else goes.
+  TScreenshotWriter FShots;
 };
 
 }  // namespace emberdell

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <mutex>
 #include <thread>
 #include <filesystem>
 #include <fstream>
@@ -197,6 +198,7 @@ TEST(Flame, ScreenshotsAreSmoothedAndWrittenByExtension) {
   EXPECT_TRUE(F.ShotPending());
   F.NextFrame();
   EXPECT_FALSE(F.ShotPending());
+  F.FlushScreenshots();
   EXPECT_FALSE(fs::exists(Dir / "ignored.bmp"));
   TPixelImage Shot;
   std::string Error;
@@ -213,6 +215,7 @@ TEST(Flame, ScreenshotsAreSmoothedAndWrittenByExtension) {
   F.NextFrame();
   F.RequestScreenshot((Dir / "capital.JPG").string());
   F.NextFrame();
+  F.FlushScreenshots();
   auto Head = [](const fs::path& p) {
     std::ifstream f(p, std::ios::binary);
     char b[2] = {};
@@ -233,11 +236,13 @@ TEST(Flame, AScreenshotThatCannotBeWrittenDoesNotStopTheFrames) {
   F.Init(&Canvas, TRect{0, 0, 16, 16}, nullptr, &S, &PH);
   F.RequestScreenshot((Dir / "missing folder" / "000001.bmp").string());
   F.NextFrame();
+  F.FlushScreenshots();
   EXPECT_FALSE(F.LastScreenshotError().empty());
   F.NextFrame();
   EXPECT_EQ(Canvas.Frames, 2);
   F.RequestScreenshot((Dir / "000002.bmp").string());
   F.NextFrame();
+  F.FlushScreenshots();
   EXPECT_TRUE(F.LastScreenshotError().empty());
   EXPECT_TRUE(fs::exists(Dir / "000002.bmp"));
 
@@ -246,6 +251,41 @@ TEST(Flame, AScreenshotThatCannotBeWrittenDoesNotStopTheFrames) {
   Empty.RequestScreenshot((Dir / "empty.bmp").string());
   Empty.NextFrame();
   EXPECT_FALSE(Empty.LastScreenshotError().empty());
+}
+
+TEST(Flame, ASlowDiskHoldsUpNeitherTheFramesNorTheRequests) {
+  const support::TTempFolder Temp("emberdell-flame");
+  const fs::path& Dir = Temp.Path();
+  std::mutex Gate;
+  std::unique_lock<std::mutex> Closed(Gate);  // the disk takes as long as the test wants
+  std::atomic<int> Written{0};
+  std::vector<std::string> Names;
+  {
+    TFlame F;
+    TFlamePreset S = Style();
+    int32_t PH = 100;
+    TRecordingCanvas Canvas;
+    F.Init(&Canvas, TRect{0, 0, 16, 16}, nullptr, &S, &PH);
+    F.SetScreenshotFileWriter([&](const std::string& Name, int W, int H, const uint8_t* Pixels, std::string& Error) {
+      std::lock_guard<std::mutex> Wait(Gate);
+      Names.push_back(Name);
+      ++Written;
+      return WriteBmpFile(Name, W, H, Pixels, Error);
+    });
+    F.RequestScreenshot((Dir / "1.bmp").string());
+    F.NextFrame();
+    F.RequestScreenshot((Dir / "2.bmp").string());
+    for (int i = 0; i < 20; ++i) F.NextFrame();
+    // Both pictures are with the writer, which is still stuck on the first.
+    EXPECT_EQ(Canvas.Frames, 21);
+    EXPECT_FALSE(F.ShotPending());
+    EXPECT_EQ(Written.load(), 0);
+    Closed.unlock();
+    // The engine goes only after what was handed over is on the disk.
+  }
+  EXPECT_EQ(Written.load(), 2);
+  EXPECT_EQ(Names, (std::vector<std::string>{(Dir / "1.bmp").string(), (Dir / "2.bmp").string()}));
+  EXPECT_TRUE(fs::exists(Dir / "2.bmp"));
 }
 
 TEST(Flame, MainThreadCallsWhileFramesRun) {
@@ -279,6 +319,7 @@ TEST(Flame, MainThreadCallsWhileFramesRun) {
   while (Frames < After && std::chrono::steady_clock::now() < Deadline) std::this_thread::yield();
   Stop = true;
   FrameThread.join();
+  F.FlushScreenshots();
   EXPECT_GE(Frames.load(), After);
   EXPECT_EQ(F.Cooling(), 12);
   EXPECT_TRUE(fs::exists(Dir / "s4.bmp"));
