@@ -36,6 +36,11 @@ void TPreviewSurface::Destroy() {
   FHandle = nullptr;
 }
 
+void TPreviewSurface::Abandon() {
+  if (FHandle != nullptr && IsWindow(FHandle)) SetWindowLongPtrW(FHandle, GWLP_USERDATA, 0);
+  FHandle = nullptr;
+}
+
 LRESULT TPreviewSurface::WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
   switch (Message) {
     case WM_ERASEBKGND:
@@ -67,16 +72,18 @@ bool THostPreview::Open() {
   // The flame burns in a child window of our own over the host's whole
   // client area. The system's dialog ends a preview by destroying the child
   // windows of its preview window, which stays visible: the child's end is
-  // then our signal to go.
-  if (FChild.Create(FInstance, 0, WS_CHILD | WS_VISIBLE | WS_DISABLED, FClient.right, FClient.bottom, Parent) ==
+  // then our signal to go. The child never tells its parent about itself:
+  // the host's thread may be blocked waiting for us when it goes.
+  if (FChild.Create(FInstance, WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE | WS_DISABLED, FClient.right, FClient.bottom, Parent) ==
       nullptr)
     return false;
   // Wine shows nothing that one process draws into a window inside another
   // process's window. There the frames go to a borderless window of our own
   // laid exactly over the child; the child still decides when the preview ends.
+  // It has no owner: nothing of ours may wait on the host's windows.
   if (RunningUnderWine() &&
       FOverlay.Create(FInstance, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST, WS_POPUP | WS_DISABLED,
-                      FClient.right, FClient.bottom, GetAncestor(Parent, GA_ROOT)) != nullptr)
+                      FClient.right, FClient.bottom, nullptr) != nullptr)
     FollowPreviewArea();
   return true;
 }
@@ -93,7 +100,10 @@ void THostPreview::WaitForEnd() {
 }
 
 void THostPreview::Close() {
-  FChild.Destroy();
+  // Destroying a child of the host's window would wait on the host's thread,
+  // which may be blocked waiting for this process to end: the child is left
+  // to go with our thread.
+  FChild.Abandon();
   FOverlay.Destroy();
 }
 

@@ -27,6 +27,9 @@ class TPreviewSurface : public TWindow<TPreviewSurface> {
   static bool Register(HINSTANCE Instance);
   HWND Create(HINSTANCE Instance, DWORD ExStyle, DWORD Style, int Width, int Height, HWND Parent);
   void Destroy();
+  // Lets go of the window without a call into it: it goes with our thread.
+  // Its messages from now on get the default handling.
+  void Abandon();
 
   friend class TWindow<TPreviewSurface>;
 
@@ -51,8 +54,10 @@ class THostPreview {
   TRect Area() const { return TRect{0, 0, FClient.right, FClient.bottom}; }
   // Returns when the preview is to end.
   void WaitForEnd();
-  // Destroys the preview's windows; the frames must be stopped first.
+  // Lets the preview's windows go without waiting on the host; the frames
+  // must be stopped first.
   void Close();
+  ~THostPreview() { Close(); }
 
  private:
   void FollowPreviewArea();

@@ -26,6 +26,7 @@ class TScrProcess {
 
   bool Started() const { return FProcess != nullptr; }
   DWORD ProcessId() const { return FProcessId; }
+  HANDLE Handle() const { return FProcess; }
 
   // The exit code, or nothing when the process is still running at the deadline.
   std::optional<DWORD> WaitForExit(DWORD TimeoutMs);

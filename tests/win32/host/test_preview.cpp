@@ -120,6 +120,32 @@ TEST(Preview, EndsWhenTheDialogDestroysItsChildAndNeverOverlapsTheNext) {
   EXPECT_TRUE(WaitForExitPumping(Second, Host, kDeadlineMs).has_value());
 }
 
+// A host that ends the preview and then waits for the process without
+// handling a single message of its own windows: nothing on the preview's way
+// out may wait on the host's thread.
+TEST(Preview, EndsWhileItsHostBlocksWithoutHandlingMessages) {
+  for (const bool Destroy : {false, true}) {
+    TPreviewHost Host(true);
+    TScrProcess Scr(Host.Arguments());
+    ASSERT_TRUE(Scr.Started());
+    ASSERT_TRUE(WaitForBurningChild(Host, kDeadlineMs));
+    const ULONGLONG Asked = GetTickCount64();
+    if (Destroy) {
+      Host.DestroyPreviewChildren();
+    } else {
+      Host.Hide();
+    }
+    const bool Ended = WaitForSingleObject(Scr.Handle(), 10000) == WAIT_OBJECT_0;
+    const ULONGLONG Took = GetTickCount64() - Asked;
+    // Let a hung preview go before the next case, whatever happened.
+    Host.Pump();
+    EXPECT_TRUE(Ended) << (Destroy ? "after its child was destroyed" : "after the host hid its window")
+                       << " the preview waited on the blocked host";
+    if (Ended) RecordProperty(Destroy ? "EndAfterDestroyBlockedMs" : "EndAfterHideBlockedMs", static_cast<int>(Took));
+    EXPECT_TRUE(WaitForExitPumping(Scr, Host, kDeadlineMs).has_value());
+  }
+}
+
 TEST(Preview, NoWindowOrAStaleOneEndsAtOnce) {
   HWND Stale = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(Stale, nullptr);
