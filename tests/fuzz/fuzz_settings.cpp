@@ -1,0 +1,63 @@
+// Loading every setting from a hand-edited settings file: the input is the
+// file's "Key=Value" lines, served by a profile store in memory.
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "core/host/uGlobals.h"
+#include "core/styles/uDelimitedText.h"
+#include "core/styles/uSettingsSaving.h"
+
+using namespace emberdell;
+
+namespace {
+
+class TMemoryStore final : public IProfileStore {
+ public:
+  explicit TMemoryStore(const std::string& Text) {
+    size_t At = 0;
+    while (At <= Text.size()) {
+      size_t End = Text.find('\n', At);
+      if (End == std::string::npos) End = Text.size();
+      const std::string Line = Text.substr(At, End - At);
+      const size_t Equals = Line.find('=');
+      if (Equals != std::string::npos) FValues[Line.substr(0, Equals)] = Line.substr(Equals + 1);
+      At = End + 1;
+    }
+  }
+  std::string Path() const override { return "C:\\WINDOWS\\Emberdell Screensaver.ini"; }
+  bool Exists() override { return true; }
+  bool ReadString(const std::string& Section, const std::string& Key, std::string& Value) override {
+    if (Section != "Main") return false;
+    const auto Found = FValues.find(Key);
+    if (Found == FValues.end()) return false;
+    Value = Found->second;
+    return true;
+  }
+  bool WriteString(const std::string&, const std::string& Key, const std::string& Value) override {
+    FValues[Key] = Value;
+    return true;
+  }
+
+ private:
+  std::map<std::string, std::string> FValues;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+  TMemoryStore Store(std::string(reinterpret_cast<const char*>(Data), Size));
+  TSettingsFiles Files(Store);
+  TSettings Values;
+  LoadSettings(Values, Files);
+  // What was loaded is used as a run uses it, and saved back.
+  (void)FrameInterval(Values.FPS);
+  (void)PictureHeightForRun(Values.PictureHeight);
+  (void)VolumeForRun(Values.FireVolume);
+  if (!SaveSettings(Values, Files)) __builtin_trap();
+  // A second load of what was saved gives the same settings.
+  TSettings Again;
+  LoadSettings(Again, Files);
+  if (!(Again == Values)) __builtin_trap();
+  return 0;
+}
