@@ -35,6 +35,7 @@ bool WritePreviews(const std::string& Folder) {
   Pieces.push_back({"tree", TreePictures()});
   Pieces.push_back({"logo", Logo(1)});
   Pieces.push_back({"monitor", MonitorPicture()});
+  Pieces.push_back({"pen", PenPicture()});
   bool Ok = true;
   for (const auto& [Name, Image] : Pieces)
     for (int Zoom : {1, 4}) {

@@ -527,6 +527,28 @@ TArtImage ProgramIcon(int Size) {
   return c.Image();
 }
 
+TArtImage PenPicture() {
+  TCanvas c(PenSize, PenSize, 1);
+  // Along the pen (s) from the tip and across it (d); the tip sits on the
+  // hot spot pixel's centre.
+  const float Tx = PenTipX + 0.5f, Ty = PenTipY + 0.5f, r = std::sqrt(0.5f);
+  const auto At = [=](float s, float d) { return std::array<float, 2>{Tx + (s + d) * r, Ty + (d - s) * r}; };
+  const auto Seg = [&](float s0, float s1, float Width) {
+    const auto a = At(s0, 0), b = At(s1, 0);
+    return Segment(a[0], a[1], b[0], b[1], Width);
+  };
+  const TShape Cone = Polygon({At(-0.9f, 0), At(6.5f, 3.3f), At(6.5f, -3.3f)});
+  const TShape Body = Seg(6.5f, 23, 6.6f);
+  c.Fill(Union(Cone, Body), Ink, 1);
+  c.Fill(Cone, Linear(At(0, 0)[0], At(0, 0)[1], Ash, At(6, 0)[0], At(6, 0)[1], Cream));
+  const auto Edge = At(0, 3.3f), Other = At(0, -3.3f);
+  c.Fill(Body, Linear(Edge[0], Edge[1], Yellow, Other[0], Other[1], Orange));
+  c.Fill(Seg(20.5f, 23, 6.6f), Linear(Edge[0], Edge[1], Red, Other[0], Other[1], Ember));
+  c.Fill(Seg(6.5f, 6.5f, 1.2f), Ink);
+  c.Fill(Polygon({At(-0.9f, 0), At(2.6f, 1.4f), At(2.6f, -1.4f)}), Ink);
+  return c.Image();
+}
+
 TArtImage MonitorPicture() {
   constexpr TColour Bezel{0.33f, 0.31f, 0.3f}, BezelLow{0.17f, 0.16f, 0.16f}, Rim{0.1f, 0.1f, 0.1f};
   TCanvas c(MonitorWidth, MonitorHeight, 1);
@@ -624,6 +646,15 @@ std::vector<uint8_t> PngFile(const TArtImage& Image) {
   PngChunk(f, "IHDR", Header);
   PngChunk(f, "IDAT", Z);
   PngChunk(f, "IEND", {});
+  return f;
+}
+
+std::vector<uint8_t> CursorFile(const TArtImage& Image, int HotX, int HotY) {
+  std::vector<uint8_t> f = IconFile({Image});
+  // A cursor directory: type 2, and the entry's planes and bit count carry
+  // the hot spot.
+  f[2] = 2;
+  f[10] = uint8_t(HotX), f[11] = uint8_t(HotX >> 8), f[12] = uint8_t(HotY), f[13] = uint8_t(HotY >> 8);
   return f;
 }
 

@@ -61,9 +61,16 @@ TArtImage MonitorPicture();
 inline constexpr int ProgramIconSizes[] = {16, 24, 32, 48, 256};
 TArtImage ProgramIcon(int Size);
 
+// The curve image's pen, 32 x 32: a pen lying up and to the right from its
+// tip, the hot spot, at (12, 24).
+inline constexpr int PenSize = 32, PenTipX = 12, PenTipY = 24;
+TArtImage PenPicture();
+
 // File forms. An icon file holds its images in the order given; 256-pixel
 // images are stored as PNG, smaller ones as 32-bit bitmaps with an AND mask.
 std::vector<uint8_t> IconFile(const std::vector<TArtImage>& Images);
+// A cursor file of one 32-bit image with alpha and its hot spot.
+std::vector<uint8_t> CursorFile(const TArtImage& Image, int HotX, int HotY);
 // A 24-bit bottom-up bitmap file. Pixels under MaskAlpha become MaskColour;
 // the others are blended over Matte (the colour the picture is shown on).
 std::vector<uint8_t> BitmapFile(const TArtImage& Image, TRgba MaskColour = {255, 0, 255, 255},
