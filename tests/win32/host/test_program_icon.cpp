@@ -83,5 +83,26 @@ TEST(ProgramIcon, ScrCarriesTheBitmapsAtTheirSizes) {
   }
 }
 
+// The curve image's pen: a colour cursor whose hot spot is the pen's tip.
+TEST(ProgramIcon, ScrCarriesThePenCursorWithItsHotSpot) {
+  const support::TScrResources Scr(ScrPath());
+  ASSERT_NE(Scr.Module(), nullptr) << GetLastError();
+  const auto Pen = static_cast<HCURSOR>(LoadImageW(Scr.Module(), L"PEN", IMAGE_CURSOR, 32, 32, 0));
+  ASSERT_NE(Pen, nullptr);
+  int Width = 0;
+  const std::vector<RGBQUAD> Pixels = IconPixels(Pen, Width);
+  ICONINFO Info{};
+  ASSERT_TRUE(GetIconInfo(Pen, &Info));
+  if (Info.hbmColor != nullptr) DeleteObject(Info.hbmColor);
+  if (Info.hbmMask != nullptr) DeleteObject(Info.hbmMask);
+  DestroyCursor(Pen);
+  EXPECT_FALSE(Info.fIcon);
+  EXPECT_EQ(Info.xHotspot, 12u);
+  EXPECT_EQ(Info.yHotspot, 24u);
+  ASSERT_EQ(Pixels.size(), 32u * 32);
+  EXPECT_EQ(Pixels[24 * 32 + 12].rgbReserved, 255);
+  EXPECT_EQ(Pixels[0].rgbReserved, 0);
+}
+
 }  // namespace
 }  // namespace emberdell::test
