@@ -227,6 +227,16 @@ void DrawFlame(TCanvas& c, float Cx, float Bottom, float Height, float R, float 
          Vertical(Bottom - h, Yellow, Bottom, Cream));
 }
 
+// Two crossed logs between Left and Right, their cut ends glowing.
+void DrawLogs(TCanvas& c, float Left, float Right, float Top, float Bottom, float Thickness, bool Ends) {
+  const TColour Wood{0.52f, 0.27f, 0.12f}, WoodDark{0.3f, 0.13f, 0.06f};
+  for (const auto& [X0, Y0, X1, Y1] : {std::array<float, 4>{Left, Bottom, Right, Top}, {Left, Top, Right, Bottom}}) {
+    c.Outlined(Segment(X0, Y0, X1, Y1, Thickness),
+               Linear(0, Top - Thickness / 2, Wood, 0, Bottom + Thickness / 2, WoodDark));
+    if (Ends) c.Fill(Circle(X1 - Thickness * 0.05f, Y1, Thickness * 0.28f), Amber);
+  }
+}
+
 // A picture of a sunset over dark hills inside the box, with a pale mat and rim.
 void DrawLandscape(TCanvas& c, float L, float T, float R, float B) {
   const float Mat = std::max(1.5f, (R - L) / 14);
@@ -515,15 +525,10 @@ TArtImage TreePictures() {
 
 TArtImage ProgramIcon(int Size) {
   TCanvas c(Size, Size, Size / 32.0f);
-  const TShape Body = Flame(15.5f, 27.5f, 26.5f, 9.5f, 3);
+  const TShape Body = Flame(15.5f, 26.5f, 25, 9.5f, 3);
   if (Size >= 32) c.Glow(Body, WithAlpha(Orange, 0.55f), 3);
-  DrawFlame(c, 15.5f, 27.5f, 26.5f, 9.5f, 3);
-  // The glowing coals the flame rises from.
-  c.Outlined(RoundBox(4, 25, 28, 30.5f, 2.75f), Linear(4, 25, Red, 28, 30.5f, Ember));
-  if (Size >= 24) {
-    c.Fill(Circle(10, 27.5f, 1.3f), Yellow);
-    c.Fill(Circle(19.5f, 28, 1.1f), Amber);
-  }
+  DrawFlame(c, 15.5f, 26.5f, 25, 9.5f, 3);
+  DrawLogs(c, 4.5f, 27.5f, 24.5f, 29, 4.6f, Size >= 24);
   return c.Image();
 }
 
@@ -594,11 +599,10 @@ TArtImage Logo(int Zoom) {
   c.Paint(Vertical(0, TColour{0.07f, 0.025f, 0.02f}, H, TColour{0.3f, 0.06f, 0.02f}));
   DrawFireBand(c, W, H, 8);
   // The emblem: the program's flame, glowing.
-  const TShape Emblem = Flame(42, 70, 62, 19, 6);
+  const TShape Emblem = Flame(43, 68, 60, 19, 6);
   c.Glow(Emblem, WithAlpha(Orange, 0.5f), 12);
-  DrawFlame(c, 42, 70, 62, 19, 6);
-  c.Fill(RoundBox(14, 64, 72, 75, 5.5f), Ink, 1.5f);
-  c.Fill(RoundBox(14, 64, 72, 75, 5.5f), Linear(14, 64, Red, 72, 75, Ember));
+  DrawFlame(c, 43, 68, 60, 19, 6);
+  DrawLogs(c, 16, 70, 64.5f, 73, 8, true);
 
   // The name, warm letters with a dark rim on a soft glow.
   const float Baseline = 57;
