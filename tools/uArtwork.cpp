@@ -528,7 +528,7 @@ TArtImage ProgramIcon(int Size) {
   const TShape Body = Flame(15.5f, 26.5f, 25, 9.5f, 3);
   if (Size >= 32) c.Glow(Body, WithAlpha(Orange, 0.55f), 3);
   DrawFlame(c, 15.5f, 26.5f, 25, 9.5f, 3);
-  DrawLogs(c, 4.5f, 27.5f, 24.5f, 29, 4.6f, Size >= 24);
+  DrawLogs(c, 5.5f, 26.5f, 24, 28, 4.4f, Size >= 24);
   return c.Image();
 }
 
