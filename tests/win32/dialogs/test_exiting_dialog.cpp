@@ -16,6 +16,13 @@ namespace {
 
 constexpr wchar_t kCaption[] = L"Emberdell Exiting";
 
+void Mouse(DWORD Flags) {
+  INPUT In{};
+  In.type = INPUT_MOUSE;
+  In.mi.dwFlags = Flags;
+  ASSERT_EQ(SendInput(1, &In, sizeof In), 1u);
+}
+
 class ExitingDialog : public TPropertiesDialogTest {};
 
 TEST_F(ExitingDialog, FadeoutAndMouseRuleReachTheSettingsOnlyOnOk) {
@@ -26,6 +33,21 @@ TEST_F(ExitingDialog, FadeoutAndMouseRuleReachTheSettingsOnlyOnOk) {
   HWND Dialog = OpenDialog(IDC_EXITING, kCaption);
   ASSERT_NE(Dialog, nullptr) << "no exiting dialog";
   ExpectSettingsDialog(Dialog, kCaption, 371, 231, IDC_EXIT_PBEXITING);
+
+  // Dragged by its text, the dialog moves as by its caption.
+  RECT Before, Text;
+  GetWindowRect(Dialog, &Before);
+  GetWindowRect(GetDlgItem(Dialog, IDC_EXIT_LBFADEOUT), &Text);
+  MoveCursorTo(Text.left + 6, Text.top + 6);
+  Mouse(MOUSEEVENTF_LEFTDOWN);
+  MoveCursorTo(Text.left + 26, Text.top + 16);
+  MoveCursorTo(Text.left + 46, Text.top + 36);
+  Mouse(MOUSEEVENTF_LEFTUP);
+  RECT After{};
+  EXPECT_TRUE(WaitUntil(5000, [&] {
+    GetWindowRect(Dialog, &After);
+    return After.left == Before.left + 40 && After.top == Before.top + 30;
+  })) << "dragged by 40, 30 it moved by " << After.left - Before.left << ", " << After.top - Before.top;
 
   const HWND Allow = GetDlgItem(Dialog, IDC_EXIT_CBALLOWFADEOUT), Slider = GetDlgItem(Dialog, IDC_EXIT_TBFADEOUT),
              Ignore = GetDlgItem(Dialog, IDC_EXIT_CBIGNOREMOUSE);

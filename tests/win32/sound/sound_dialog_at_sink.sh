@@ -3,6 +3,7 @@
 # of Emberdell.scr runs under Wine, its sound dialog is opened and worked with
 # keys, and the monitor of the PulseAudio null sink is recorded:
 #   - "Test" on the fire sound: the fire reaches the sink;
+#   - the volume slider at 0 % silences the test at once, at 100 % it is back;
 #   - "Stop": the sink falls silent within a short time;
 #   - "Test" again and Esc: closing the dialog silences it too.
 # Runs in the Wine prefix and on the display that scripts/test set up.
@@ -117,8 +118,15 @@ xdotool key Tab Tab
 FROM=$(now)
 xdotool key space
 expect_sound "$FROM" "Test"
+# The slider, just before the button, sets the level of the test at once.
 FROM=$(now)
-xdotool key space
+xdotool key shift+Tab Home
+expect_silence "$FROM" "the slider at 0 %"
+FROM=$(now)
+xdotool key End
+expect_sound "$FROM" "the slider at 100 %"
+FROM=$(now)
+xdotool key Tab space
 expect_silence "$FROM" "Stop"
 FROM=$(now)
 xdotool key space
