@@ -19,6 +19,13 @@ class TfmExitingProperties : public TDialog<TfmExitingProperties> {
  private:
   INT_PTR DialogProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
 
+  void FormCreate();
+  void FormShow();
+  void btnOkClick();
+  void cbAllowFadeoutClick();
+  void tbFadeoutChange();
+  int FadeoutPos() const;
+
   HINSTANCE FInstance;
 };
 

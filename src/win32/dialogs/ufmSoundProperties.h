@@ -25,6 +25,25 @@ class TfmSoundProperties : public TDialog<TfmSoundProperties> {
  private:
   INT_PTR DialogProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
 
+  void FormCreate();
+  void FormShow();
+  void FormClose();
+  void btnOkClick();
+  void btnCancelClick();
+  void tbFireVolumeChange();
+  void cbPlayFireSoundClick();
+  void btnTestFireClick();
+  void tbChimesVolumeChange();
+  void cbPlayChimesSoundClick();
+  void btnTestChimesClick();
+
+  bool Checked(int Id) const { return IsDlgButtonChecked(FHandle, Id) == BST_CHECKED; }
+  int Position(int Id) const;
+  bool FirePlaying() const;
+  bool ChimesPlaying() const;
+  // The end labels' colour follows their option.
+  HBRUSH EndLabelColour(HDC Dc, int Id) const;
+
   HINSTANCE FInstance;
   TBackgroundSound* FFireSound;
   TBackgroundChimes* FChimes;

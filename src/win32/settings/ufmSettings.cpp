@@ -120,7 +120,9 @@ TfmSettings::TfmSettings(HINSTANCE Instance, ISettingsWindowHost& Host, TfmPrevi
       FAppearance(*this),
       FSettingsPage(*this),
       FAbout(*this),
-      FPresetsTab(Instance, *this) {}
+      FPresetsTab(Instance, *this),
+      FSoundProperties(Instance, Host.FireSound(), Host.Chimes()),
+      FExitingProperties(Instance) {}
 
 TfmSettings::~TfmSettings() {
   if (FTabImages) ImageList_Destroy(FTabImages);
@@ -255,7 +257,13 @@ INT_PTR TfmSettings::Command(HWND Page, int Id, int Code) {
     case IDC_ADVANCED: btnAdvancedClick(); return TRUE;
     case IDC_SCREENSHOTS: btnScreenshotsClick(); return TRUE;
     case IDC_EXITING:
+      FExitingProperties.Execute(FHandle);
+      ReduceMemory();
+      return TRUE;
     case IDC_SOUND:
+      FSoundProperties.Execute(FHandle);
+      ReduceMemory();
+      return TRUE;
     case IDC_PERFORMANCE:
       // Their dialogs come with their own issue; the memory is trimmed
       // after a dialog as it will be then.

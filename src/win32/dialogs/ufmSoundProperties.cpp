@@ -1,0 +1,214 @@
+#include "win32/dialogs/ufmSoundProperties.h"
+
+#include <commctrl.h>
+
+#include "core/dialogs/uDialogSettings.h"
+#include "core/host/uGlobals.h"
+#include "core/sound/uTBackgroundChimes.h"
+#include "core/sound/uTBackgroundSound.h"
+#include "dialogs/DialogsIds.h"
+#include "win32/dialogs/uAlphaPaintBoxes.h"
+#include "win32/dialogs/uPropertiesDialogs.h"
+#include "win32/host/uWinText.h"
+
+namespace emberdell {
+
+TfmSoundProperties::TfmSoundProperties(HINSTANCE Instance, TBackgroundSound* FireSound, TBackgroundChimes* Chimes)
+    : FInstance(Instance), FFireSound(FireSound), FChimes(Chimes) {}
+
+TfmSoundProperties::~TfmSoundProperties() = default;
+
+void TfmSoundProperties::Execute(HWND Owner) {
+  INITCOMMONCONTROLSEX Controls{sizeof Controls, ICC_BAR_CLASSES};
+  InitCommonControlsEx(&Controls);
+  ShowModal(FInstance, MAKEINTRESOURCEW(IDD_SOUNDPROPERTIES), Owner);
+}
+
+INT_PTR TfmSoundProperties::DialogProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
+  switch (Message) {
+    case WM_INITDIALOG:
+      FormCreate();
+      FormShow();
+      return TRUE;
+    case WM_COMMAND: {
+      const int Id = LOWORD(WParam);
+      if (HIWORD(WParam) != BN_CLICKED) return FALSE;
+      switch (Id) {
+        case IDOK: btnOkClick(); return TRUE;
+        case IDCANCEL: btnCancelClick(); return TRUE;  // the Cancel button and Esc
+        case IDC_SND_CBPLAYFIRESOUND: cbPlayFireSoundClick(); return TRUE;
+        case IDC_SND_BTNTESTFIRE: btnTestFireClick(); return TRUE;
+        case IDC_SND_CBPLAYCHIMESSOUND: cbPlayChimesSoundClick(); return TRUE;
+        case IDC_SND_BTNTESTCHIMES: btnTestChimesClick(); return TRUE;
+      }
+      return FALSE;
+    }
+    case WM_HSCROLL: {
+      const int Id = GetDlgCtrlID(reinterpret_cast<HWND>(LParam));
+      if (Id == IDC_SND_TBFIREVOLUME) tbFireVolumeChange();
+      if (Id == IDC_SND_TBCHIMESVOLUME) tbChimesVolumeChange();
+      return TRUE;
+    }
+    case WM_CLOSE:
+      btnCancelClick();
+      return TRUE;
+    case WM_LBUTTONDOWN:
+      // The labels, the group box and the icon let the press through to here.
+      MouseDownToEasyMove(Window);
+      return TRUE;
+    case WM_CTLCOLORSTATIC: {
+      const HBRUSH Brush =
+          EndLabelColour(reinterpret_cast<HDC>(WParam), GetDlgCtrlID(reinterpret_cast<HWND>(LParam)));
+      return reinterpret_cast<INT_PTR>(Brush);
+    }
+    case WM_DRAWITEM:
+      return AlphaPaintBoxPaint(*reinterpret_cast<const DRAWITEMSTRUCT*>(LParam));
+    case WM_DESTROY:
+      FreeAlphaPaintBoxes(TAlphaForm::SoundProperties, Window);
+      return FALSE;
+  }
+  return FALSE;
+}
+
+void TfmSoundProperties::FormCreate() {
+  SetupAlphaPaintBoxes(TAlphaForm::SoundProperties, FHandle, FInstance);
+  SetWindowLongPtrW(FHandle, GWL_EXSTYLE, GetWindowLongPtrW(FHandle, GWL_EXSTYLE) | WS_EX_APPWINDOW);
+  for (int Id : {IDC_SND_TBFIREVOLUME, IDC_SND_TBCHIMESVOLUME}) {
+    const HWND Slider = GetDlgItem(FHandle, Id);
+    SendMessageW(Slider, TBM_SETRANGE, FALSE, MAKELPARAM(0, 10));
+    SendMessageW(Slider, TBM_SETPAGESIZE, 0, 1);
+    SendMessageW(Slider, TBM_SETTICFREQ, 1, 0);
+  }
+  TDialogHints Hints(FHandle, FInstance);
+  Hints.Add(IDOK, L"Apply changes and close window");
+  Hints.Add(IDCANCEL, L"Cancel changes and close window");
+  Hints.Add(IDC_SND_CBPLAYFIRESOUND, L"Enable or disable background flame sound");
+  Hints.Add(IDC_SND_BTNTESTFIRE, L"Test flame sound volume");
+  Hints.Add(IDC_SND_CBPLAYCHIMESSOUND, L"Enable or disable background chimes sound");
+  Hints.Add(IDC_SND_BTNTESTCHIMES, L"Test chimes volume");
+  CentreOnPrimaryMonitor(FHandle);
+}
+
+void TfmSoundProperties::FormShow() {
+  const bool FireDevice = FFireSound != nullptr && FFireSound->GetState() != ssNoDevice;
+  const bool ChimesDevice = FChimes != nullptr && FChimes->DeviceOpen();
+  const TSoundChoice Shown = SoundChoiceFrom(Settings, FireDevice, ChimesDevice);
+
+  SendDlgItemMessageW(FHandle, IDC_SND_TBFIREVOLUME, TBM_SETPOS, TRUE, Shown.FirePosition);
+  tbFireVolumeChange();
+  CheckDlgButton(FHandle, IDC_SND_CBPLAYFIRESOUND, Shown.PlayFire ? BST_CHECKED : BST_UNCHECKED);
+  EnableWindow(GetDlgItem(FHandle, IDC_SND_CBPLAYFIRESOUND), FireDevice);
+  cbPlayFireSoundClick();
+
+  SendDlgItemMessageW(FHandle, IDC_SND_TBCHIMESVOLUME, TBM_SETPOS, TRUE, Shown.ChimesPosition);
+  tbChimesVolumeChange();
+  CheckDlgButton(FHandle, IDC_SND_CBPLAYCHIMESSOUND, Shown.PlayChimes ? BST_CHECKED : BST_UNCHECKED);
+  EnableWindow(GetDlgItem(FHandle, IDC_SND_CBPLAYCHIMESSOUND), ChimesDevice);
+  cbPlayChimesSoundClick();
+}
+
+// No test sound outlives the dialog, however it is closed.
+void TfmSoundProperties::FormClose() {
+  if (FFireSound != nullptr) FFireSound->Stop();
+  SetDlgItemTextW(FHandle, IDC_SND_BTNTESTFIRE, L"Test");
+  if (FChimes != nullptr) FChimes->Stop();
+  SetDlgItemTextW(FHandle, IDC_SND_BTNTESTCHIMES, L"Test");
+}
+
+void TfmSoundProperties::btnOkClick() {
+  StoreSoundChoice(Settings, {Checked(IDC_SND_CBPLAYFIRESOUND), Position(IDC_SND_TBFIREVOLUME),
+                              Checked(IDC_SND_CBPLAYCHIMESSOUND), Position(IDC_SND_TBCHIMESVOLUME)});
+  FormClose();
+  EndDialog(FHandle, IDOK);
+}
+
+// The players keep the volume last tried; the next showing sets it again.
+void TfmSoundProperties::btnCancelClick() {
+  FormClose();
+  EndDialog(FHandle, IDCANCEL);
+}
+
+void TfmSoundProperties::tbFireVolumeChange() {
+  const int Pos = Position(IDC_SND_TBFIREVOLUME);
+  SetDlgItemTextW(FHandle, IDC_SND_CBPLAYFIRESOUND, ToWide(FireSoundCaption(Pos)).c_str());
+  // A test that is playing follows the slider at once.
+  if (FFireSound != nullptr) FFireSound->SetVolume(VolumePercent(Pos));
+}
+
+void TfmSoundProperties::cbPlayFireSoundClick() {
+  const bool On = Checked(IDC_SND_CBPLAYFIRESOUND);
+  EnableWindow(GetDlgItem(FHandle, IDC_SND_BTNTESTFIRE), On);
+  EnableWindow(GetDlgItem(FHandle, IDC_SND_TBFIREVOLUME), On);
+  InvalidateRect(GetDlgItem(FHandle, IDC_SND_LBFIRE0), nullptr, TRUE);
+  InvalidateRect(GetDlgItem(FHandle, IDC_SND_LBFIRE100), nullptr, TRUE);
+  if (!On && FirePlaying()) {
+    FFireSound->Stop();
+    SetDlgItemTextW(FHandle, IDC_SND_BTNTESTFIRE, L"Test");
+  }
+}
+
+void TfmSoundProperties::btnTestFireClick() {
+  if (FFireSound == nullptr) return;
+  if (FirePlaying()) {
+    FFireSound->Stop();
+    SetDlgItemTextW(FHandle, IDC_SND_BTNTESTFIRE, L"Test");
+  } else {
+    // It loops from a random place at the volume the slider last set.
+    FFireSound->Play();
+    SetDlgItemTextW(FHandle, IDC_SND_BTNTESTFIRE, L"Stop");
+  }
+}
+
+void TfmSoundProperties::tbChimesVolumeChange() {
+  const int Pos = Position(IDC_SND_TBCHIMESVOLUME);
+  SetDlgItemTextW(FHandle, IDC_SND_CBPLAYCHIMESSOUND, ToWide(ChimesSoundCaption(Pos)).c_str());
+  // Heard from the next chime on.
+  if (FChimes != nullptr) FChimes->SetVolume(VolumePercent(Pos));
+}
+
+void TfmSoundProperties::cbPlayChimesSoundClick() {
+  const bool On = Checked(IDC_SND_CBPLAYCHIMESSOUND);
+  EnableWindow(GetDlgItem(FHandle, IDC_SND_BTNTESTCHIMES), On);
+  EnableWindow(GetDlgItem(FHandle, IDC_SND_TBCHIMESVOLUME), On);
+  InvalidateRect(GetDlgItem(FHandle, IDC_SND_LBCHIMES0), nullptr, TRUE);
+  InvalidateRect(GetDlgItem(FHandle, IDC_SND_LBCHIMES100), nullptr, TRUE);
+  if (!On && ChimesPlaying()) {
+    FChimes->Stop();
+    SetDlgItemTextW(FHandle, IDC_SND_BTNTESTCHIMES, L"Test");
+  }
+}
+
+void TfmSoundProperties::btnTestChimesClick() {
+  if (FChimes == nullptr) return;
+  if (ChimesPlaying()) {
+    FChimes->Stop();
+    SetDlgItemTextW(FHandle, IDC_SND_BTNTESTCHIMES, L"Test");
+  } else {
+    // The first chime may take a few seconds to come.
+    FChimes->Start();
+    SetDlgItemTextW(FHandle, IDC_SND_BTNTESTCHIMES, L"Stop");
+  }
+}
+
+int TfmSoundProperties::Position(int Id) const {
+  return static_cast<int>(SendDlgItemMessageW(FHandle, Id, TBM_GETPOS, 0, 0));
+}
+
+bool TfmSoundProperties::FirePlaying() const { return FFireSound != nullptr && FFireSound->GetState() == ssPlaying; }
+
+bool TfmSoundProperties::ChimesPlaying() const { return FChimes != nullptr && FChimes->Active(); }
+
+HBRUSH TfmSoundProperties::EndLabelColour(HDC Dc, int Id) const {
+  int Option;
+  if (Id == IDC_SND_LBFIRE0 || Id == IDC_SND_LBFIRE100)
+    Option = IDC_SND_CBPLAYFIRESOUND;
+  else if (Id == IDC_SND_LBCHIMES0 || Id == IDC_SND_LBCHIMES100)
+    Option = IDC_SND_CBPLAYCHIMESSOUND;
+  else
+    return nullptr;
+  SetTextColor(Dc, GetSysColor(Checked(Option) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+  SetBkColor(Dc, GetSysColor(COLOR_BTNFACE));
+  return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+}  // namespace emberdell
