@@ -128,10 +128,16 @@ void TFlame::StartFadeOut() {
   std::fill(FEdges.begin(), FEdges.end(), 0);
 }
 
-void TFlame::RequestScreenshot(const std::string& FileName) {
-  std::lock_guard<std::mutex> Guard(FLock);
-  FShotFileName = FileName;
-  FShotPending = true;
+void TFlame::RequestScreenshot(const std::string& FileName, std::function<void(bool)> Done) {
+  std::function<void(bool)> Replaced;
+  {
+    std::lock_guard<std::mutex> Guard(FLock);
+    if (FShotPending) Replaced = std::move(FShotDone);
+    FShotFileName = FileName;
+    FShotDone = std::move(Done);
+    FShotPending = true;
+  }
+  if (Replaced) Replaced(false);
 }
 
 std::vector<uint8_t> TFlame::ImageAsPixels() const {
@@ -142,8 +148,11 @@ std::vector<uint8_t> TFlame::ImageAsPixels() const {
 
 void TFlame::SaveScreenshot() {
   FShotPending = false;
+  std::function<void(bool)> Done = std::move(FShotDone);
+  FShotDone = nullptr;
   if (FSize == 0) {
     FShots.SetLastError("nothing to save: the drawing area is empty");
+    if (Done) Done(false);
     return;
   }
   // Only the copy happens on the frame thread.
@@ -154,9 +163,11 @@ void TFlame::SaveScreenshot() {
     Job.Height = FHeight;
     Job.Image.assign(FImage.begin(), FImage.end());
     for (int j = 0; j < 256; ++j) std::memcpy(Job.Colors[j].data(), FBitmapInfo.Colors[j], 4);
+    Job.Done = Done;
     FShots.Submit(std::move(Job));
   } catch (...) {
     FShots.SetLastError("the screenshot could not be taken: out of memory");
+    if (Done) Done(false);
   }
 }
 

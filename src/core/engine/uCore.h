@@ -73,7 +73,9 @@ class TFlame {
   void StartFadeOut();
   // The next frame is copied at its end and written by the screenshot
   // writer's thread; a later request before then replaces the name.
-  void RequestScreenshot(const std::string& FileName);
+  // Done, when given, hears on the writer's thread whether the file was
+  // written (false also for a request replaced before its frame).
+  void RequestScreenshot(const std::string& FileName, std::function<void(bool Written)> Done = {});
   // Waits until every screenshot taken so far is written or has failed.
   void FlushScreenshots() { FShots.Flush(); }
   // How the files are written; before the first screenshot only.
@@ -122,6 +124,7 @@ class TFlame {
   bool FPrepared = false;
   bool FShotPending = false;
   std::string FShotFileName;
+  std::function<void(bool)> FShotDone;
   uint8_t FCooling = 0;
   // Last: its thread ends, after the queued pictures are written, before
   // anything else goes.

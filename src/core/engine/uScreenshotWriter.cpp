@@ -91,7 +91,9 @@ void TScreenshotWriter::Write(TScreenshotJob& Job) {
   } catch (...) {
     Error = "the screenshot could not be written";
   }
+  const bool Written = Error.empty();
   SetLastError(std::move(Error));
+  if (Job.Done) Job.Done(Written);
 }
 
 }  // namespace emberdell

@@ -21,6 +21,8 @@ struct TScreenshotJob {
   int Width = 0, Height = 0;
   std::vector<uint8_t> Image;                      // one index per pixel, top row first
   std::array<std::array<uint8_t, 4>, 256> Colors{};  // blue, green, red, reserved
+  // Told on the writer's thread whether the file was written.
+  std::function<void(bool Written)> Done;
 };
 
 // Writes 32-bit pixels into a file; false with Error set when it fails.

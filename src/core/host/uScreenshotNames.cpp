@@ -32,4 +32,23 @@ std::string NextScreenshotName(const std::string& Dir, int32_t& LastNumber, cons
   return {};
 }
 
+void TScreenshotLedger::Taken(int32_t Number) {
+  std::lock_guard<std::mutex> Guard(FLock);
+  FShots.push_back({Number, false});
+}
+
+void TScreenshotLedger::Finished(int32_t Number, bool Written) {
+  std::lock_guard<std::mutex> Guard(FLock);
+  if (Written) return;
+  for (TShot& Shot : FShots)
+    if (Shot.Number == Number) Shot.Failed = true;
+}
+
+int32_t TScreenshotLedger::NumberToStore() const {
+  std::lock_guard<std::mutex> Guard(FLock);
+  for (auto Shot = FShots.rbegin(); Shot != FShots.rend(); ++Shot)
+    if (!Shot->Failed) return Shot->Number;
+  return FStored;
+}
+
 }  // namespace emberdell

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <vector>
 
 namespace emberdell {
 
@@ -29,5 +31,26 @@ using TFileExists = std::function<bool(const std::string&)>;
 // only after the folder exists, so a failed folder leaves the counter alone.
 inline constexpr int ScreenshotNameTries = 100000;
 std::string NextScreenshotName(const std::string& Dir, int32_t& LastNumber, const TFileExists& Exists = {});
+
+// The counter a run stores when it ends: the number of the last screenshot
+// taken whose file was written or is still being written. One that failed
+// (a full disk) gives its number back, so a failure never steps the counter.
+class TScreenshotLedger {
+ public:
+  explicit TScreenshotLedger(int32_t Stored) : FStored(Stored) {}
+  void Taken(int32_t Number);
+  // From any thread.
+  void Finished(int32_t Number, bool Written);
+  int32_t NumberToStore() const;
+
+ private:
+  struct TShot {
+    int32_t Number;
+    bool Failed;
+  };
+  mutable std::mutex FLock;
+  int32_t FStored;
+  std::vector<TShot> FShots;  // in the order taken, so a wrapped counter still counts as later
+};
 
 }  // namespace emberdell

@@ -139,6 +139,7 @@ bool TfmMain::FormCreate() {
       MessageBoxW(nullptr, ToWide(Moved.Message).c_str(), kWindowCaption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
   }
   LoadSettings(Settings, *FSettingsFiles);
+  FStoredShotNumber = Settings.LastScreenshotNumber;
   FPictureHeight = PictureHeightForRun(Settings.PictureHeight);
 
   FTimerThread = std::make_unique<TTimerThread>([this] { FrameTimer(); }, FClock);
@@ -367,7 +368,15 @@ void TfmMain::TakeScreenshot() {
   const std::string Name = NextScreenshotName(ScreenshotDir, Settings.LastScreenshotNumber, [](const std::string& File) {
     return GetFileAttributesW(ToWide(File).c_str()) != INVALID_FILE_ATTRIBUTES;
   });
-  if (!Name.empty()) FMonitors[0].Flame->RequestScreenshot(Name);
+  if (Name.empty()) return;
+  // The counter stored at the end leaves out a screenshot that could not be
+  // written; the ledger is shared with the writer's thread.
+  if (!FShotLedger) FShotLedger = std::make_shared<TScreenshotLedger>(FStoredShotNumber);
+  const int32_t Number = Settings.LastScreenshotNumber;
+  FShotLedger->Taken(Number);
+  FMonitors[0].Flame->RequestScreenshot(Name, [Ledger = FShotLedger, Number](bool Written) {
+    Ledger->Finished(Number, Written);
+  });
 }
 
 void TfmMain::Close() {
@@ -387,6 +396,7 @@ void TfmMain::FormClose() {
   ReleaseRunOnce();
   // A counter that cannot be written is not worth a message over a
   // screensaver; the next run starts from the old number.
+  if (FShotLedger) Settings.LastScreenshotNumber = FShotLedger->NumberToStore();
   if (FSettingsFiles) SaveScreenshotNumber(Settings, *FSettingsFiles);
   FClosed = true;
 }

@@ -12,6 +12,7 @@
 #include "core/engine/uCore.h"
 #include "core/host/uExitRules.h"
 #include "core/host/uRetrieveWorkingMode.h"
+#include "core/host/uScreenshotNames.h"
 #include "core/host/uTTimerThread.h"
 #include "core/styles/uPresets.h"
 #include "core/styles/uSettingsSaving.h"
@@ -102,6 +103,8 @@ class TfmMain : public TWindow<TfmMain>, public IMonitorOwner {
 
   TWinTickClock FClock;
   std::unique_ptr<TTimerThread> FTimerThread;
+  std::shared_ptr<TScreenshotLedger> FShotLedger;
+  int32_t FStoredShotNumber = 0;
   std::unique_ptr<TRunSound> FRunSound;
   std::vector<TMonitor> FMonitors;
   std::unique_ptr<THostPreview> FHostPreview;

@@ -234,15 +234,27 @@ TEST(Flame, AScreenshotThatCannotBeWrittenDoesNotStopTheFrames) {
   int32_t PH = 100;
   TRecordingCanvas Canvas;
   F.Init(&Canvas, TRect{0, 0, 16, 16}, nullptr, &S, &PH);
-  F.RequestScreenshot((Dir / "missing folder" / "000001.bmp").string());
+  // Each request hears whether its file was written: not for the missing
+  // folder, not for one replaced before its frame, yes for a good one.
+  std::vector<std::string> Heard;
+  std::mutex HeardLock;
+  const auto Tell = [&](std::string What) {
+    return [&, What](bool Written) {
+      std::lock_guard<std::mutex> Guard(HeardLock);
+      Heard.push_back(What + (Written ? " written" : " failed"));
+    };
+  };
+  F.RequestScreenshot((Dir / "missing folder" / "000001.bmp").string(), Tell("missing"));
   F.NextFrame();
   F.FlushScreenshots();
   EXPECT_FALSE(F.LastScreenshotError().empty());
   F.NextFrame();
   EXPECT_EQ(Canvas.Frames, 2);
-  F.RequestScreenshot((Dir / "000002.bmp").string());
+  F.RequestScreenshot((Dir / "replaced.bmp").string(), Tell("replaced"));
+  F.RequestScreenshot((Dir / "000002.bmp").string(), Tell("good"));
   F.NextFrame();
   F.FlushScreenshots();
+  EXPECT_EQ(Heard, (std::vector<std::string>{"missing failed", "replaced failed", "good written"}));
   EXPECT_TRUE(F.LastScreenshotError().empty());
   EXPECT_TRUE(fs::exists(Dir / "000002.bmp"));
 

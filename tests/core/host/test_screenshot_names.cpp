@@ -50,3 +50,24 @@ TEST(ScreenshotNames, NextNameSkipsEveryFileAlreadyThere) {
   EXPECT_EQ(NextScreenshotName("D:\\S", Last, [](const std::string&) { return true; }), "");
   EXPECT_EQ(Last, 7);
 }
+
+TEST(ScreenshotNames, TheStoredCounterGivesBackNumbersWhoseFilesFailed) {
+  const struct {
+    std::vector<int32_t> Failed;  // of 5, 6 and 7 taken in that order
+    int32_t Stored;
+  } Cases[] = {{{}, 7}, {{6}, 7}, {{7}, 6}, {{6, 7}, 5}, {{5, 6, 7}, 4}};
+  for (const auto& c : Cases) {
+    TScreenshotLedger Ledger(4);
+    for (int32_t n : {5, 6, 7}) Ledger.Taken(n);
+    // 7 is still being written unless it failed: it counts.
+    for (int32_t n : c.Failed) Ledger.Finished(n, false);
+    Ledger.Finished(5, true);
+    EXPECT_EQ(Ledger.NumberToStore(), c.Stored) << c.Failed.size();
+  }
+  // A counter that wrapped is still later than the numbers before it.
+  TScreenshotLedger Wrapped(INT32_MAX - 1);
+  Wrapped.Taken(INT32_MAX);
+  Wrapped.Taken(INT32_MIN);
+  EXPECT_EQ(Wrapped.NumberToStore(), INT32_MIN);
+  EXPECT_EQ(TScreenshotLedger(9).NumberToStore(), 9);
+}
