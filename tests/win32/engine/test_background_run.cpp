@@ -203,13 +203,24 @@ TEST_F(BackgroundRun, AStyleAndAPictureOfTheUsersOwnFoldersWithGreekAndJapaneseN
 }
 
 TEST_F(BackgroundRun, AMissingOrBrokenPictureFallsBackToTheDesktop) {
-  std::vector<uint8_t> Broken = {0xFF, 0xD8, 0xFF, 0xE0, 'n', 'o', 't', ' ', 'a', ' ', 'J', 'P', 'E', 'G'};
-  const std::wstring BrokenPath = PictureFolder + L"Broken.jpg";
-  HANDLE f = CreateFileW(BrokenPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD Wrote = 0;
-  WriteFile(f, Broken.data(), DWORD(Broken.size()), &Wrote, nullptr);
-  CloseHandle(f);
-  Written.push_back(BrokenPath);
+  const auto Put = [&](const wchar_t* Name, const std::string& Bytes) {
+    const std::wstring Path = PictureFolder + Name;
+    HANDLE f = CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD Wrote = 0;
+    WriteFile(f, Bytes.data(), DWORD(Bytes.size()), &Wrote, nullptr);
+    CloseHandle(f);
+    Written.push_back(Path);
+  };
+  Put(L"Broken.jpg", std::string("\xFF\xD8\xFF\xE0not a JPEG", 14));
+  // A real picture cut in half.
+  const std::wstring Whole = WritePicture(L"Truncated.jpg", HalfWhite(400, 300), true);
+  const auto Bytes = ReadWholeFile(Whole);
+  ASSERT_TRUE(Bytes.has_value());
+  Put(L"Truncated.jpg", Bytes->substr(0, Bytes->size() / 2));
+  // A header claiming 30000 x 30000 pixels, with nothing after it.
+  Put(L"Enormous.jpg", std::string("\xFF\xD8\xFF\xC0\x00\x11\x08\x75\x30\x75\x30\x03"
+                                   "\x01\x22\x00\x02\x11\x01\x03\x11\x01\xFF\xD9", 23));
+  Put(L"Notes.jpg", "Remember to buy milk.\r\nThis was a text file once.\r\n");
 
   Desktop.emplace();
   ASSERT_TRUE(Desktop->Add(Monitors[0], TBackdrop::TPattern::LeftBlock));
@@ -226,13 +237,60 @@ TEST_F(BackgroundRun, AMissingOrBrokenPictureFallsBackToTheDesktop) {
       uint8_t* px = &Snapshot[(size_t(y) * W + x) * 4];
       px[0] = GetBValue(c), px[1] = GetGValue(c), px[2] = GetRValue(c);
     }
-  for (const wchar_t* Name : {L"Missing Picture", L"Broken"}) {
+  for (const wchar_t* Name : {L"Missing Picture", L"Broken", L"Truncated", L"Enormous", L"Notes"}) {
     SCOPED_TRACE(ToUtf8(Name));
     Settings.Set(L"Active Backgrounds", (std::wstring(L"~") + Name + L"~").c_str());
     double Share = 0;
     EXPECT_TRUE(BurnsOver(Snapshot, Share)) << "matching share " << Share;
     EndRun();
   }
+}
+
+TEST_F(BackgroundRun, DamagedStyleFilesNeitherStopNorHaltTheRun) {
+  // What a hand-tidied style folder may hold: a cut file, an empty one, a
+  // huge one whose record holds the widest values, and a folder by the name.
+  const std::wstring Styles = ScrFolder() + L"Flame Presets\\";
+  std::vector<std::wstring> Files;
+  const auto Put = [&](const wchar_t* Name, const std::string& Bytes) {
+    const std::wstring Path = Styles + Name;
+    HANDLE f = CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    DWORD Wrote = 0;
+    WriteFile(f, Bytes.data(), DWORD(Bytes.size()), &Wrote, nullptr);
+    CloseHandle(f);
+    Files.push_back(Path);
+  };
+  Put(L"Cut.wyk", std::string(100, '\x7F'));
+  Put(L"Empty.wyk", "");
+  std::string Huge(8 << 20, '\xFF');
+  TFlamePreset Wild{};
+  Wild.NameLength = 255;
+  Wild.FlameIntensity = INT32_MIN;
+  Wild.SpiresLength = INT32_MAX;
+  Wild.Wind = INT32_MIN;
+  std::memcpy(Huge.data(), &Wild, sizeof Wild);
+  Put(L"Huge.wyk", Huge);
+  const std::wstring Folder = Styles + L"Folder.wyk";
+  ASSERT_TRUE(CreateDirectoryW(Folder.c_str(), nullptr));
+  Settings.Set(L"Active Presets", L"~Cut~,~Empty~,~Huge~,~Folder~");
+  Settings.Set(L"Changing delay", 1);  // every one of them is loaded in turn
+
+  Desktop.emplace();
+  ASSERT_TRUE(Desktop->Add(Monitors[0], TBackdrop::TPattern::LeftBlock));
+  Start(L"/s");
+  const bool Shown = Scr->WaitForWindow(L"TfmFirstMonitor", kStartDeadlineMs) != nullptr;
+  // Several style changes later the frames still move.
+  TScreenGrab Before(FlameArea());
+  WaitUntil(4000, [] { return false; });
+  TScreenGrab After(FlameArea());
+  const bool Running = !Scr->WaitForExit(0).has_value();
+  const double Changed = ChangedShare(Before, After, FlameArea());
+  if (Running) EndRun();
+  for (const std::wstring& f : Files) DeleteFileW(f.c_str());
+  RemoveDirectoryW(Folder.c_str());
+  ASSERT_TRUE(Shown) << "no run window";
+  EXPECT_TRUE(Running) << "the run ended on its own";
+  EXPECT_GT(Changed, 0.0) << "the frames stopped";
 }
 
 TEST_F(BackgroundRun, AFlatDesktopBurnsTheWallpaperInstead) {
