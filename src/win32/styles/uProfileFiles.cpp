@@ -44,6 +44,10 @@ bool CreateUnicodeFile(const std::wstring& Path) {
 
 bool TIniProfileStore::WriteString(const std::string& Section, const std::string& Key, const std::string& Value) {
   const std::wstring Path = ToWide(FPath);
+  // A file the user made read-only stays as it is, also for an account the
+  // file system would let write anyway.
+  const DWORD Attributes = GetFileAttributesW(Path.c_str());
+  if (Attributes != INVALID_FILE_ATTRIBUTES && (Attributes & FILE_ATTRIBUTE_READONLY)) return false;
   if (FCreateFolder) {
     const size_t Slash = Path.find_last_of(L"\\/");
     if (Slash != std::wstring::npos) SHCreateDirectoryExW(nullptr, Path.substr(0, Slash).c_str(), nullptr);

@@ -190,6 +190,18 @@ TEST_F(SettingsFiles, AFailedWriteOutsideARunIsReported) {
   RunToEnd(L"/p 4711");
 }
 
+TEST_F(SettingsFiles, AReadOnlySettingsFileIsLeftAsItIsAndThePerUserCopyTakesOver) {
+  ASSERT_TRUE(Settings.Set(L"FPS", 37));
+  const auto Before = ReadWholeFile(SharedIniPath());
+  ASSERT_TRUE(SetFileAttributesW(SharedIniPath().c_str(), FILE_ATTRIBUTE_READONLY));
+  RunToEnd(L"/c");
+  const auto After = ReadWholeFile(SharedIniPath());
+  SetFileAttributesW(SharedIniPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(After, Before) << "the read-only file was changed";
+  // What the window saved went to the per-user copy, the user's FPS with it.
+  EXPECT_EQ(IniValue(PerUserIniPath(), L"FPS"), L"37");
+}
+
 TEST_F(SettingsFiles, ANewFileIsUtf16AndAnOldAnsiFileStaysAsItIs) {
   RunToEnd(L"/c");
   const auto Made = ReadWholeFile(SharedIniPath());
