@@ -119,7 +119,8 @@ TfmSettings::TfmSettings(HINSTANCE Instance, ISettingsWindowHost& Host, TfmPrevi
       FAppearance(*this),
       FSettingsPage(*this),
       FAbout(*this),
-      FPresetsTab(Instance, *this) {}
+      FPresetsTab(Instance, *this),
+      FPerformance(Instance, [&Host](uint32_t Ms) { Host.SetFrameInterval(Ms); }) {}
 
 TfmSettings::~TfmSettings() {
   for (HICON Icon : FIcons) DestroyIcon(Icon);
@@ -245,9 +246,12 @@ INT_PTR TfmSettings::Command(HWND Page, int Id, int Code) {
       return TRUE;
     case IDC_ADVANCED: btnAdvancedClick(); return TRUE;
     case IDC_SCREENSHOTS: btnScreenshotsClick(); return TRUE;
+    case IDC_PERFORMANCE:
+      FPerformance.Execute(FHandle);
+      ReduceMemory();
+      return TRUE;
     case IDC_EXITING:
     case IDC_SOUND:
-    case IDC_PERFORMANCE:
       // Their dialogs come with their own issue; the memory is trimmed
       // after a dialog as it will be then.
       ReduceMemory();

@@ -13,6 +13,7 @@
 
 #include "core/settings/uSettingsLogic.h"
 #include "core/styles/uSettingsSaving.h"
+#include "win32/dialogs/ufmPerformance.h"
 #include "win32/host/uWindow.h"
 #include "win32/settings/ufmPresetsTab.h"
 
@@ -114,6 +115,7 @@ class TfmSettings : public TDialog<TfmSettings>, private IPresetsTabHost {
   TfmPreview& FPreview;
   TPage FAppearance, FSettingsPage, FAbout;
   TfmPresetsTab FPresetsTab;
+  TfmPerformance FPerformance;
   std::vector<HWND> FPages;  // in the order of the tabs
   HWND FTabs = nullptr, FTips = nullptr, FTvPresets = nullptr, FTvBackgrounds = nullptr;
   HIMAGELIST FTabImages = nullptr, FTreeImages = nullptr;
