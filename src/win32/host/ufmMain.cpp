@@ -118,7 +118,8 @@ int TfmMain::Run() {
 }
 
 bool TfmMain::FormCreate() {
-  if (!RegisterClass(FInstance, kMainFormClass) || !TfmFirstMonitor::Register(FInstance) ||
+  const auto Icon = static_cast<HICON>(LoadImageW(FInstance, L"MAINICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  if (!RegisterClass(FInstance, kMainFormClass, nullptr, nullptr, 0, Icon) || !TfmFirstMonitor::Register(FInstance) ||
       !TfmSecondMonitor::Register(FInstance))
     return false;
   // A 0 x 0 tool window: never on the taskbar or in the task switcher.

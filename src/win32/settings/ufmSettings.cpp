@@ -197,24 +197,29 @@ INT_PTR TfmSettings::PageProc(HWND Page, UINT Message, WPARAM WParam, LPARAM LPa
     case WM_DRAWITEM: {
       auto& Draw = *reinterpret_cast<DRAWITEMSTRUCT*>(LParam);
       if (Draw.CtlID != IDC_LOGO) return FALSE;
-      // A placeholder logo: a glow rising from the bottom, the product name
-      // and the version over the top right corner.
+      // The banner drawn at build time, stretched to the control; the larger
+      // copy keeps it sharp from 144 DPI up.
       const RECT& R = Draw.rcItem;
-      const int Height = R.bottom - R.top;
-      for (int y = 0; y < Height; ++y) {
-        const int t = y * 255 / (Height > 1 ? Height - 1 : 1);
-        HBRUSH Brush = CreateSolidBrush(RGB(40 + t * 200 / 255, 10 + t * 90 / 255, 5));
-        RECT Line{R.left, R.top + y, R.right, R.top + y + 1};
-        FillRect(Draw.hDC, &Line, Brush);
-        DeleteObject(Brush);
+      const int Width = R.right - R.left, Height = R.bottom - R.top;
+      constexpr int LogoWidth = 447;
+      const wchar_t* Name = Width * 4 > LogoWidth * 5 ? L"LOGO2X" : L"LOGO";
+      const auto Logo = static_cast<HBITMAP>(LoadImageW(FInstance, Name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+      if (Logo != nullptr) {
+        BITMAP Info{};
+        GetObjectW(Logo, sizeof Info, &Info);
+        HDC From = CreateCompatibleDC(Draw.hDC);
+        const HGDIOBJ OldBitmap = SelectObject(From, Logo);
+        SetStretchBltMode(Draw.hDC, HALFTONE);
+        SetBrushOrgEx(Draw.hDC, 0, 0, nullptr);
+        StretchBlt(Draw.hDC, R.left, R.top, Width, Height, From, 0, 0, Info.bmWidth, Info.bmHeight, SRCCOPY);
+        SelectObject(From, OldBitmap);
+        DeleteDC(From);
+        DeleteObject(Logo);
+      } else {
+        FillRect(Draw.hDC, &R, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
       }
       SetBkMode(Draw.hDC, TRANSPARENT);
-      HGDIOBJ Old = SelectObject(Draw.hDC, FLogoFont);
-      SetTextColor(Draw.hDC, RGB(255, 220, 120));
-      RECT Name = R;
-      Name.left += Scale(16);
-      DrawTextW(Draw.hDC, L"Emberdell", -1, &Name, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-      SelectObject(Draw.hDC, FVersionFont);
+      HGDIOBJ Old = SelectObject(Draw.hDC, FVersionFont);
       SetTextColor(Draw.hDC, RGB(255, 255, 255));
       RECT Version = R;
       Version.right -= Scale(8);
@@ -365,13 +370,17 @@ void TfmSettings::FormCreate() {
   FVersionFont = CreateFontIndirectW(&Font);
   Font.lfUnderline = TRUE;
   FLinkFont = CreateFontIndirectW(&Font);
-  Font.lfUnderline = FALSE;
-  Font.lfHeight = -MulDiv(28, FDpi, 72);
-  FLogoFont = CreateFontIndirectW(&Font);
   for (int Id : {IDC_LINKHELP, IDC_LINKFEEDBACK})
     SendMessageW(Item(FPages[3], Id), WM_SETFONT, reinterpret_cast<WPARAM>(FLinkFont), FALSE);
   PrepareLabels();
   SetHints();
+  // The taskbar button and the task switcher show the program's icon.
+  const auto SetIcon = [this](WPARAM Kind, int Size) {
+    SendMessageW(FHandle, WM_SETICON, Kind,
+                 reinterpret_cast<LPARAM>(LoadImageW(FInstance, L"MAINICON", IMAGE_ICON, Size, Size, LR_SHARED)));
+  };
+  SetIcon(ICON_BIG, GetSystemMetrics(SM_CXICON));
+  SetIcon(ICON_SMALL, GetSystemMetrics(SM_CXSMICON));
 }
 
 void TfmSettings::CreatePages() {
