@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commctrl.h>
 
-#include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "dialogs/DialogsIds.h"
 #include "settings/SettingsIds.h"
