@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
+#include "core/dialogs/uDialogSettings.h"
 #include "win32/host/uWindow.h"
 
 namespace emberdell {
@@ -24,10 +26,33 @@ class TfmPerformance : public TDialog<TfmPerformance> {
 
  private:
   INT_PTR DialogProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
-  // (the implementer adds the handlers: FormCreate, FormShow, tbFPSChange, ...)
+  INT_PTR Command(int Id, int Code, HWND Control);
+
+  void FormCreate();
+  void FormShow();
+  void FormDestroy();
+  void SetHints();
+  // OverArea: the hint is for the control's area of the dialog, as for a
+  // control the mouse passes through.
+  void AddHint(HWND Control, const wchar_t* Text, bool OverArea = false);
+  void tbFPSChange();
+  void btnResetFPSClick();
+  void tbSizeChange();
+  void pbMonitorPaint(const DRAWITEMSTRUCT& Draw);
+  void btnOkClick();
+  void btnCancelClick();
+  void MouseDownToEasyMove();
+
+  HWND Item(int Id) const { return GetDlgItem(FHandle, Id); }
+  int Scale(int Pixels) const { return MulDiv(Pixels, FDpi, 96); }
 
   HINSTANCE FInstance;
   std::function<void(uint32_t)> FSetFrameInterval;
+  // What this showing of the dialog did to the settings; from FormShow on.
+  std::optional<TPerformanceEdit> FEdit;
+  HBITMAP FMonitor = nullptr;  // null when the picture is missing: the bands alone
+  HWND FTips = nullptr;
+  int FDpi = 96;
 };
 
 }  // namespace emberdell

@@ -10,7 +10,8 @@
 
 namespace emberdell {
 
-// The answer to a trackbar's NM_CUSTOMDRAW (TBS_HORZ | TBS_BOTTOM ones).
+// The answer to a trackbar's NM_CUSTOMDRAW (horizontal ones, ticks at the
+// bottom or on top).
 inline LRESULT TrackbarTicksDraw(const NMCUSTOMDRAW& Draw, int Dpi) {
   if (Draw.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
   if (Draw.dwDrawStage != CDDS_ITEMPREPAINT || Draw.dwItemSpec != TBCD_TICS) return CDRF_DODEFAULT;
@@ -31,7 +32,9 @@ inline LRESULT TrackbarTicksDraw(const NMCUSTOMDRAW& Draw, int Dpi) {
   const int Left = Channel.left + Half, Width = (Channel.right - Half) - Left;
   const int Range = Max > Min ? int(Max - Min) : 1;
   const int TickWidth = MulDiv(1, Dpi, 96), TickHeight = MulDiv(3, Dpi, 96);
-  const int Top = Thumb.bottom + MulDiv(1, Dpi, 96);
+  // Under the thumb, or over it on a trackbar with its ticks on top.
+  const bool Above = (GetWindowLongPtrW(Track, GWL_STYLE) & TBS_TOP) != 0;
+  const int Top = Above ? Thumb.top - MulDiv(1, Dpi, 96) - TickHeight : Thumb.bottom + MulDiv(1, Dpi, 96);
   const HBRUSH Brush = GetSysColorBrush(COLOR_BTNTEXT);
   for (LONG Position : Positions) {
     const int X = Left + MulDiv(Width, int(Position - Min), Range) - TickWidth / 2;

@@ -122,12 +122,13 @@ TfmSettings::TfmSettings(HINSTANCE Instance, ISettingsWindowHost& Host, TfmPrevi
       FAbout(*this),
       FPresetsTab(Instance, *this),
       FSoundProperties(Instance, Host.FireSound(), Host.Chimes()),
-      FExitingProperties(Instance) {}
+      FExitingProperties(Instance),
+      FPerformance(Instance, [&Host](uint32_t Ms) { Host.SetFrameInterval(Ms); }) {}
 
 TfmSettings::~TfmSettings() {
   if (FTabImages) ImageList_Destroy(FTabImages);
   if (FTreeImages) ImageList_Destroy(FTreeImages);
-  for (HFONT Font : {FLinkFont, FVersionFont, FLogoFont})
+  for (HFONT Font : {FLinkFont, FVersionFont})
     if (Font) DeleteObject(Font);
 }
 
@@ -256,17 +257,16 @@ INT_PTR TfmSettings::Command(HWND Page, int Id, int Code) {
       return TRUE;
     case IDC_ADVANCED: btnAdvancedClick(); return TRUE;
     case IDC_SCREENSHOTS: btnScreenshotsClick(); return TRUE;
+    case IDC_PERFORMANCE:
+      FPerformance.Execute(FHandle);
+      ReduceMemory();
+      return TRUE;
     case IDC_EXITING:
       FExitingProperties.Execute(FHandle);
       ReduceMemory();
       return TRUE;
     case IDC_SOUND:
       FSoundProperties.Execute(FHandle);
-      ReduceMemory();
-      return TRUE;
-    case IDC_PERFORMANCE:
-      // Their dialogs come with their own issue; the memory is trimmed
-      // after a dialog as it will be then.
       ReduceMemory();
       return TRUE;
     case IDC_LINKHELP:

@@ -15,6 +15,7 @@
 #include "core/styles/uSettingsSaving.h"
 #include "win32/dialogs/ufmExitingProperties.h"
 #include "win32/dialogs/ufmSoundProperties.h"
+#include "win32/dialogs/ufmPerformance.h"
 #include "win32/host/uWindow.h"
 #include "win32/settings/ufmPresetsTab.h"
 
@@ -118,10 +119,11 @@ class TfmSettings : public TDialog<TfmSettings>, private IPresetsTabHost {
   TfmPresetsTab FPresetsTab;
   TfmSoundProperties FSoundProperties;
   TfmExitingProperties FExitingProperties;
+  TfmPerformance FPerformance;
   std::vector<HWND> FPages;  // in the order of the tabs
   HWND FTabs = nullptr, FTips = nullptr, FTvPresets = nullptr, FTvBackgrounds = nullptr;
   HIMAGELIST FTabImages = nullptr, FTreeImages = nullptr;
-  HFONT FLinkFont = nullptr, FVersionFont = nullptr, FLogoFont = nullptr;
+  HFONT FLinkFont = nullptr, FVersionFont = nullptr;
   int FDpi = 96;
   int FActivePage = 0;
 
