@@ -78,6 +78,8 @@ class TFlame {
   void RequestScreenshot(const std::string& FileName, std::function<void(bool Written)> Done = {});
   // Waits until every screenshot taken so far is written or has failed.
   void FlushScreenshots() { FShots.Flush(); }
+  // True while a screenshot is still on its way to the disk.
+  bool WritingScreenshots() const { return FShots.Busy(); }
   // How the files are written; before the first screenshot only.
   void SetScreenshotFileWriter(TShotFileWriter Write) { FShots.SetFileWriter(std::move(Write)); }
 

@@ -45,6 +45,11 @@ void TScreenshotWriter::Flush() {
   FChanged.wait(Guard, [this] { return FJobs.empty() && !FBusy; });
 }
 
+bool TScreenshotWriter::Busy() const {
+  std::lock_guard<std::mutex> Guard(FLock);
+  return FBusy || !FJobs.empty();
+}
+
 std::string TScreenshotWriter::LastError() const {
   std::lock_guard<std::mutex> Guard(FLock);
   return FLastError;

@@ -46,6 +46,8 @@ class TScreenshotWriter {
   void Submit(TScreenshotJob Job);
   // Waits until every job handed over so far is written or has failed.
   void Flush();
+  // True while a job waits or is being written.
+  bool Busy() const;
   // The failure of the last screenshot, empty after a written one.
   std::string LastError() const;
   void SetLastError(std::string Error);

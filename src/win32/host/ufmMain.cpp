@@ -405,6 +405,15 @@ void TfmMain::FormDestroy() {
   // The full-screen windows go down with the process a moment later.
   // Destroying them one by one first costs nothing on Windows, but under
   // Wine without a window manager each waits seconds to be unmapped.
+  // Only while a screenshot is still being written (a slow disk) are they
+  // hidden first: the engine waits for the file, the user does not.
+  bool Writing = false;
+  for (const TMonitor& Monitor : FMonitors) Writing = Writing || (Monitor.Flame && Monitor.Flame->WritingScreenshots());
+  if (Writing) {
+    for (const TMonitor& Monitor : FMonitors)
+      if (Monitor.Window != nullptr) ShowWindow(Monitor.Window, SW_HIDE);
+    ShowMouseCursor(true);
+  }
   FMonitors.clear();
   FHostPreview.reset();
   FRunSound.reset();

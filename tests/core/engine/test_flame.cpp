@@ -292,6 +292,7 @@ TEST(Flame, ASlowDiskHoldsUpNeitherTheFramesNorTheRequests) {
     EXPECT_EQ(Canvas.Frames, 21);
     EXPECT_FALSE(F.ShotPending());
     EXPECT_EQ(Written.load(), 0);
+    EXPECT_TRUE(F.WritingScreenshots());
     Closed.unlock();
     // The engine goes only after what was handed over is on the disk.
   }
