@@ -406,12 +406,15 @@ void TfmMain::FormDestroy() {
   // Destroying them one by one first costs nothing on Windows, but under
   // Wine without a window manager each waits seconds to be unmapped.
   // Only while a screenshot is still being written (a slow disk) are they
-  // hidden first: the engine waits for the file, the user does not.
+  // made see-through first: the engine waits for the file, the user does not.
   bool Writing = false;
   for (const TMonitor& Monitor : FMonitors) Writing = Writing || (Monitor.Flame && Monitor.Flame->WritingScreenshots());
   if (Writing) {
+    // An empty window region shows the desktop at once everywhere; hiding
+    // or moving the window waits seconds for the display under Wine
+    // without a window manager.
     for (const TMonitor& Monitor : FMonitors)
-      if (Monitor.Window != nullptr) ShowWindow(Monitor.Window, SW_HIDE);
+      if (Monitor.Window != nullptr) SetWindowRgn(Monitor.Window, CreateRectRgn(0, 0, 0, 0), TRUE);
     ShowMouseCursor(true);
   }
   FMonitors.clear();
