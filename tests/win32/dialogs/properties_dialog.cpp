@@ -69,11 +69,22 @@ void TPropertiesDialogTest::Click(HWND Control) {
 }
 
 void TPropertiesDialogTest::FocusSlider(HWND Slider) {
-  RECT R;
-  GetWindowRect(Slider, &R);
-  MoveCursorTo(R.left + 4, (R.top + R.bottom) / 2);
-  ClickLeft();
-  WaitUntil(5000, [&] { return GetFocus() == Slider || GetForegroundWindow() == GetAncestor(Slider, GA_ROOT); });
+  // The focus of the dialog's own thread, not of ours: on a busy machine a
+  // click may come before the dialog takes input, so it is tried again.
+  const DWORD Thread = GetWindowThreadProcessId(Slider, nullptr);
+  const auto Focused = [&] {
+    GUITHREADINFO Info{};
+    Info.cbSize = sizeof Info;
+    return GetGUIThreadInfo(Thread, &Info) && Info.hwndFocus == Slider;
+  };
+  for (int Try = 0; Try < 3 && !Focused(); ++Try) {
+    SetForegroundWindow(GetAncestor(Slider, GA_ROOT));
+    RECT R;
+    GetWindowRect(Slider, &R);
+    MoveCursorTo(R.left + 4, (R.top + R.bottom) / 2);
+    ClickLeft();
+    WaitUntil(3000, Focused);
+  }
 }
 
 bool TPropertiesDialogTest::WaitForText(HWND Control, const std::wstring& Text) {
