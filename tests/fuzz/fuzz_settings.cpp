@@ -31,8 +31,16 @@ class TMemoryStore final : public IProfileStore {
     if (Section != "Main") return false;
     const auto Found = FValues.find(Key);
     if (Found == FValues.end()) return false;
-    // The profile functions hand back a C string.
+    // As the profile functions hand a value back: a C string without the
+    // blanks around it and without one pair of matching quotes.
     Value = Found->second.substr(0, Found->second.find('\0'));
+    const auto Blank = [](char C) { return C == ' ' || C == '\t' || C == '\r' || C == '\n' || C == '\v' || C == '\f'; };
+    while (!Value.empty() && Blank(Value.back())) Value.pop_back();
+    size_t Lead = 0;
+    while (Lead < Value.size() && Blank(Value[Lead])) ++Lead;
+    Value.erase(0, Lead);
+    if (Value.size() >= 2 && Value.front() == Value.back() && (Value.front() == '"' || Value.front() == '\''))
+      Value = Value.substr(1, Value.size() - 2);
     return true;
   }
   bool WriteString(const std::string&, const std::string& Key, const std::string& Value) override {
