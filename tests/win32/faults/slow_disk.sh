@@ -10,7 +10,7 @@ set -euo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SCR=$(realpath "$1")
 SKIP=77
-for Tool in wine xdotool cc import compare; do
+for Tool in wine xdotool cc import compare convert; do
   command -v "$Tool" >/dev/null || { echo "skipped: $Tool is missing"; exit $SKIP; }
 done
 INI="$WINEPREFIX/drive_c/windows/Emberdell Screensaver.ini"
@@ -22,13 +22,21 @@ cleanup() {
   [[ -n $SCR_PID ]] && kill "$SCR_PID" 2>/dev/null
   if [[ -f $WORK/saved.ini ]]; then mv "$WORK/saved.ini" "$INI"; else rm -f "$INI"; fi
   [[ -d $WORK/shots ]] && { rm -rf "$SHOTS"; mv "$WORK/shots" "$SHOTS"; }
+  [[ -n ${PICTURE:-} ]] && rm -f "$PICTURE" && rmdir "$PICTURES" 2>/dev/null
   rm -rf "$WORK"
 }
 trap cleanup EXIT
 [[ -f $INI ]] && cp "$INI" "$WORK/saved.ini"
 [[ -d $SHOTS ]] && mv "$SHOTS" "$WORK/shots"
 cc -shared -fPIC -O2 -o "$WORK/slow_write.so" "$HERE/slow_write.c" -ldl
-printf '[Main]\r\nLast Screenshot Number=0\r\nPlay Fire Sound=0\r\nPlay Chimes Sound=0\r\nAllow Fadeout=0\r\nIgnore Mouse Move=1\r\n' >"$INI"
+# Outlines to burn, whatever the desktop of this prefix looks like: a picture
+# of the program's background folder, for this run only.
+PICTURES="$(dirname "$SCR")/Background Images"
+mkdir -p "$PICTURES"
+PICTURE="$PICTURES/Slow Disk Test.jpg"
+convert -size 640x480 xc:'#101010' -fill '#f0f0f0' -draw 'rectangle 100,100 400,300' \
+  -fill '#f0c040' -draw 'circle 500,350 500,420' "$PICTURE"
+printf '[Main]\r\nLast Screenshot Number=0\r\nPlay Fire Sound=0\r\nPlay Chimes Sound=0\r\nAllow Fadeout=0\r\nIgnore Mouse Move=1\r\nActive Backgrounds=~Slow Disk Test~\r\n' >"$INI"
 
 wait_for() {
   local deadline=$((SECONDS + $1)); shift
