@@ -176,9 +176,9 @@ TEST_F(TimerThreadTest, PauseWaitsForTheFrameInProgress) {
   EXPECT_TRUE(FrameDoneWhenPauseReturned);
   EXPECT_FALSE(PauseReturnedDuringFrame);
 
-  // Paused: time goes on, frames do not.
-  const uint64_t Paused = Clock->Now();
-  ASSERT_TRUE(Clock->WaitForTime(Paused + 1000));
+  // Paused: time goes on, frames do not, and the thread sleeps until resumed.
+  ASSERT_TRUE(Clock->WaitForEndlessWait());
+  Clock->Advance(1000);
   EXPECT_EQ(FrameCount(), 1u);
 
   Timer->Resume();
@@ -227,4 +227,83 @@ TEST_F(TimerThreadTest, StopWaitsForTheFrameInProgress) {
   EXPECT_FALSE(StopReturnedDuringFrame);
   EXPECT_EQ(Calls, 1);  // nothing after the frame that was running
   Timer->Stop();        // a second stop is harmless
+}
+
+TEST_F(TimerThreadTest, FramesLandOnTheirDeadlinesWithOneWaitEach) {
+  for (uint32_t Interval : {16u, 40u, 100u, 1000u}) {
+    Frames.clear();
+    Start(100000);
+    Timer->SetInterval(Interval);
+    Timer->SetEnabled(true);
+    ASSERT_TRUE(Clock->RunUntil(100001 + Interval / 2));
+    const uint64_t Waits = Clock->Waits();
+    ASSERT_TRUE(Clock->RunUntil(100001 + 10 * Interval + Interval / 2));
+    EXPECT_EQ(TakeFrames(), Every(100001, Interval, 11)) << Interval;
+    // One wait per frame, not one per millisecond.
+    EXPECT_EQ(Clock->Waits() - Waits, 10u) << Interval;
+    TearDown();
+  }
+}
+
+TEST_F(TimerThreadTest, SpeedChangeMidWaitTakesEffectAtOnce) {
+  struct TCase {
+    uint32_t Old, New;
+    uint64_t ChangeAt, RunTo;
+    std::vector<uint32_t> Expected;
+  };
+  const TCase Cases[] = {
+      // The shorter period has already passed: a frame at once.
+      {100, 40, 100070, 100160, {100001, 100070, 100110, 100150}},
+      // Shorter, not yet passed: counted from the last frame.
+      {100, 80, 100050, 100170, {100001, 100081, 100161}},
+      // Longer: the wait is stretched.
+      {40, 100, 100060, 100250, {100001, 100041, 100141, 100241}},
+  };
+  for (const TCase& Case : Cases) {
+    Frames.clear();
+    Start(100000);
+    Timer->SetInterval(Case.Old);
+    Timer->SetEnabled(true);
+    ASSERT_TRUE(Clock->RunUntil(Case.ChangeAt));
+    Timer->SetInterval(Case.New);
+    ASSERT_TRUE(Clock->RunUntil(Case.RunTo));
+    EXPECT_EQ(TakeFrames(), Case.Expected) << Case.Old << " -> " << Case.New;
+    TearDown();
+  }
+}
+
+TEST_F(TimerThreadTest, FramesOffMeansNoWakeUps) {
+  Start(100000);
+  Timer->SetInterval(40);
+  ASSERT_TRUE(Clock->RunUntil(100010));
+  ASSERT_TRUE(Clock->WaitForEndlessWait());
+  const uint64_t Waits = Clock->Waits();
+  ASSERT_TRUE(Clock->RunUntil(200000));
+  EXPECT_EQ(Clock->Waits(), Waits);
+  EXPECT_EQ(FrameCount(), 0u);
+  // A new period while frames are off brings no frame either, and frames
+  // switched on keep the rhythm of the ticks slept through (100001 + 40 n).
+  Timer->SetInterval(40);
+  Timer->SetEnabled(true);
+  ASSERT_TRUE(Clock->RunUntil(200100));
+  EXPECT_EQ(TakeFrames(), (std::vector<uint32_t>{200001, 200041, 200081}));
+}
+
+TEST_F(TimerThreadTest, StopEndsALongWaitAtOnce) {
+  for (bool Enabled : {true, false}) {
+    Start(100000);
+    Timer->SetInterval(1000000);
+    Timer->SetEnabled(Enabled);
+    ASSERT_TRUE(Clock->RunUntil(100500));
+    std::atomic<bool> Stopped{false};
+    std::thread Stopper([&] {
+      Timer->Stop();
+      Stopped = true;
+    });
+    // The clock stands still: only the wake-up can end the wait.
+    EXPECT_TRUE(WaitUntil([&] { return Stopped.load(); })) << Enabled;
+    Clock->Unlimit();
+    Stopper.join();
+    TearDown();
+  }
 }
