@@ -51,6 +51,7 @@ void TFlame::PrepareBackground(const uint8_t* Picture) {
   else
     std::fill(FBackground.begin(), FBackground.end(), 0);
   BuildEdgeMask(FBackground.data(), FWidth, FHeight, FEdges.data());
+  CountSparkCells();
   if (!FPrepared) {
     std::fill(FImage.begin(), FImage.end(), 0);
     int Top, Bottom;
@@ -80,23 +81,54 @@ void TFlame::Band(int& Top, int& Bottom) const {
 
 void TFlame::NextFrame() {
   std::lock_guard<std::mutex> Guard(FLock);
-  if (FSize > 0 && FStyle != nullptr) {
-    TStepParams Params;
-    Params.Width = FWidth;
-    Params.Height = FHeight;
-    Band(Params.Top, Params.Bottom);
-    Params.Wind = FStyle->Wind;
-    Params.FlameIntensity = FStyle->FlameIntensity;
-    Params.Cooling = FCooling;
-    {
-      const TBlendTarget Target{FImage.data(), FBackground.data()};
-      TRandomLease Lease;
-      FlameStep(FHeat.data(), FEdges.data(), Params, Lease.Seed(), FScratch, &Target);
-    }
+  TStepParams Params;
+  const bool Stepping = StepParams(Params);
+  if (Stepping) {
+    TRandomLease Lease;
+    Step(Params, Lease.Seed());
+  }
+  FinishFrame(Stepping);
+}
+
+bool TFlame::StepParams(TStepParams& Params) const {
+  if (FSize <= 0 || FStyle == nullptr) return false;
+  Params.Width = FWidth;
+  Params.Height = FHeight;
+  Band(Params.Top, Params.Bottom);
+  Params.Wind = FStyle->Wind;
+  Params.FlameIntensity = FStyle->FlameIntensity;
+  Params.Cooling = FCooling;
+  return true;
+}
+
+uint64_t TFlame::SparkDraws(const TStepParams& Params) const {
+  // The rows the step visits, as it walks them.
+  uint64_t Draws = 0;
+  for (int y = Params.Top + 2; y <= Params.Bottom - 3; y += 2) Draws += FRowSparkCells[static_cast<size_t>(y)];
+  return Draws;
+}
+
+void TFlame::Step(const TStepParams& Params, uint32_t& Seed) {
+  const TBlendTarget Target{FImage.data(), FBackground.data()};
+  FlameStep(FHeat.data(), FEdges.data(), Params, Seed, FScratch, &Target);
+}
+
+void TFlame::FinishFrame(bool Stepped) {
+  if (Stepped) {
     UpdateColorTable();
     Draw();
   }
   if (FShotPending) SaveScreenshot();
+}
+
+void TFlame::CountSparkCells() {
+  FRowSparkCells.assign(static_cast<size_t>(FHeight), 0);
+  for (int y = 0; y < FHeight; ++y) {
+    const uint8_t* Row = FEdges.data() + static_cast<size_t>(y) * static_cast<size_t>(FWidth);
+    uint32_t Count = 0;
+    for (int x = 0; x < FWidth; x += 2) Count += Row[x] != 0;
+    FRowSparkCells[static_cast<size_t>(y)] = Count;
+  }
 }
 
 void TFlame::UpdateColorTable() {
@@ -126,6 +158,7 @@ void TFlame::StartFadeOut() {
   // Stored in the byte: 300 ms gives 14, 700 ms 10, 1000 ms 7.
   FCooling = static_cast<uint8_t>(17 - FFadeOutTime / 100);
   std::fill(FEdges.begin(), FEdges.end(), 0);
+  std::fill(FRowSparkCells.begin(), FRowSparkCells.end(), 0);
 }
 
 void TFlame::RequestScreenshot(const std::string& FileName, std::function<void(bool)> Done) {

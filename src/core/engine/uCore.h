@@ -52,6 +52,8 @@ class IFlameCanvas {
 // Bytes per row of an 8-bit device-independent bitmap.
 inline size_t DibStride(int Width) { return (static_cast<size_t>(Width) + 3) & ~static_cast<size_t>(3); }
 
+class TFrameWorkers;
+
 class TFlame {
  public:
   TFlame() = default;
@@ -103,6 +105,16 @@ class TFlame {
   std::vector<uint8_t> ImageAsPixels() const;
 
  private:
+  friend void NextFrames(const std::vector<TFlame*>& Flames, TFrameWorkers& Workers);
+
+  // The parts of a frame, with FLock held: the step's parameters (false when
+  // there is nothing to step), how many draws the step takes from the
+  // generator, the step itself, and what follows it.
+  bool StepParams(TStepParams& Params) const;
+  uint64_t SparkDraws(const TStepParams& Params) const;
+  void Step(const TStepParams& Params, uint32_t& Seed);
+  void FinishFrame(bool Stepped);
+  void CountSparkCells();
   void PrepareBackground(const uint8_t* Picture);
   void MakeBitmapInfo(int Width, int Height);
   void UpdateColorTable();
@@ -116,6 +128,9 @@ class TFlame {
   std::vector<uint8_t> FEdges;
   std::vector<uint8_t> FBackground;
   std::vector<uint8_t> FHeat;
+  // Per row, the edge cells the step draws for (even columns): the step's
+  // draws are known before it runs.
+  std::vector<uint32_t> FRowSparkCells;
   std::vector<uint8_t> FPadded;  // the image with rows padded for drawing, when W is not a multiple of 4
   TStepScratch FScratch;
   int32_t FHeight = 0;

@@ -19,6 +19,19 @@ inline uint32_t RandomStep(uint32_t& Seed, uint32_t Range) {
   return static_cast<uint32_t>((static_cast<uint64_t>(Seed) * Range) >> 32);
 }
 
+// The seed after Draws draws from Seed, in a few dozen steps however many:
+// the generator composed with itself is again A x seed + C.
+inline uint32_t AdvanceSeed(uint32_t Seed, uint64_t Draws) {
+  uint32_t A = 134775813u, C = 1u;    // one draw, squared as Draws is read bit by bit
+  uint32_t RA = 1u, RC = 0u;          // the draws composed so far
+  for (; Draws != 0; Draws >>= 1) {
+    if (Draws & 1u) RA *= A, RC = RC * A + C;
+    C = C * A + C;
+    A *= A;
+  }
+  return RA * Seed + RC;
+}
+
 void Randomize(uint32_t Seed);  // sets RandSeed
 uint32_t GetRandSeed();
 // A uniform integer from 0 to Range - 1; Random(0) is 0 (the seed still moves).

@@ -303,8 +303,12 @@ void TfmMain::StartStyleChanges() {
 
 void TfmMain::FrameTimer() {
   std::lock_guard<std::mutex> Guard(PresetLock);
+  // Each burning monitor on a thread of its own: two large monitors cost the
+  // time of one.
+  FBurning.clear();
   for (TMonitor& Monitor : FMonitors)
-    if (Monitor.Flame) Monitor.Flame->NextFrame();
+    if (Monitor.Flame) FBurning.push_back(Monitor.Flame.get());
+  NextFrames(FBurning, FWorkers);
   if (FMode != wmSettings) MorphPreset(CurrentPreset, TargetPreset);
 }
 

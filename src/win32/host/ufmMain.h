@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/engine/uCore.h"
+#include "core/engine/uFlameGroup.h"
 #include "core/host/uExitRules.h"
 #include "core/host/uRetrieveWorkingMode.h"
 #include "core/host/uScreenshotNames.h"
@@ -102,6 +103,9 @@ class TfmMain : public TWindow<TfmMain>, public IMonitorOwner {
   std::unique_ptr<TSettingsFiles> FSettingsFiles;
 
   TWinTickClock FClock;
+  // The frame thread's own; they go after it has stopped.
+  TFrameWorkers FWorkers;
+  std::vector<TFlame*> FBurning;
   std::unique_ptr<TTimerThread> FTimerThread;
   std::shared_ptr<TScreenshotLedger> FShotLedger;
   int32_t FStoredShotNumber = 0;
