@@ -143,7 +143,10 @@ bool ParseX11Options(const std::vector<std::string>& Args, const char* EnvWindow
     return false;
   }
   if (Options.Style.empty() && Options.StyleFile.empty()) Options.RandomStyle = true;
-  if (!TargetGiven && EnvWindow != nullptr && *EnvWindow != '\0') {
+  // The daemon starts hacks with -root and names its own window in the
+  // variable: that window is the root the hack is meant to draw on.
+  const bool EnvChooses = !TargetGiven || Options.Target == TX11Target::Root;
+  if (EnvChooses && EnvWindow != nullptr && *EnvWindow != '\0') {
     if (!ParseWindowId(EnvWindow, Options.WindowId)) {
       Error = std::string("XSCREENSAVER_WINDOW holds no window id: \"") + EnvWindow + "\"";
       return false;

@@ -40,8 +40,9 @@ inline constexpr long DefaultChangeDelaySeconds = 120;
 bool ParseWindowId(const std::string& Text, unsigned long& Id);
 
 // Fills Options from Args (without the program name). EnvWindow is the value
-// of XSCREENSAVER_WINDOW or null; it chooses the window when no -root,
-// -window or -window-id says otherwise. False with a one-line Error (no
+// of XSCREENSAVER_WINDOW or null; it chooses the window unless -window or
+// -window-id says otherwise (with -root it stands for the root, as the
+// daemon means it). False with a one-line Error (no
 // program name, no newline) for an unknown option, a missing or bad value,
 // or options that contradict each other.
 bool ParseX11Options(const std::vector<std::string>& Args, const char* EnvWindow, TX11Options& Options,

@@ -49,7 +49,9 @@ TEST(X11Options, WhatEachOptionSets) {
       {{}, "0x600005", TX11Target::WindowId, 0x600005},
       {{}, "6291461", TX11Target::WindowId, 6291461},
       {{}, "", TX11Target::OwnWindow, 0},
-      {{"-root"}, "0x600005", TX11Target::Root, 0},
+      // Under the daemon, -root means the daemon's window.
+      {{"-root"}, "0x600005", TX11Target::WindowId, 0x600005},
+      {{"-window"}, "0x600005", TX11Target::OwnWindow, 0},
       {{"-window-id", "9"}, "0x600005", TX11Target::WindowId, 9},
   };
   for (const auto& c : Cases) {
