@@ -162,7 +162,8 @@ class TX11Host : public IFlameCanvas {
   TPixelImage FSource;  // the picture before fitting; kept for a new size
   bool FSourceIsDesktop = false;
   std::unique_ptr<TFlame> FFlame;
-  uint32_t FTable[256]{};
+  uint32_t FTable[256]{};          // the colour table of the image's pixels
+  std::vector<uint8_t> FPrevious;  // the 8-bit frame the image shows
 
   int FFrames = 0;
   double FFpsStart = 0;
@@ -422,9 +423,23 @@ void TX11Host::StartEngine() {
 
 void TX11Host::DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) {
   if (FImage == nullptr) return;
-  MakePixelTable(Info, FFormat, FTable);
-  ExpandFrame(Bits, DibStride(FWidth), FWidth, FHeight, FTable, reinterpret_cast<uint8_t*>(FImage->data),
-              static_cast<size_t>(FImage->bytes_per_line));
+  uint32_t Table[256];
+  MakePixelTable(Info, FFormat, Table);
+  const size_t Stride = DibStride(FWidth);
+  uint8_t* Out = reinterpret_cast<uint8_t*>(FImage->data);
+  const size_t OutStride = static_cast<size_t>(FImage->bytes_per_line);
+  const size_t Size = static_cast<size_t>(FWidth) * static_cast<size_t>(FHeight);
+  // While the style morphs every pixel may change colour; once it is still,
+  // only the pixels whose heat changed need writing.
+  if (FHaveFrame && FPrevious.size() == Size && std::memcmp(Table, FTable, sizeof Table) == 0) {
+    ExpandChanges(Bits, Stride, FWidth, FHeight, FTable, FPrevious.data(), Out, OutStride);
+  } else {
+    std::memcpy(FTable, Table, sizeof Table);
+    ExpandFrame(Bits, Stride, FWidth, FHeight, FTable, Out, OutStride);
+    FPrevious.resize(Size);
+    for (int y = 0; y < FHeight; ++y)
+      std::memcpy(&FPrevious[static_cast<size_t>(y) * FWidth], Bits + y * Stride, static_cast<size_t>(FWidth));
+  }
   FHaveFrame = true;
   PutImage();
 }

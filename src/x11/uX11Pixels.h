@@ -32,6 +32,14 @@ void MakePixelTable(const TBitmapInfo8& Info, const TPixelFormat& Format, uint32
 void ExpandFrame(const uint8_t* Bits, size_t Stride, int Width, int Height, const uint32_t Table[256], uint8_t* Out,
                  size_t OutStride);
 
+// As ExpandFrame, but only where Bits differ from Previous (Width x Height
+// bytes, no padding), which then holds Bits. Most of a screen keeps its
+// colour from one frame to the next; writing only what changed saves most of
+// the work while the colour table stays. Use ExpandFrame after the table
+// changed or when Out holds something else.
+void ExpandChanges(const uint8_t* Bits, size_t Stride, int Width, int Height, const uint32_t Table[256],
+                   uint8_t* Previous, uint8_t* Out, size_t OutStride);
+
 // X pixels back to blue, green, red, reserved (Count pixels of 32 bits).
 void PixelsToBgrx(const uint32_t* Pixels, size_t Count, const TPixelFormat& Format, uint8_t* Out);
 

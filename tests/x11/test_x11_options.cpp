@@ -190,3 +190,31 @@ TEST(X11Pixels, ExpandKeepsRowsApart) {
   EXPECT_EQ(Out[1][0], 0x3000u);
   EXPECT_EQ(Out[1][2], 0x1000u);
 }
+
+TEST(X11Pixels, OnlyChangedPixelsAreWritten) {
+  // Width 11: one block of eight and a tail of three; stride 12.
+  const int W = 11, H = 2;
+  uint8_t Bits[12 * H] = {};
+  uint8_t Previous[W * H] = {};
+  uint32_t Table[256];
+  for (int i = 0; i < 256; ++i) Table[i] = 0x100u + static_cast<uint32_t>(i);
+  uint32_t Out[H][W];
+  for (auto& Row : Out)
+    for (uint32_t& p : Row) p = 0xDEADu;  // what the screen shows where nothing changed
+  Bits[3] = 7;           // row 0, first block
+  Bits[12 + 9] = 5;      // row 1, tail
+  ExpandChanges(Bits, 12, W, H, Table, Previous, reinterpret_cast<uint8_t*>(Out), sizeof Out[0]);
+  // The changed block is written whole, the unchanged ones not at all.
+  EXPECT_EQ(Out[0][3], 0x107u);
+  EXPECT_EQ(Out[0][0], 0x100u);
+  EXPECT_EQ(Out[0][9], 0xDEADu);
+  EXPECT_EQ(Out[1][0], 0xDEADu);
+  EXPECT_EQ(Out[1][9], 0x105u);
+  EXPECT_EQ(Out[1][8], 0xDEADu);
+  EXPECT_EQ(Previous[3], 7);
+  EXPECT_EQ(Previous[W + 9], 5);
+  // The same frame again writes nothing.
+  Out[0][3] = 0xDEADu;
+  ExpandChanges(Bits, 12, W, H, Table, Previous, reinterpret_cast<uint8_t*>(Out), sizeof Out[0]);
+  EXPECT_EQ(Out[0][3], 0xDEADu);
+}
