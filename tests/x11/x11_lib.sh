@@ -14,11 +14,15 @@ cleanup() {
   local status=$? i
   set +e
   for ((i = ${#STARTED[@]} - 1; i >= 0; i--)); do
-    kill "${STARTED[i]}" 2>/dev/null && wait "${STARTED[i]}" 2>/dev/null
+    kill "${STARTED[i]}" 2>/dev/null
+    wait "${STARTED[i]}" 2>/dev/null
   done
   exit "$status"
 }
 trap cleanup EXIT
+# ctest's time limit and Ctrl-C end the scenario through the same clean-up.
+trap 'exit 143' TERM
+trap 'exit 130' INT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
