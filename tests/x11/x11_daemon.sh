@@ -26,7 +26,7 @@ splash: False
 timeout: 1:00:00
 cycle: 1:00:00
 grabDesktopImages: True
-programs: $Installed -root \n
+programs: $Installed -root -style default-wood \n
 EOT
 
 # The daemon never runs hacks for root (its manual: "DON'T LOG IN AS ROOT"),
@@ -37,8 +37,11 @@ if ((EUID == 0)); then
   AS=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
 fi
 
-# Something on the desktop for the daemon's snapshot to hold.
-xsetroot -mod 40 40 -fg white -bg black
+# Something on the desktop for the daemon's snapshot to hold: a window with
+# a big white X over 100..400 x 100..400.
+xlogo -geometry 300x300+100+100 -fg white -bg black 2>/dev/null &
+STARTED+=("$!")
+wait_for 30 bash -c "xwininfo -root -tree | grep -q xlogo" || fail "the desktop window did not appear"
 
 "${AS[@]}" xscreensaver -no-splash -verbose >daemon.log 2>&1 &
 Daemon=$!
@@ -52,6 +55,18 @@ burning() { lit_at_least 5 && [[ $(capture | sort -u | wc -l) -ge 40 ]]; }
 "${AS[@]}" xscreensaver-command -activate >/dev/null
 wait_for 30 hack_running || fail "-activate started no emberdell: $(tail -n 5 daemon.log)"
 wait_for 60 burning || fail "the screen does not burn ($(lit_percent)% lit)"
+# The desktop burns, not the shipped picture: the X's crossing is alight,
+# the empty desktop far from it is not.
+desktop_burns() {
+  local R G B
+  read -r R G B < <(pixel_at 31 31)
+  ((R + G + B > 200)) || return 1
+  read -r R G B < <(pixel_at 70 10)
+  ((R + G + B < 120))
+}
+wait_for 30 desktop_burns || fail "the desktop does not burn (centre of the X: $(pixel_at 31 31))"
+# Kept for a look: the burning screen as the daemon showed it.
+xwd -root -silent | convert xwd:- burning.png || true
 
 "${AS[@]}" xscreensaver-command -deactivate >/dev/null
 wait_for 30 bash -c "! pgrep -f '^$Installed' >/dev/null" || fail "emberdell still runs after -deactivate"
