@@ -42,7 +42,9 @@ start_xvfb() {  # SIZE, e.g. 800x600
   for n in $(seq "${EMBERDELL_DISPLAY_FIRST:-400}" 599); do
     lock=/tmp/.X$n-lock
     [[ -e $lock || -e /tmp/.X11-unix/X$n ]] && continue
-    Xvfb ":$n" -screen 0 "${1}x24" -nolisten tcp >"$WORK/xvfb-$n.log" 2>&1 &
+    # -noreset: a server resets when its last client leaves, and refuses
+    # connections meanwhile; the readiness probe below is such a client.
+    Xvfb ":$n" -screen 0 "${1}x24" -nolisten tcp -noreset >"$WORK/xvfb-$n.log" 2>&1 &
     local pid=$!
     STARTED+=("$pid")
     export DISPLAY=":$n"

@@ -14,7 +14,7 @@ window_size() { xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 
 for How in env hex; do
   # xlogo's drawing area (the child of its top-level window) stands in for
   # the window a host program hands over; the top level is what gets resized.
-  xlogo -title "host-$How" -geometry 400x300+10+10 -bg black -fg black 2>/dev/null &
+  xlogo -title "host-$How" -geometry 400x300+10+10 -bg black -fg black 2>xlogo.err &
   Owner=$!
   STARTED+=("$Owner")
   find_window() {
@@ -24,7 +24,7 @@ for How in env hex; do
     [[ -n $Win ]] && Win=$((Win))
   }
   Win=""
-  wait_for 30 find_window || fail "$How: the host window did not appear"
+  wait_for 30 find_window || fail "$How: the host window did not appear: $(grep -v xlogo32 xlogo.err)"
   if [[ $How == env ]]; then
     XSCREENSAVER_WINDOW=$Win "$HACK" -background grid.jpg -style default-wood 2>hack.err &
   else
