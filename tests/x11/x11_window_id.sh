@@ -21,7 +21,7 @@ for How in env hex; do
     Shell=$(xdotool search --name "^host-$How\$" 2>/dev/null | head -n 1 || true)
     [[ -n $Shell ]] || return 1
     Win=$(xwininfo -children -id "$Shell" | awk '/^ +0x/ { print $1; exit }')
-    [[ -n $Win ]] && Win=$((Win))
+    [[ -n $Win ]] && Win=$((Win)) && xwininfo -id "$Win" | grep -q IsViewable
   }
   Win=""
   wait_for 30 find_window || fail "$How: the host window did not appear: $(grep -v xlogo32 xlogo.err)"
@@ -35,8 +35,12 @@ for How in env hex; do
   wait_for 60 fire_at_least 5 "$Win" || fail "$How: no fire in the window ($(fire_percent "$Win")%)"
 
   # Bigger: the fire must reach the new bottom-right part too.
-  xdotool windowsize "$Shell" 700 500
-  wait_for 20 test "$(window_size "$Win")" = 700x500 || fail "$How: the window did not grow"
+  # Asked again while it has not grown: xlogo may still be settling its own size.
+  grow() {
+    xdotool windowsize "$Shell" 700 500
+    [[ $(window_size "$Win") == 700x500 ]]
+  }
+  wait_for 20 grow || fail "$How: the window did not grow (it is $(window_size "$Win"))"
   corner_burns() {
     xwd -id "$Win" -silent | convert xwd:- -crop 200x150+500+350 -scale 20x15\! -depth 8 rgb:- | od -An -v -tu1 -w3 |
       awk '$1 > 120 { f++ } END { exit !(f >= 5) }'
