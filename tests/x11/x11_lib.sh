@@ -1,0 +1,90 @@
+# Shared by the X11 scenarios: an Xvfb of the scenario's own on a free
+# display, waiting with deadlines, looking at the screen, and a clean-up
+# that stops only the processes the scenario started.
+set -euo pipefail
+
+HACK=${EMBERDELL_HACK:?the emberdell program}
+WORK=${EMBERDELL_WORK:?a folder for this scenario}
+rm -rf "$WORK"
+mkdir -p "$WORK"
+cd "$WORK"
+
+STARTED=()  # pids to stop on the way out, newest last
+cleanup() {
+  local status=$? i
+  set +e
+  for ((i = ${#STARTED[@]} - 1; i >= 0; i--)); do
+    kill "${STARTED[i]}" 2>/dev/null
+    wait "${STARTED[i]}" 2>/dev/null
+  done
+  exit "$status"
+}
+trap cleanup EXIT
+# ctest's time limit and Ctrl-C end the scenario through the same clean-up.
+trap 'exit 143' TERM
+trap 'exit 130' INT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Waits up to $1 seconds for the command that follows to succeed.
+wait_for() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.2
+  done
+}
+
+# Each scenario takes its own range, so scenarios run side by side.
+start_xvfb() {  # SIZE, e.g. 800x600
+  local n lock
+  for n in $(seq "${EMBERDELL_DISPLAY_FIRST:-400}" 599); do
+    lock=/tmp/.X$n-lock
+    [[ -e $lock || -e /tmp/.X11-unix/X$n ]] && continue
+    # -noreset: a server resets when its last client leaves, and refuses
+    # connections meanwhile; the readiness probe below is such a client.
+    Xvfb ":$n" -screen 0 "${1}x24" -nolisten tcp -noreset >"$WORK/xvfb-$n.log" 2>&1 &
+    local pid=$!
+    STARTED+=("$pid")
+    export DISPLAY=":$n"
+    if wait_for 20 xdpyinfo >/dev/null 2>&1; then return 0; fi
+    # Another run took the number at the same moment: try the next one.
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null || true
+  done
+  fail "no X display could be started"
+}
+
+# The capture (of the root, or of window $1) shrunk to 80 x 60, one
+# "R G B" line a pixel, top row first.
+capture() {
+  local target=(-root)
+  [[ $# -gt 0 ]] && target=(-id "$1")
+  xwd "${target[@]}" -silent 2>/dev/null | convert xwd:- -scale 80x60\! -depth 8 rgb:- 2>/dev/null |
+    od -An -v -tu1 -w3
+}
+
+# Share (percent) of the capture's pixels in flame colours: red leading,
+# bright enough, green below red and blue below green (the wood style).
+fire_percent() {
+  capture "$@" | awk '{ n++; if ($1 > 120 && $1 > $2 && $2 >= $3) f++ }
+                      END { if (n == 0) print 0; else print int(100 * f / n) }'
+}
+
+# Share of pixels that are not near black, in any colour (a random style may be blue).
+lit_percent() {
+  capture "$@" | awk '{ n++; if ($1 + $2 + $3 > 120) f++ }
+                      END { if (n == 0) print 0; else print int(100 * f / n) }'
+}
+
+# The colour of pixel X,Y of the 80 x 60 capture as "R G B".
+pixel_at() {  # X Y [WINDOW]
+  local x=$1 y=$2
+  shift 2
+  capture "$@" | awk -v i=$((y * 80 + x + 1)) 'NR == i { print $1, $2, $3 }'
+}
+
+fire_at_least() { (($(fire_percent "${@:2}") >= $1)); }
+lit_at_least() { (($(lit_percent "${@:2}") >= $1)); }
+gone() { ! kill -0 "$1" 2>/dev/null; }
