@@ -127,7 +127,11 @@ run_burns() {  # run_burns WHAT PATH [screenshot]
   wine "$2" /s &
   SCR_PID=$!
   wait_for 60 window_up || { fail "$1: the run's window did not appear"; kill "$SCR_PID"; SCR_PID=""; return; }
-  wait_for 30 burns_blue || fail "$1: no Gas Flame on the screen ($(blue_pixels) blue pixels)"
+  if ! wait_for 30 burns_blue; then
+    fail "$1: no Gas Flame on the screen ($(blue_pixels) blue pixels; the screen is in build/package-test-screen.png)"
+    cp "$WORK/screen.png" "$ROOT/build/package-test-screen.png"
+    tr -d '\r' <"$USER_INI"
+  fi
   if [[ ${3:-} == screenshot ]]; then
     xdotool key f
     wait_for 30 test -s "$SHOTS/000001.bmp" || fail "$1: F saved no screenshot"
@@ -161,11 +165,14 @@ cp "$PROGRAM/Background Images/Hearth.jpg" "$PROGRAM/Background Images/My Pictur
 wine reg add 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE /d 'C:\windows\system32\Emberdell.scr' /f >/dev/null 2>&1
 USER_FILES=("$SHOTS/000001.bmp" "$USER_DATA/Flame Presets/My Style.wyk" "$PROGRAM/Background Images/My Picture.jpg" "$USER_INI")
 
+# As the settings window wrote them on closing.
+PRESETS=$(ini_value 'Active Presets' "$USER_INI")
+
 # --- upgrade ------------------------------------------------------------------
 wine "$SETUP" /S || fail "the second install ended with an error"
 [[ $(entries) == 1 ]] || fail "after a second install there are $(entries) uninstall entries"
 for F in "${USER_FILES[@]}"; do [[ -f $F ]] || fail "the second install lost $F"; done
-[[ $(ini_value 'Active Presets' "$USER_INI") == 'Gas Flame' ]] || fail "the second install changed the user's settings"
+[[ $(ini_value 'Active Presets' "$USER_INI") == "$PRESETS" ]] || fail "the second install changed the user's settings"
 echo "installed again: one uninstall entry, the user's files kept"
 
 # --- uninstall ----------------------------------------------------------------
@@ -178,7 +185,7 @@ Left=$(cd "$PROGRAM" && find . -mindepth 1 | sort | tr '\n' ' ')
   fail "the program's folder still holds: $Left"
 for F in "${USER_FILES[@]}"; do [[ -f $F ]] || fail "the uninstaller removed $F"; done
 [[ -z $(ini_value InstallDir "$USER_INI") ]] || fail "InstallDir is left in the per-user settings file"
-[[ $(ini_value 'Active Presets' "$USER_INI") == 'Gas Flame' ]] || fail "the uninstaller changed the user's settings"
+[[ $(ini_value 'Active Presets' "$USER_INI") == "$PRESETS" ]] || fail "the uninstaller changed the user's settings"
 [[ ! -f $SHARED_INI || -z $(ini_value InstallDir "$SHARED_INI") ]] || fail "InstallDir is left in the shared settings file"
 [[ -z $(reg_value 'HKCU\Control Panel\Desktop' SCRNSAVE.EXE) ]] || fail "the screensaver choice still names Emberdell"
 echo "uninstalled: the program gone, the user's screenshot, style, picture and settings kept"
