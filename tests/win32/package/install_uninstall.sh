@@ -83,7 +83,7 @@ entries() {
 # "InstallDir" from that time. The run burns the delivered picture, so that
 # its pictures must come from the program's folder too.
 mkdir -p "$USER_DATA"
-printf '[Main]\r\nInstallDir=C:\\Old\\\r\nActive Presets=Gas Flame\r\nActive Backgrounds=Hearth\r\nPlay Fire Sound=0\r\nPlay Chimes Sound=0\r\nAllow Fadeout=0\r\nIgnore Mouse Move=1\r\nLast Screenshot Number=0\r\n' >"$USER_INI"
+printf '[Main]\r\nInstallDir=C:\\Old\\\r\nActive Presets=~Gas Flame~\r\nActive Backgrounds=Hearth\r\nPlay Fire Sound=0\r\nPlay Chimes Sound=0\r\nAllow Fadeout=0\r\nIgnore Mouse Move=1\r\nLast Screenshot Number=0\r\n' >"$USER_INI"
 
 # --- install ------------------------------------------------------------------
 wine "$SETUP" /S || fail "the installer ended with an error"
@@ -97,7 +97,7 @@ done
   fail "the shared settings file's InstallDir is '$(ini_value InstallDir "$SHARED_INI")'"
 [[ $(ini_value InstallDir "$USER_INI") == 'C:\Program Files\Emberdell\' ]] ||
   fail "the per-user settings file's InstallDir is '$(ini_value InstallDir "$USER_INI")'"
-[[ $(ini_value 'Active Presets' "$USER_INI") == 'Gas Flame' ]] || fail "the installer changed the user's settings"
+[[ $(ini_value 'Active Presets' "$USER_INI") == '~Gas Flame~' ]] || fail "the installer changed the user's settings"
 declare -A EXPECTED=(
   [DisplayName]=Emberdell [DisplayVersion]=$VERSION [Publisher]=Emberdell
   [DisplayIcon]='C:\Program Files\Emberdell\Emberdell.scr,0'
