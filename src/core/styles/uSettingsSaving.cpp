@@ -185,6 +185,12 @@ std::string PerUserIniPath(const std::string& AppDataDir) {
 void LoadSettings(TSettings& Values, TSettingsFiles& Files) {
   IProfileStore& Store = Files.ReadFrom();
   for (const TSettingEntry& E : Entries) LoadEntry(E, Store, Values);
+  // The installer writes "InstallDir" into the shared file for every user of
+  // the machine. A per-user copy made earlier holds the folder of that time
+  // (often the executable's own), which would hide the installed styles from
+  // the copy in the system folder.
+  IProfileStore& Shared = Files.Shared();
+  if (&Store != &Shared) LoadEntry(Entries[0], Shared, Values);
 }
 
 TStoreResult SaveSettings(const TSettings& Values, TSettingsFiles& Files) {

@@ -89,6 +89,8 @@ class TSettingsFiles {
       : FWindowsDir(WindowsDirFile), FPerUser(PerUserFile) {}
 
   IProfileStore& ReadFrom();
+  // The file in the Windows directory, where an installer puts "InstallDir".
+  IProfileStore& Shared() { return FWindowsDir; }
   // Writes the entries in the given order, stopping at the first key that
   // cannot be written.
   TStoreResult Write(std::span<const TSettingEntry* const> Entries, const TSettings& Values);
@@ -104,7 +106,8 @@ std::string SharedIniPath(const std::string& WindowsDir);
 std::string PerUserIniPath(const std::string& AppDataDir);
 
 // Missing keys and values that are not integers leave the variable as it
-// was; so does an empty "Active Presets" or "Active Backgrounds".
+// was; so does an empty "Active Presets" or "Active Backgrounds". An
+// "InstallDir" in the shared file wins over the per-user copy's.
 void LoadSettings(TSettings& Values, TSettingsFiles& Files);
 // Every setting except "InstallDir" and "Last Screenshot Number".
 TStoreResult SaveSettings(const TSettings& Values, TSettingsFiles& Files);

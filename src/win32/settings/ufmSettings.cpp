@@ -31,8 +31,9 @@ constexpr wchar_t kSupportText[] =
     L"while playing with it. And we'd love to hear your comments on the Emberdell. This is the only way we can "
     L"perfect our product. So, with any questions, suggestions or concerns, please feel free to contact us using "
     L"the links below. Thank you!";
-// The help page is installed beside the program; the feedback link is its
-// section on writing to us.
+// The help page is installed in the program's folder, ProgramDir: the copy in
+// the system folder finds it through "InstallDir" as it finds the styles. The
+// feedback link is its section on writing to us.
 constexpr wchar_t kHelpPage[] = L"Emberdell Help.html";
 
 // Tabs in their order, with their pictures in the tab image strip.
@@ -55,12 +56,6 @@ std::string DecimalSeparator() {
   wchar_t Buffer[8] = L".";
   if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, Buffer, 8) == 0) return ".";
   return ToUtf8(Buffer);
-}
-
-
-std::wstring ProgramFolder() {
-  const std::wstring Path = ProgramPath();
-  return Path.substr(0, Path.find_last_of(L"\\/") + 1);
 }
 
 LPARAM PackRef(const TNodeRef& Ref) {
@@ -658,7 +653,7 @@ void TfmSettings::PreviewHidden() {
 }
 
 void TfmSettings::lbURLClick(int Id) {
-  std::wstring Link = ProgramFolder() + kHelpPage;
+  std::wstring Link = ToWide(Settings.ProgramDir) + kHelpPage;
   if (Id == IDC_LINKFEEDBACK) Link += L"#feedback";
   OpenLink(Link);
   ReduceMemory();

@@ -437,6 +437,42 @@ TEST(Settings, PerUserFileIsPreferredWhenItExists) {
   EXPECT_EQ(User.Get("FPS"), "20");
 }
 
+// The folder of the styles and pictures: the installer's "InstallDir" in the
+// shared file, whichever file holds the user's other settings.
+TEST(Settings, SharedInstallDirWinsOverThePerUserCopy) {
+  struct TCase {
+    const char* Name;
+    const char* SharedDir;   // nullptr: no key
+    const char* UserDir;     // nullptr: no key
+    bool UserFile;           // the per-user copy exists
+    const char* Expected;
+  };
+  const TCase Cases[] = {
+      {"installed after the per-user copy was made", "C:\\Program Files\\Emberdell\\", "C:\\Old\\", true,
+       "C:\\Program Files\\Emberdell\\"},
+      {"never installed", nullptr, "C:\\Old\\", true, "C:\\Old\\"},
+      {"per-user copy without the key", "D:\\Fire\\", nullptr, true, "D:\\Fire\\"},
+      {"no per-user copy", "D:\\Fire\\", nullptr, false, "D:\\Fire\\"},
+      {"an empty key keeps the per-user folder", "", "C:\\Old\\", true, "C:\\Old\\"},
+      {"nothing anywhere", nullptr, nullptr, true, "C:\\Windows\\System32\\"},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TFakeIniFile Shared(SharedPath), User(UserPath);
+    if (C.SharedDir != nullptr) Shared.Set("InstallDir", C.SharedDir);
+    if (C.UserFile) User.Set("FPS", "60");
+    if (C.UserDir != nullptr) User.Set("InstallDir", C.UserDir);
+    TSettingsFiles Files(Shared, &User);
+    TSettings S = Fresh();
+    S.ProgramDir = "C:\\Windows\\System32\\";
+    LoadSettings(S, Files);
+    EXPECT_EQ(S.ProgramDir, C.Expected);
+    if (C.UserFile) {
+      EXPECT_EQ(S.FPS, 60);
+    }
+  }
+}
+
 TEST(Settings, SaveFallsBackToPerUserFileWithEverySetting) {
   TFakeIniFile Shared(SharedPath), User(UserPath);
   Shared.Set("InstallDir", "D:\\Emberdell\\");
