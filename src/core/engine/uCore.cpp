@@ -51,6 +51,7 @@ void TFlame::PrepareBackground(const uint8_t* Picture) {
   else
     std::fill(FBackground.begin(), FBackground.end(), 0);
   BuildEdgeMask(FBackground.data(), FWidth, FHeight, FEdges.data());
+  FEdgeCells.Build(FEdges.data(), FWidth, FHeight);
   if (!FPrepared) {
     std::fill(FImage.begin(), FImage.end(), 0);
     int Top, Bottom;
@@ -91,7 +92,7 @@ void TFlame::NextFrame() {
     {
       const TBlendTarget Target{FImage.data(), FBackground.data()};
       TRandomLease Lease;
-      FlameStep(FHeat.data(), FEdges.data(), Params, Lease.Seed(), FScratch, &Target);
+      FlameStep(FHeat.data(), FEdgeCells, Params, Lease.Seed(), FScratch, &Target);
     }
     UpdateColorTable();
     Draw();
@@ -126,6 +127,7 @@ void TFlame::StartFadeOut() {
   // Stored in the byte: 300 ms gives 14, 700 ms 10, 1000 ms 7.
   FCooling = static_cast<uint8_t>(17 - FFadeOutTime / 100);
   std::fill(FEdges.begin(), FEdges.end(), 0);
+  FEdgeCells.Clear();
 }
 
 void TFlame::RequestScreenshot(const std::string& FileName, std::function<void(bool)> Done) {

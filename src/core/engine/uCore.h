@@ -114,6 +114,7 @@ class TFlame {
   TBitmapInfo8 FBitmapInfo{};
   std::vector<uint8_t> FImage;
   std::vector<uint8_t> FEdges;
+  TEdgeCells FEdgeCells;  // FEdges as the step reads it
   std::vector<uint8_t> FBackground;
   std::vector<uint8_t> FHeat;
   std::vector<uint8_t> FPadded;  // the image with rows padded for drawing, when W is not a multiple of 4

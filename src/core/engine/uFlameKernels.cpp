@@ -118,6 +118,21 @@ __attribute__((target("avx2"))) size_t BlendAvx2(uint8_t* Image, const uint8_t* 
   }
   return BlendSse2(Image, Heat, Background, i, End);
 }
+
+// Eight pixels per gather; two gathers in flight so neither waits for the
+// other's table reads.
+__attribute__((target("avx2"))) size_t ExpandAvx2(const uint8_t* Index, const uint32_t* Table, uint32_t* Out,
+                                                  size_t Count) {
+  const int* Entries = reinterpret_cast<const int*>(Table);
+  size_t i = 0;
+  for (; i + 16 <= Count; i += 16) {
+    const __m256i a = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(Index + i)));
+    const __m256i b = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(Index + i + 8)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Out + i), _mm256_i32gather_epi32(Entries, a, 4));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Out + i + 8), _mm256_i32gather_epi32(Entries, b, 4));
+  }
+  return i;
+}
 #endif
 
 }  // namespace
@@ -164,6 +179,15 @@ size_t BlendPacked(uint8_t* Image, const uint8_t* Heat, const uint8_t* Backgroun
     std::memcpy(Image + i, &Out, 8);
   }
   return i;
+}
+
+void ExpandThroughColorTable(const uint8_t* Index, const uint32_t* Table, uint32_t* Out, size_t Count) {
+  size_t i = 0;
+#if defined(__x86_64__) || defined(__i386__)
+  if (SimdSetting() == TSimdLevel::Avx2) i = ExpandAvx2(Index, Table, Out, Count);
+#endif
+  // SSE2 has no gather: a lookup per pixel is as fast as anything it offers.
+  for (; i < Count; ++i) Out[i] = Table[Index[i]];
 }
 
 TSimdLevel ActiveSimd() { return SimdSetting(); }
