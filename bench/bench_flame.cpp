@@ -1,6 +1,7 @@
 // The frame's hot path: the heat step and the blend, the engine's versions
 // beside the straightforward ones, at full HD and 4K over a desktop-like
-// picture (windows, title bars, lines of text, icons).
+// picture (windows, title bars, lines of text, icons); and the expansion of
+// the frame to the 32-bit pixels the window canvas shows.
 //   build/native/bench/bench_flame --benchmark_min_time=1
 #include <benchmark/benchmark.h>
 
