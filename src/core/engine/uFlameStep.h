@@ -83,7 +83,8 @@ TSimdLevel ActiveSimd();
 TSimdLevel ForceSimd(TSimdLevel Level);
 
 // Out[i] := Table[Index[i]] for i in [0, Count): the 8-bit image as the
-// 32-bit pixels a window shows, each colour table entry copied whole.
+// 32-bit pixels a window shows, each colour table entry copied whole. Index,
+// Out and Count need no alignment.
 void ExpandThroughColorTable(const uint8_t* Index, const uint32_t* Table, uint32_t* Out, size_t Count);
 
 // Grey level of 32-bit B, G, R, x pixels: (blue + green + red) div 3.
