@@ -1,6 +1,7 @@
 // The frame's hot path: the heat step and the blend, the engine's versions
 // beside the straightforward ones, at full HD and 4K over a desktop-like
-// picture (windows, title bars, lines of text, icons).
+// picture (windows, title bars, lines of text, icons); and the expansion of
+// the frame to the 32-bit pixels the window canvas shows.
 //   build/native/bench/bench_flame --benchmark_min_time=1
 #include <benchmark/benchmark.h>
 
@@ -117,9 +118,11 @@ void BM_Step(benchmark::State& State) {
   const TStepParams P = F.Params();
   uint32_t Seed = 5;
   TStepScratch Scratch;
+  TEdgeCells Cells;
+  Cells.Build(F.Flame.Edges().data(), W, H);
   for (auto _ : State) {
     if (Fast)
-      FlameStep(Heat.data(), F.Flame.Edges().data(), P, Seed, Scratch, nullptr);
+      FlameStep(Heat.data(), Cells, P, Seed, Scratch, nullptr);
     else
       FlameStepReference(Heat.data(), F.Flame.Edges().data(), P, Seed);
     benchmark::ClobberMemory();
@@ -142,6 +145,22 @@ void BM_Blend(benchmark::State& State) {
   State.SetLabel(Fast ? "engine" : "straightforward");
 }
 
+// The frame as 32-bit pixels for the screen, at each packed level.
+void BM_Expand(benchmark::State& State) {
+  const int W = int(State.range(0)), H = int(State.range(1));
+  const TSimdLevel Level = ForceSimd(TSimdLevel(State.range(2)));
+  TWarmFlame F(W, H);
+  uint32_t Table[256];
+  std::memcpy(Table, F.Flame.BitmapInfo().Colors, sizeof Table);
+  std::vector<uint32_t> Pixels(size_t(W) * H);
+  for (auto _ : State) {
+    ExpandThroughColorTable(F.Flame.Image().data(), Table, Pixels.data(), Pixels.size());
+    benchmark::ClobberMemory();
+  }
+  ForceSimd(TSimdLevel::Avx2);
+  State.SetLabel(Level == TSimdLevel::Avx2 ? "avx2 gather" : "64-bit words");
+}
+
 }  // namespace
 
 BENCHMARK(BM_NextFrame)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
@@ -149,6 +168,9 @@ BENCHMARK(BM_StraightforwardFrame)->Args({1920, 1080})->Args({3840, 2160})->Unit
 BENCHMARK(BM_Step)->Args({1920, 1080, 1})->Args({1920, 1080, 0})->Args({3840, 2160, 1})->Args({3840, 2160, 0})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Blend)->Args({1920, 1080, 1})->Args({1920, 1080, 0})->Args({3840, 2160, 1})->Args({3840, 2160, 0})
+    ->Unit(benchmark::kMillisecond);
+
+BENCHMARK(BM_Expand)->Args({1920, 1080, 2})->Args({1920, 1080, 1})->Args({3840, 2160, 2})->Args({3840, 2160, 1})
     ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -51,6 +51,7 @@ void TFlame::PrepareBackground(const uint8_t* Picture) {
   else
     std::fill(FBackground.begin(), FBackground.end(), 0);
   BuildEdgeMask(FBackground.data(), FWidth, FHeight, FEdges.data());
+  FEdgeCells.Build(FEdges.data(), FWidth, FHeight);
   CountSparkCells();
   if (!FPrepared) {
     std::fill(FImage.begin(), FImage.end(), 0);
@@ -110,7 +111,7 @@ uint64_t TFlame::SparkDraws(const TStepParams& Params) const {
 
 void TFlame::Step(const TStepParams& Params, uint32_t& Seed) {
   const TBlendTarget Target{FImage.data(), FBackground.data()};
-  FlameStep(FHeat.data(), FEdges.data(), Params, Seed, FScratch, &Target);
+  FlameStep(FHeat.data(), FEdgeCells, Params, Seed, FScratch, &Target);
 }
 
 void TFlame::FinishFrame(bool Stepped) {
@@ -158,6 +159,7 @@ void TFlame::StartFadeOut() {
   // Stored in the byte: 300 ms gives 14, 700 ms 10, 1000 ms 7.
   FCooling = static_cast<uint8_t>(17 - FFadeOutTime / 100);
   std::fill(FEdges.begin(), FEdges.end(), 0);
+  FEdgeCells.Clear();
   std::fill(FRowSparkCells.begin(), FRowSparkCells.end(), 0);
 }
 

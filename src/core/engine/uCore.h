@@ -126,6 +126,7 @@ class TFlame {
   TBitmapInfo8 FBitmapInfo{};
   std::vector<uint8_t> FImage;
   std::vector<uint8_t> FEdges;
+  TEdgeCells FEdgeCells;  // FEdges as the step reads it
   std::vector<uint8_t> FBackground;
   std::vector<uint8_t> FHeat;
   // Per row, the edge cells the step draws for (even columns): the step's

@@ -2,6 +2,7 @@
 // where the processor has them, a 64-bit word at a time where it has not.
 #include "core/engine/uFlameKernels.h"
 
+#include <bit>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -118,6 +119,21 @@ __attribute__((target("avx2"))) size_t BlendAvx2(uint8_t* Image, const uint8_t* 
   }
   return BlendSse2(Image, Heat, Background, i, End);
 }
+
+// Eight pixels per gather; two gathers in flight so neither waits for the
+// other's table reads.
+__attribute__((target("avx2"))) size_t ExpandAvx2(const uint8_t* Index, const uint32_t* Table, uint32_t* Out,
+                                                  size_t Count) {
+  const int* Entries = reinterpret_cast<const int*>(Table);
+  size_t i = 0;
+  for (; i + 16 <= Count; i += 16) {
+    const __m256i a = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(Index + i)));
+    const __m256i b = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(Index + i + 8)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Out + i), _mm256_i32gather_epi32(Entries, a, 4));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Out + i + 8), _mm256_i32gather_epi32(Entries, b, 4));
+  }
+  return i;
+}
 #endif
 
 }  // namespace
@@ -164,6 +180,26 @@ size_t BlendPacked(uint8_t* Image, const uint8_t* Heat, const uint8_t* Backgroun
     std::memcpy(Image + i, &Out, 8);
   }
   return i;
+}
+
+void ExpandThroughColorTable(const uint8_t* Index, const uint32_t* Table, uint32_t* Out, size_t Count) {
+  size_t i = 0;
+#if defined(__x86_64__) || defined(__i386__)
+  if (SimdSetting() == TSimdLevel::Avx2) i = ExpandAvx2(Index, Table, Out, Count);
+#endif
+  // Without a gather: eight indices from one load and two pixels to a store
+  // measure twice as fast as a load and a store per pixel.
+  static_assert(std::endian::native == std::endian::little, "the first index and pixel are the low bytes");
+  for (; i + 8 <= Count; i += 8) {
+    uint64_t x;
+    std::memcpy(&x, Index + i, 8);
+    const uint64_t Pair[4] = {Table[x & 255] | uint64_t(Table[(x >> 8) & 255]) << 32,
+                              Table[(x >> 16) & 255] | uint64_t(Table[(x >> 24) & 255]) << 32,
+                              Table[(x >> 32) & 255] | uint64_t(Table[(x >> 40) & 255]) << 32,
+                              Table[(x >> 48) & 255] | uint64_t(Table[x >> 56]) << 32};
+    std::memcpy(Out + i, Pair, sizeof Pair);
+  }
+  for (; i < Count; ++i) Out[i] = Table[Index[i]];
 }
 
 TSimdLevel ActiveSimd() { return SimdSetting(); }

@@ -1,16 +1,13 @@
 #include "core/engine/uFlameStep.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
 #include "core/engine/uFlameKernels.h"
 #include "core/shared/uPrecision.h"
 #include "core/shared/uRandom.h"
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#endif
 
 namespace emberdell {
 
@@ -75,26 +72,6 @@ constexpr uint32_t A2 = A1 * A1, C2 = A1 * C1 + 1u;
 constexpr uint32_t A3 = A2 * A1, C3 = A1 * C2 + 1u;
 constexpr uint32_t A4 = A3 * A1, C4 = A1 * C3 + 1u;
 
-// For each set of the eight cells of a 16-byte chunk (bit k: cell at byte
-// 2k is an edge), the byte offsets of those cells in order, and how many.
-struct TCellList {
-  uint8_t Offset[8];
-  int Count;
-};
-struct TCellLists {
-  TCellList List[256];
-  constexpr TCellLists() : List{} {
-    for (int m = 0; m < 256; ++m) {
-      int n = 0;
-      for (int k = 0; k < 8; ++k)
-        if (m & (1 << k)) List[m].Offset[n++] = static_cast<uint8_t>(2 * k);
-      List[m].Count = n;
-    }
-  }
-  const TCellList& operator[](unsigned m) const { return List[m]; }
-};
-constexpr TCellLists CellLists;
-
 inline uint8_t CellValue(const uint8_t* Heat, size_t p, size_t W, int lw, int rw, uint8_t Cooling) {
   unsigned v = (lw * Heat[p - 2] + 2 * Heat[p] + rw * Heat[p + 2] + 2 * Heat[p + 2 * W]) >> 3;
   if (v >= Cooling) v -= Cooling;
@@ -132,29 +109,12 @@ namespace {
 // the seed and the lists stay in registers as they did in one body.
 #define EMBERDELL_ROW_STAGE [[gnu::always_inline]] inline
 
-// 1a. The x of every edge cell of the row, in cell order: eight cells at a
-//     time through a table and without a branch. Edge has room for a whole
-//     chunk's offsets past the last cell.
-EMBERDELL_ROW_STAGE int ListEdgeCells(const uint8_t* EdgeRow, int Width, int* Edge) {
+// 1a. The x of every edge cell of the row, in cell order, from its bits.
+EMBERDELL_ROW_STAGE int ListEdgeCells(const uint64_t* Words, size_t WordCount, int* Edge) {
   int EdgeCount = 0;
-  int x = 0;
-#if defined(__SSE2__)
-  const __m128i Low = _mm_set1_epi16(0x00FF);
-  const __m128i Zero = _mm_setzero_si128();
-  for (; x + 16 <= Width; x += 16) {
-    const __m128i e = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(EdgeRow + x)), Low);
-    // Most of a picture has no outline: skip such chunks at once.
-    if (_mm_movemask_epi8(_mm_cmpeq_epi8(e, Zero)) == 0xFFFF) continue;
-    const __m128i Empty = _mm_cmpeq_epi16(e, Zero);
-    const unsigned Mask = ~static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(Empty, Zero))) & 0xFFu;
-    const TCellList& Cells = CellLists[Mask];
-    for (int k = 0; k < 8; ++k) Edge[EdgeCount + k] = x + Cells.Offset[k];
-    EdgeCount += Cells.Count;
-  }
-#endif
-  for (; x < Width; x += 2) {
-    Edge[EdgeCount] = x;
-    EdgeCount += EdgeRow[x] != 0;
+  for (size_t w = 0; w < WordCount; ++w) {
+    const int Base = static_cast<int>(w * 128);
+    for (uint64_t m = Words[w]; m != 0; m &= m - 1) Edge[EdgeCount++] = Base + 2 * std::countr_zero(m);
   }
   return EdgeCount;
 }
@@ -232,7 +192,22 @@ EMBERDELL_ROW_STAGE void LandSparks(uint8_t* Row, size_t W, const int* Sparks, i
 
 }  // namespace
 
-void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& P, uint32_t& Seed, TStepScratch& Scratch,
+void TEdgeCells::Build(const uint8_t* Edges, int Width, int Height) {
+  const size_t Cells = Width > 0 ? (static_cast<size_t>(Width) + 1) / 2 : 0;
+  const size_t Rows = Height > 0 ? static_cast<size_t>(Height) : 0;
+  WordsPerRow = (Cells + 63) / 64;
+  Words.assign(WordsPerRow * Rows, 0);
+  for (size_t y = 0; y < Rows; ++y) {
+    const uint8_t* Row = Edges + y * static_cast<size_t>(Width);
+    uint64_t* Out = Words.data() + y * WordsPerRow;
+    for (size_t c = 0; c < Cells; ++c)
+      if (Row[2 * c] != 0) Out[c / 64] |= uint64_t(1) << (c % 64);
+  }
+}
+
+void TEdgeCells::Clear() { std::fill(Words.begin(), Words.end(), 0); }
+
+void FlameStep(uint8_t* Heat, const TEdgeCells& Edges, const TStepParams& P, uint32_t& Seed, TStepScratch& Scratch,
                const TBlendTarget* BlendInto) {
   if (P.Width <= 0) {
     return;
@@ -272,7 +247,8 @@ void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& P, uint32
     const size_t RowStart = static_cast<size_t>(y) * W;
     uint8_t* Row = Heat + RowStart;
 
-    const int EdgeCount = ListEdgeCells(Edges + RowStart, Width, Edge);
+    const int EdgeCount =
+        ListEdgeCells(Edges.Words.data() + static_cast<size_t>(y) * Edges.WordsPerRow, Edges.WordsPerRow, Edge);
     const int SparkCount = DrawSparks(Edge, EdgeCount, S, LocalSeed, Sparks);
     const int SavedCount = SaveAboveSparks(Heat, RowStart, W, Sparks, SparkCount, RegionEnd, Saved);
     CoolRow(Heat, RowStart, W, RegionEnd, S, P.Cooling);
@@ -289,6 +265,13 @@ void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& P, uint32
   }
   BlendUpTo(P.Bottom);
   Seed = LocalSeed;
+}
+
+void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, uint32_t& Seed,
+               TStepScratch& Scratch, const TBlendTarget* BlendInto) {
+  TEdgeCells Cells;
+  Cells.Build(Edges, Params.Width, Params.Height);
+  FlameStep(Heat, Cells, Params, Seed, Scratch, BlendInto);
 }
 
 void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, uint32_t& Seed,

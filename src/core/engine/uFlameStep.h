@@ -28,6 +28,19 @@ struct TStepParams {
 // generator's seed, advanced by one draw per edge cell visited.
 void FlameStepReference(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, uint32_t& Seed);
 
+// The edge mask as the step reads it: one bit per cell (even x), 64 cells to
+// a word, every row starting on a new word. A frame reads a sixteenth of what
+// the byte mask would take from memory, which keeps large screens' planes in
+// the cache.
+struct TEdgeCells {
+  size_t WordsPerRow = 0;
+  std::vector<uint64_t> Words;
+  // A cell is an edge where its byte in Edges is not zero.
+  void Build(const uint8_t* Edges, int Width, int Height);
+  // No cell is an edge.
+  void Clear();
+};
+
 // Working memory of the fast step, kept between frames so a frame allocates
 // nothing.
 struct TStepScratch {
@@ -49,9 +62,11 @@ struct TBlendTarget {
 // Same result as the reference, row-wise with packed arithmetic. With
 // BlendInto, also blends the band (rows Top .. Bottom - 1) exactly as Blend
 // would after the step, each row as soon as its heat is final.
+void FlameStep(uint8_t* Heat, const TEdgeCells& Edges, const TStepParams& Params, uint32_t& Seed,
+               TStepScratch& Scratch, const TBlendTarget* BlendInto);
+// Convenience forms from the byte mask, for tests and benchmarks.
 void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, uint32_t& Seed,
                TStepScratch& Scratch, const TBlendTarget* BlendInto);
-// Convenience form without blending, for tests and benchmarks.
 void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, uint32_t& Seed,
                std::vector<int>& Sparks);
 
@@ -66,6 +81,11 @@ enum class TSimdLevel { Scalar = 0, Sse2 = 1, Avx2 = 2 };
 TSimdLevel ActiveSimd();
 // Returns the level actually set (never above what the processor has).
 TSimdLevel ForceSimd(TSimdLevel Level);
+
+// Out[i] := Table[Index[i]] for i in [0, Count): the 8-bit image as the
+// 32-bit pixels a window shows, each colour table entry copied whole. Index,
+// Out and Count need no alignment.
+void ExpandThroughColorTable(const uint8_t* Index, const uint32_t* Table, uint32_t* Out, size_t Count);
 
 // Grey level of 32-bit B, G, R, x pixels: (blue + green + red) div 3.
 void GreyFromPixels(const uint8_t* Pixels, size_t Count, uint8_t* Grey);

@@ -1,17 +1,77 @@
 #include "win32/engine/uGdiCanvas.h"
 
+#include <cstring>
+
+#include "core/engine/uFlameStep.h"
+
 namespace emberdell {
 
 static_assert(offsetof(TBitmapInfo8, Colors) == sizeof(BITMAPINFOHEADER));
 
+TWindowCanvas::~TWindowCanvas() { Release(); }
+
+void TWindowCanvas::Release() {
+  if (FMemory != nullptr) {
+    SelectObject(FMemory, FFormer);
+    DeleteDC(FMemory);
+  }
+  if (FSection != nullptr) DeleteObject(FSection);
+  FMemory = nullptr;
+  FSection = nullptr;
+  FFormer = nullptr;
+  FPixels = nullptr;
+  FWidth = FHeight = 0;
+}
+
+bool TWindowCanvas::Reserve(int Width, int Height) {
+  if (FSection != nullptr && Width == FWidth && Height == FHeight) return true;
+  Release();
+  BITMAPINFO Format{};
+  Format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  Format.bmiHeader.biWidth = Width;
+  Format.bmiHeader.biHeight = -Height;
+  Format.bmiHeader.biPlanes = 1;
+  Format.bmiHeader.biBitCount = 32;
+  Format.bmiHeader.biCompression = BI_RGB;
+  void* Pixels = nullptr;
+  HBITMAP Section = CreateDIBSection(nullptr, &Format, DIB_RGB_COLORS, &Pixels, nullptr, 0);
+  if (Section == nullptr || Pixels == nullptr) {
+    if (Section != nullptr) DeleteObject(Section);
+    return false;
+  }
+  HDC Memory = CreateCompatibleDC(nullptr);
+  if (Memory == nullptr) {
+    DeleteObject(Section);
+    return false;
+  }
+  FFormer = SelectObject(Memory, Section);
+  FMemory = Memory;
+  FSection = Section;
+  FPixels = static_cast<uint32_t*>(Pixels);
+  FWidth = Width;
+  FHeight = Height;
+  return true;
+}
+
 void TWindowCanvas::DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) {
-  // A window that has gone or a context that cannot be had costs the frame's
-  // picture, nothing else.
+  const int Width = Info.biWidth, Height = -Info.biHeight;
+  if (Width <= 0 || Height <= 0) return;
+  // A window that has gone, or a section or context that cannot be had,
+  // costs the frame's picture, nothing else.
+  if (!Reserve(Width, Height)) return;
   HDC Dc = GetDC(FWindow);
   if (Dc == nullptr) return;
-  const int Width = Info.biWidth, Height = -Info.biHeight;
-  SetDIBitsToDevice(Dc, 0, 0, Width, Height, 0, 0, 0, Height, Bits, reinterpret_cast<const BITMAPINFO*>(&Info),
-                    DIB_RGB_COLORS);
+  // The system may still be reading the section from the last BitBlt.
+  GdiFlush();
+  std::memcpy(FTable, Info.Colors, sizeof FTable);
+  const size_t W = static_cast<size_t>(Width), Stride = DibStride(Width);
+  if (Stride == W) {
+    ExpandThroughColorTable(Bits, FTable, FPixels, W * static_cast<size_t>(Height));
+  } else {
+    for (size_t y = 0; y < static_cast<size_t>(Height); ++y)
+      ExpandThroughColorTable(Bits + y * Stride, FTable, FPixels + y * W, W);
+  }
+  BitBlt(Dc, 0, 0, Width, Height, FMemory, 0, 0, SRCCOPY);
   ReleaseDC(FWindow, Dc);
 }
 

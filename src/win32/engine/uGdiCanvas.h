@@ -1,8 +1,11 @@
-// Drawing a frame into a window: one device context and one
-// SetDIBitsToDevice per frame, on the frame thread.
+// Drawing a frame into a window: the 8-bit image expanded through its colour
+// table into a 32-bit section of our own and copied to the window with one
+// BitBlt, on the frame thread. The system then has nothing to convert.
 #pragma once
 
 #include <windows.h>
+
+#include <cstdint>
 
 #include "core/engine/uCore.h"
 
@@ -11,10 +14,24 @@ namespace emberdell {
 class TWindowCanvas : public IFlameCanvas {
  public:
   explicit TWindowCanvas(HWND Window) : FWindow(Window) {}
+  ~TWindowCanvas() override;
+  TWindowCanvas(const TWindowCanvas&) = delete;
+  TWindowCanvas& operator=(const TWindowCanvas&) = delete;
   void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) override;
 
  private:
+  // A top-down 32-bit section of Width x Height in a memory context; false
+  // when the system has none to give.
+  bool Reserve(int Width, int Height);
+  void Release();
+
   HWND FWindow;
+  HDC FMemory = nullptr;
+  HBITMAP FSection = nullptr;
+  HGDIOBJ FFormer = nullptr;
+  uint32_t* FPixels = nullptr;
+  int FWidth = 0, FHeight = 0;
+  uint32_t FTable[256] = {};
 };
 
 }  // namespace emberdell

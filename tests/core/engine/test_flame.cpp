@@ -159,6 +159,27 @@ TEST(Flame, DrawsPaddedRowsThroughTheStyleColours) {
   }
 }
 
+TEST(Flame, ExpandingTheDrawnRowsGivesTheImageAsTheWindowShowsIt) {
+  // What a 32-bit canvas makes of each padded row must be ImageAsPixels.
+  for (int W : {9, 40}) {
+    TFlame F;
+    TFlamePreset S = Style(8, 1);
+    int32_t PH = 100;
+    TRecordingCanvas Canvas;
+    const auto Pic = Picture(W, 14);
+    F.Init(&Canvas, TRect{0, 0, W, 14}, Pic.data(), &S, &PH);
+    for (int i = 0; i < 5; ++i) F.NextFrame();
+    uint32_t Table[256];
+    std::memcpy(Table, Canvas.LastInfo.Colors, sizeof Table);
+    std::vector<uint32_t> Shown(size_t(W) * 14);
+    for (int y = 0; y < 14; ++y)
+      ExpandThroughColorTable(&Canvas.LastBits[y * DibStride(W)], Table, &Shown[size_t(y) * W], size_t(W));
+    const std::vector<uint8_t> Expected = F.ImageAsPixels();
+    ASSERT_EQ(Expected.size(), Shown.size() * 4);
+    EXPECT_EQ(0, std::memcmp(Expected.data(), Shown.data(), Expected.size())) << W;
+  }
+}
+
 TEST(Flame, TinyOddAndEmptyAreasDoNotCrash) {
   // Run under the sanitizers as well: every size reads and writes in bounds.
   const TRect Rects[] = {{0, 0, 0, 0}, {0, 0, 1, 1},  {0, 0, 2, 3},   {0, 0, 3, 9},    {0, 0, 1, 40},

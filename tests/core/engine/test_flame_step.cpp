@@ -291,6 +291,32 @@ TEST(Blend, PackedVersionMatchesEveryByte) {
   }
 }
 
+TEST(ExpandThroughColorTable, EveryIndexAtEveryLevelAndAlignment) {
+  // Four distinct bytes per entry, the spare one included: the entry is
+  // copied whole, not just its colours.
+  uint32_t Table[256];
+  for (uint32_t j = 0; j < 256; ++j) Table[j] = (j ^ 0x5A) | ((255 - j) << 8) | ((j * 7 & 255) << 16) | ((j + 1) << 24);
+  uint32_t Gen = 99;
+  std::vector<uint8_t> Index(1100);
+  for (size_t i = 0; i < Index.size(); ++i) Index[i] = i < 256 ? uint8_t(i) : uint8_t(RandomStep(Gen, 256));
+  constexpr uint32_t Guard = 0xDEADBEEF;
+  for (TSimdLevel Level : SimdLevels()) {
+    ForceSimd(Level);
+    for (size_t Count : {0, 1, 7, 8, 9, 15, 16, 17, 31, 32, 33, 256, 1027})
+      for (size_t From : {0, 1, 3})
+        for (size_t To : {0, 1, 2}) {
+          std::vector<uint32_t> Out(Count + To + 20, Guard);
+          ExpandThroughColorTable(Index.data() + From, Table, Out.data() + To, Count);
+          for (size_t i = 0; i < Out.size(); ++i) {
+            const bool Inside = i >= To && i < To + Count;
+            ASSERT_EQ(Out[i], Inside ? Table[Index[From + i - To]] : Guard)
+                << "level " << int(Level) << " count " << Count << " from " << From << " to " << To << " at " << i;
+          }
+        }
+  }
+  ForceSimd(TSimdLevel::Avx2);
+}
+
 TEST(EdgeMask, OnlyTheLowByteOfTheLaplacianCounts) {
   const int W = 9, H = 14;
   // Centre (4, 4) dark; its neighbours add up to the Laplacian wanted.

@@ -1,0 +1,169 @@
+// The window canvas against the plain way of drawing an 8-bit frame: the same
+// frame handed to the system as a palette image and drawn by the canvas must
+// leave the same pixels in the window, and those are the colour table's.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+#include "core/engine/uCore.h"
+#include "win32/engine/uGdiCanvas.h"
+
+namespace emberdell::test {
+namespace {
+
+LRESULT CALLBACK PlainProc(HWND Window, UINT Message, WPARAM W, LPARAM L) {
+  if (Message == WM_PAINT) {
+    // The test draws; painting only settles the request.
+    ValidateRect(Window, nullptr);
+    return 0;
+  }
+  if (Message == WM_ERASEBKGND) return 1;
+  return DefWindowProcW(Window, Message, W, L);
+}
+
+class TPlainWindow {
+ public:
+  TPlainWindow(int Width, int Height) {
+    WNDCLASSW Class{};
+    Class.lpfnWndProc = PlainProc;
+    Class.hInstance = GetModuleHandleW(nullptr);
+    Class.lpszClassName = L"EmberdellCanvasTest";
+    RegisterClassW(&Class);
+    FWindow = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, Class.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 40,
+                              40, Width, Height, nullptr, nullptr, Class.hInstance, nullptr);
+    Pump();
+  }
+  ~TPlainWindow() {
+    if (FWindow != nullptr) DestroyWindow(FWindow);
+  }
+  HWND Handle() const { return FWindow; }
+  static void Pump() {
+    MSG Msg;
+    while (PeekMessageW(&Msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&Msg);
+  }
+
+ private:
+  HWND FWindow = nullptr;
+};
+
+// The window's pixels as 0x00RRGGBB, top row first, read from its own context.
+std::vector<uint32_t> Capture(HWND Window, int W, int H) {
+  std::vector<uint32_t> Out;
+  BITMAPINFO Info{};
+  Info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  Info.bmiHeader.biWidth = W;
+  Info.bmiHeader.biHeight = -H;
+  Info.bmiHeader.biPlanes = 1;
+  Info.bmiHeader.biBitCount = 32;
+  Info.bmiHeader.biCompression = BI_RGB;
+  HDC Dc = GetDC(Window);
+  HDC Memory = CreateCompatibleDC(Dc);
+  void* Bits = nullptr;
+  HBITMAP Bitmap = CreateDIBSection(Dc, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
+  if (Bitmap != nullptr && Bits != nullptr) {
+    HGDIOBJ Old = SelectObject(Memory, Bitmap);
+    if (BitBlt(Memory, 0, 0, W, H, Dc, 0, 0, SRCCOPY)) {
+      GdiFlush();
+      Out.resize(size_t(W) * H);
+      std::memcpy(Out.data(), Bits, Out.size() * 4);
+    }
+    SelectObject(Memory, Old);
+  }
+  if (Bitmap != nullptr) DeleteObject(Bitmap);
+  DeleteDC(Memory);
+  ReleaseDC(Window, Dc);
+  for (uint32_t& P : Out) P &= 0xFFFFFF;
+  return Out;
+}
+
+void Clear(HWND Window, COLORREF Colour) {
+  HDC Dc = GetDC(Window);
+  HBRUSH Brush = CreateSolidBrush(Colour);
+  RECT All{0, 0, 4096, 4096};
+  FillRect(Dc, &All, Brush);
+  DeleteObject(Brush);
+  ReleaseDC(Window, Dc);
+}
+
+// How frames reached the screen before the canvas had a section of its own.
+void DrawAsPaletteImage(HWND Window, const TBitmapInfo8& Info, const uint8_t* Bits) {
+  HDC Dc = GetDC(Window);
+  const int W = Info.biWidth, H = -Info.biHeight;
+  SetDIBitsToDevice(Dc, 0, 0, W, H, 0, 0, 0, H, Bits, reinterpret_cast<const BITMAPINFO*>(&Info), DIB_RGB_COLORS);
+  ReleaseDC(Window, Dc);
+}
+
+struct TFrame {
+  TBitmapInfo8 Info{};
+  std::vector<uint8_t> Bits;  // rows padded to four bytes
+  std::vector<uint8_t> Index; // unpadded, for the expected colours
+};
+
+// Every index appears, in an order that is not the pixel order, over colours
+// that differ in each channel.
+TFrame MakeFrame(int W, int H, int Shift) {
+  TFrame F;
+  F.Info.biSize = 40;
+  F.Info.biWidth = W;
+  F.Info.biHeight = -H;
+  F.Info.biPlanes = 1;
+  F.Info.biBitCount = 8;
+  F.Info.biClrUsed = F.Info.biClrImportant = 256;
+  for (int j = 0; j < 256; ++j) {
+    F.Info.Colors[j][0] = uint8_t(255 - j);
+    F.Info.Colors[j][1] = uint8_t(j * 37 + Shift);
+    F.Info.Colors[j][2] = uint8_t(j ^ 0xA5);
+    F.Info.Colors[j][3] = 0;
+  }
+  const size_t Stride = DibStride(W);
+  F.Bits.assign(Stride * size_t(H), 0xEE);  // padding that must not show
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x) {
+      const uint8_t I = uint8_t((size_t(y) * W + x) * 167 + Shift);
+      F.Bits[size_t(y) * Stride + x] = I;
+      F.Index.push_back(I);
+    }
+  return F;
+}
+
+TEST(WindowCanvas, ShowsTheSamePixelsAsThePaletteImage) {
+  constexpr int MaxW = 64, MaxH = 40;
+  TPlainWindow Window(MaxW, MaxH);
+  ASSERT_NE(Window.Handle(), nullptr);
+  // One canvas over frames of changing sizes, as a restarted preview gives it.
+  TWindowCanvas Canvas(Window.Handle());
+  struct TCase {
+    int W, H, Shift;
+  };
+  for (const TCase& C : {TCase{37, 23, 0}, TCase{40, 20, 3}, TCase{1, 1, 9}, TCase{63, 40, 200}, TCase{37, 23, 5}}) {
+    SCOPED_TRACE(testing::Message() << C.W << " x " << C.H);
+    const TFrame F = MakeFrame(C.W, C.H, C.Shift);
+    TPlainWindow::Pump();
+
+    Clear(Window.Handle(), RGB(255, 0, 255));
+    DrawAsPaletteImage(Window.Handle(), F.Info, F.Bits.data());
+    const std::vector<uint32_t> Before = Capture(Window.Handle(), C.W, C.H);
+
+    Clear(Window.Handle(), RGB(0, 255, 0));
+    Canvas.DrawFrame(F.Info, F.Bits.data());
+    const std::vector<uint32_t> After = Capture(Window.Handle(), C.W, C.H);
+
+    ASSERT_EQ(Before.size(), size_t(C.W) * C.H);
+    ASSERT_EQ(After.size(), Before.size());
+    int Differing = 0, Wrong = 0;
+    for (size_t i = 0; i < After.size(); ++i) {
+      const uint8_t* Entry = F.Info.Colors[F.Index[i]];
+      const uint32_t Expected = uint32_t(Entry[0]) | uint32_t(Entry[1]) << 8 | uint32_t(Entry[2]) << 16;
+      Differing += After[i] != Before[i];
+      Wrong += After[i] != Expected;
+    }
+    EXPECT_EQ(Differing, 0) << "pixels that differ from the palette image";
+    EXPECT_EQ(Wrong, 0) << "pixels that are not the colour table's";
+  }
+}
+
+}  // namespace
+}  // namespace emberdell::test
