@@ -1,5 +1,7 @@
 #include "x11/uX11Pixels.h"
 
+#include "core/engine/uFlameStep.h"
+
 #include <cstring>
 
 namespace emberdell {
@@ -48,11 +50,11 @@ void MakePixelTable(const TBitmapInfo8& Info, const TPixelFormat& Format, uint32
 
 void ExpandFrame(const uint8_t* Bits, size_t Stride, int Width, int Height, const uint32_t Table[256], uint8_t* Out,
                  size_t OutStride) {
-  for (int y = 0; y < Height; ++y) {
-    const uint8_t* Row = Bits + static_cast<size_t>(y) * Stride;
-    uint32_t* Dest = reinterpret_cast<uint32_t*>(Out + static_cast<size_t>(y) * OutStride);
-    for (int x = 0; x < Width; ++x) Dest[x] = Table[Row[x]];
-  }
+  // Row by row through the engine's packed expansion.
+  for (int y = 0; y < Height; ++y)
+    ExpandThroughColorTable(Bits + static_cast<size_t>(y) * Stride, Table,
+                            reinterpret_cast<uint32_t*>(Out + static_cast<size_t>(y) * OutStride),
+                            static_cast<size_t>(Width));
 }
 
 void ExpandChanges(const uint8_t* Bits, size_t Stride, int Width, int Height, const uint32_t Table[256],
