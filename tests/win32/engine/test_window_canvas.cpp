@@ -10,6 +10,7 @@
 
 #include "core/engine/uCore.h"
 #include "win32/engine/uGdiCanvas.h"
+#include "tests/win32/harness/scr_screen.h"
 
 namespace emberdell::test {
 namespace {
@@ -51,31 +52,9 @@ class TPlainWindow {
 
 // The window's pixels as 0x00RRGGBB, top row first, read from its own context.
 std::vector<uint32_t> Capture(HWND Window, int W, int H) {
-  std::vector<uint32_t> Out;
-  BITMAPINFO Info{};
-  Info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  Info.bmiHeader.biWidth = W;
-  Info.bmiHeader.biHeight = -H;
-  Info.bmiHeader.biPlanes = 1;
-  Info.bmiHeader.biBitCount = 32;
-  Info.bmiHeader.biCompression = BI_RGB;
   HDC Dc = GetDC(Window);
-  HDC Memory = CreateCompatibleDC(Dc);
-  void* Bits = nullptr;
-  HBITMAP Bitmap = CreateDIBSection(Dc, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
-  if (Bitmap != nullptr && Bits != nullptr) {
-    HGDIOBJ Old = SelectObject(Memory, Bitmap);
-    if (BitBlt(Memory, 0, 0, W, H, Dc, 0, 0, SRCCOPY)) {
-      GdiFlush();
-      Out.resize(size_t(W) * H);
-      std::memcpy(Out.data(), Bits, Out.size() * 4);
-    }
-    SelectObject(Memory, Old);
-  }
-  if (Bitmap != nullptr) DeleteObject(Bitmap);
-  DeleteDC(Memory);
+  std::vector<uint32_t> Out = ReadPixels(Dc, 0, 0, W, H);
   ReleaseDC(Window, Dc);
-  for (uint32_t& P : Out) P &= 0xFFFFFF;
   return Out;
 }
 

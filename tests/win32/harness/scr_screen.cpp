@@ -84,9 +84,9 @@ std::vector<RECT> MonitorRects() {
   return Rects;
 }
 
-TScreenGrab::TScreenGrab(const RECT& Area) : FArea(Area) {
-  const int W = Area.right - Area.left, H = Area.bottom - Area.top;
-  if (W <= 0 || H <= 0) return;
+std::vector<uint32_t> ReadPixels(HDC Source, int X, int Y, int W, int H) {
+  std::vector<uint32_t> Out;
+  if (W <= 0 || H <= 0) return Out;
   BITMAPINFO Info{};
   Info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   Info.bmiHeader.biWidth = W;
@@ -94,21 +94,27 @@ TScreenGrab::TScreenGrab(const RECT& Area) : FArea(Area) {
   Info.bmiHeader.biPlanes = 1;
   Info.bmiHeader.biBitCount = 32;
   Info.bmiHeader.biCompression = BI_RGB;
-  HDC Screen = GetDC(nullptr);
-  HDC Memory = CreateCompatibleDC(Screen);
+  HDC Memory = CreateCompatibleDC(Source);
   void* Bits = nullptr;
-  HBITMAP Bitmap = CreateDIBSection(Screen, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
+  HBITMAP Bitmap = CreateDIBSection(Source, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
   if (Bitmap != nullptr && Bits != nullptr) {
     HGDIOBJ Old = SelectObject(Memory, Bitmap);
-    if (BitBlt(Memory, 0, 0, W, H, Screen, Area.left, Area.top, SRCCOPY)) {
+    if (BitBlt(Memory, 0, 0, W, H, Source, X, Y, SRCCOPY)) {
       GdiFlush();
-      FPixels.resize(static_cast<size_t>(W) * H);
-      std::memcpy(FPixels.data(), Bits, FPixels.size() * 4);
+      Out.resize(static_cast<size_t>(W) * H);
+      std::memcpy(Out.data(), Bits, Out.size() * 4);
     }
     SelectObject(Memory, Old);
   }
   if (Bitmap != nullptr) DeleteObject(Bitmap);
   DeleteDC(Memory);
+  for (uint32_t& P : Out) P &= 0xFFFFFF;
+  return Out;
+}
+
+TScreenGrab::TScreenGrab(const RECT& Area) : FArea(Area) {
+  HDC Screen = GetDC(nullptr);
+  FPixels = ReadPixels(Screen, Area.left, Area.top, Area.right - Area.left, Area.bottom - Area.top);
   ReleaseDC(nullptr, Screen);
 }
 

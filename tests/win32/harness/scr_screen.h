@@ -14,6 +14,10 @@ namespace emberdell::test {
 // The monitors in the system's enumeration order, the order the run uses.
 std::vector<RECT> MonitorRects();
 
+// W x H pixels of Source from (X, Y) as 0x00RRGGBB, top row first, in one
+// read; empty when they cannot be had.
+std::vector<uint32_t> ReadPixels(HDC Source, int X, int Y, int W, int H);
+
 // A copy of part of the screen at one moment (one read, not pixel by pixel,
 // so a grab never mixes two frames of the run more than the screen does).
 class TScreenGrab {
