@@ -22,6 +22,7 @@
 #include "core/engine/uCore.h"
 #include "core/engine/uFitPicture.h"
 #include "core/engine/uFlameStep.h"
+#include "core/engine/uFrameChanges.h"
 #include "core/engine/uImageFiles.h"
 #include "core/shared/uFileUtils.h"
 #include "core/shared/uRandom.h"
@@ -135,6 +136,7 @@ class TX11Host : public IFlameCanvas {
   void DestroyImage();
   void StartEngine();
   void PutImage();
+  void PutRect(const TRect& R);
   void DrawFps();
   bool HandleEvents();
 
@@ -162,8 +164,7 @@ class TX11Host : public IFlameCanvas {
   TPixelImage FSource;  // the picture before fitting; kept for a new size
   bool FSourceIsDesktop = false;
   std::unique_ptr<TFlame> FFlame;
-  uint32_t FTable[256]{};          // the colour table of the image's pixels
-  std::vector<uint8_t> FPrevious;  // the 8-bit frame the image shows
+  TFrameChanges FChanges;  // what the image shows, and what the next frame changes
 
   int FFrames = 0;
   double FFpsStart = 0;
@@ -404,6 +405,7 @@ void TX11Host::DestroyImage() {
   XDestroyImage(FImage);  // frees the plain image's pixels too
   FImage = nullptr;
   FHaveFrame = false;
+  FChanges.Forget();
 }
 
 // A new size starts the fire again, on the picture fitted afresh.
@@ -425,35 +427,30 @@ void TX11Host::DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) {
   if (FImage == nullptr) return;
   uint32_t Table[256];
   MakePixelTable(Info, FFormat, Table);
-  const size_t Stride = DibStride(FWidth);
-  uint8_t* Out = reinterpret_cast<uint8_t*>(FImage->data);
-  const size_t OutStride = static_cast<size_t>(FImage->bytes_per_line);
-  const size_t Size = static_cast<size_t>(FWidth) * static_cast<size_t>(FHeight);
   // While the style morphs every pixel may change colour; once it is still,
-  // only the pixels whose heat changed need writing.
-  if (FHaveFrame && FPrevious.size() == Size && std::memcmp(Table, FTable, sizeof Table) == 0) {
-    ExpandChanges(Bits, Stride, FWidth, FHeight, FTable, FPrevious.data(), Out, OutStride);
-  } else {
-    std::memcpy(FTable, Table, sizeof Table);
-    ExpandFrame(Bits, Stride, FWidth, FHeight, FTable, Out, OutStride);
-    FPrevious.resize(Size);
-    for (int y = 0; y < FHeight; ++y)
-      std::memcpy(&FPrevious[static_cast<size_t>(y) * FWidth], Bits + y * Stride, static_cast<size_t>(FWidth));
-  }
+  // only what the heat changed is written and sent.
+  const std::vector<TRect>& Changed =
+      FChanges.Update(Bits, DibStride(FWidth), FWidth, FHeight, Table, reinterpret_cast<uint8_t*>(FImage->data),
+                      static_cast<size_t>(FImage->bytes_per_line));
   FHaveFrame = true;
-  PutImage();
+  for (const TRect& R : Changed) PutRect(R);
+  if (FOptions.ShowFps) DrawFps();
+  // The next frame writes into the same shared pixels: the server must be done with them.
+  XSync(FDisplay, False);
+}
+
+void TX11Host::PutRect(const TRect& R) {
+  const unsigned W = static_cast<unsigned>(R.Right - R.Left), H = static_cast<unsigned>(R.Bottom - R.Top);
+  if (FUsingShm)
+    XShmPutImage(FDisplay, FWindow, FGc, FImage, R.Left, R.Top, R.Left, R.Top, W, H, False);
+  else
+    XPutImage(FDisplay, FWindow, FGc, FImage, R.Left, R.Top, R.Left, R.Top, W, H);
 }
 
 void TX11Host::PutImage() {
   if (FImage == nullptr || !FHaveFrame) return;
-  if (FUsingShm)
-    XShmPutImage(FDisplay, FWindow, FGc, FImage, 0, 0, 0, 0, static_cast<unsigned>(FWidth),
-                 static_cast<unsigned>(FHeight), False);
-  else
-    XPutImage(FDisplay, FWindow, FGc, FImage, 0, 0, 0, 0, static_cast<unsigned>(FWidth),
-              static_cast<unsigned>(FHeight));
+  PutRect(TRect{0, 0, FWidth, FHeight});
   if (FOptions.ShowFps) DrawFps();
-  // The next frame writes into the same shared pixels: the server must be done with them.
   XSync(FDisplay, False);
 }
 

@@ -48,39 +48,6 @@ void MakePixelTable(const TBitmapInfo8& Info, const TPixelFormat& Format, uint32
                PlaceChannel(Info.Colors[i][0], Format.BlueMask) | Format.Opaque;
 }
 
-void ExpandFrame(const uint8_t* Bits, size_t Stride, int Width, int Height, const uint32_t Table[256], uint8_t* Out,
-                 size_t OutStride) {
-  // Row by row through the engine's packed expansion.
-  for (int y = 0; y < Height; ++y)
-    ExpandThroughColorTable(Bits + static_cast<size_t>(y) * Stride, Table,
-                            reinterpret_cast<uint32_t*>(Out + static_cast<size_t>(y) * OutStride),
-                            static_cast<size_t>(Width));
-}
-
-void ExpandChanges(const uint8_t* Bits, size_t Stride, int Width, int Height, const uint32_t Table[256],
-                   uint8_t* Previous, uint8_t* Out, size_t OutStride) {
-  for (int y = 0; y < Height; ++y) {
-    const uint8_t* Row = Bits + static_cast<size_t>(y) * Stride;
-    uint8_t* Old = Previous + static_cast<size_t>(y) * static_cast<size_t>(Width);
-    uint32_t* Dest = reinterpret_cast<uint32_t*>(Out + static_cast<size_t>(y) * OutStride);
-    int x = 0;
-    // Eight pixels at a time: equal blocks are skipped whole.
-    for (; x + 8 <= Width; x += 8) {
-      uint64_t New, Was;
-      std::memcpy(&New, Row + x, 8);
-      std::memcpy(&Was, Old + x, 8);
-      if (New == Was) continue;
-      std::memcpy(Old + x, &New, 8);
-      for (int i = 0; i < 8; ++i) Dest[x + i] = Table[Row[x + i]];
-    }
-    for (; x < Width; ++x)
-      if (Old[x] != Row[x]) {
-        Old[x] = Row[x];
-        Dest[x] = Table[Row[x]];
-      }
-  }
-}
-
 void PixelsToBgrx(const uint32_t* Pixels, size_t Count, const TPixelFormat& Format, uint8_t* Out) {
   for (size_t i = 0; i < Count; ++i) {
     const uint32_t p = Pixels[i];

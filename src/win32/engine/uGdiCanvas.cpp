@@ -1,6 +1,7 @@
 #include "win32/engine/uGdiCanvas.h"
 
 #include <cstring>
+#include <utility>
 
 #include "core/engine/uFlameStep.h"
 
@@ -8,7 +9,11 @@ namespace emberdell {
 
 static_assert(offsetof(TBitmapInfo8, Colors) == sizeof(BITMAPINFOHEADER));
 
-TWindowCanvas::~TWindowCanvas() { Release(); }
+TWindowCanvas::~TWindowCanvas() {
+  Release();
+  if (FVisible != nullptr) DeleteObject(FVisible);
+  if (FVisibleNow != nullptr) DeleteObject(FVisibleNow);
+}
 
 void TWindowCanvas::Release() {
   if (FMemory != nullptr) {
@@ -21,6 +26,7 @@ void TWindowCanvas::Release() {
   FFormer = nullptr;
   FPixels = nullptr;
   FWidth = FHeight = 0;
+  FChanges.Forget();
 }
 
 bool TWindowCanvas::Reserve(int Width, int Height) {
@@ -64,15 +70,24 @@ void TWindowCanvas::DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) {
   // The system may still be reading the section from the last BitBlt.
   GdiFlush();
   std::memcpy(FTable, Info.Colors, sizeof FTable);
-  const size_t W = static_cast<size_t>(Width), Stride = DibStride(Width);
-  if (Stride == W) {
-    ExpandThroughColorTable(Bits, FTable, FPixels, W * static_cast<size_t>(Height));
+  const std::vector<TRect>& Changed = FChanges.Update(Bits, DibStride(Width), Width, Height, FTable,
+                                                      reinterpret_cast<uint8_t*>(FPixels), static_cast<size_t>(Width) * 4);
+  if (VisibleAreaChanged(Dc)) {
+    BitBlt(Dc, 0, 0, Width, Height, FMemory, 0, 0, SRCCOPY);
   } else {
-    for (size_t y = 0; y < static_cast<size_t>(Height); ++y)
-      ExpandThroughColorTable(Bits + y * Stride, FTable, FPixels + y * W, W);
+    for (const TRect& R : Changed)
+      BitBlt(Dc, R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top, FMemory, R.Left, R.Top, SRCCOPY);
   }
-  BitBlt(Dc, 0, 0, Width, Height, FMemory, 0, 0, SRCCOPY);
   ReleaseDC(FWindow, Dc);
+}
+
+bool TWindowCanvas::VisibleAreaChanged(HDC Dc) {
+  if (FVisibleNow == nullptr) FVisibleNow = CreateRectRgn(0, 0, 0, 0);
+  // Without a region to compare, every frame is copied whole, as before.
+  if (FVisibleNow == nullptr || GetRandomRgn(Dc, FVisibleNow, SYSRGN) < 0) return true;
+  if (FVisible != nullptr && EqualRgn(FVisible, FVisibleNow)) return false;
+  std::swap(FVisible, FVisibleNow);
+  return true;
 }
 
 }  // namespace emberdell

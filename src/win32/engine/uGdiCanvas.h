@@ -1,6 +1,7 @@
 // Drawing a frame into a window: the 8-bit image expanded through its colour
-// table into a 32-bit section of our own and copied to the window with one
-// BitBlt, on the frame thread. The system then has nothing to convert.
+// table into a 32-bit section of our own and copied to the window with
+// BitBlt, on the frame thread. The system then has nothing to convert, and
+// only what changed since the last frame is expanded and copied.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <cstdint>
 
 #include "core/engine/uCore.h"
+#include "core/engine/uFrameChanges.h"
 
 namespace emberdell {
 
@@ -24,6 +26,9 @@ class TWindowCanvas : public IFlameCanvas {
   // when the system has none to give.
   bool Reserve(int Width, int Height);
   void Release();
+  // True when the part of the window that can be seen is not what it was at
+  // the last frame: what was covered may need the whole frame again.
+  bool VisibleAreaChanged(HDC Dc);
 
   HWND FWindow;
   HDC FMemory = nullptr;
@@ -32,6 +37,9 @@ class TWindowCanvas : public IFlameCanvas {
   uint32_t* FPixels = nullptr;
   int FWidth = 0, FHeight = 0;
   uint32_t FTable[256] = {};
+  TFrameChanges FChanges;
+  HRGN FVisible = nullptr;  // the visible area at the last frame, screen coordinates
+  HRGN FVisibleNow = nullptr;
 };
 
 }  // namespace emberdell

@@ -1,0 +1,133 @@
+#include "core/engine/uFrameChanges.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "core/engine/uFlameStep.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace emberdell {
+
+namespace {
+
+constexpr int kBlock = 16;
+
+// Bit i set where a[i] != b[i], for the kBlock bytes from a and b.
+inline uint32_t DifferingBytes(const uint8_t* a, const uint8_t* b) {
+#if defined(__SSE2__)
+  const __m128i Same = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a)),
+                                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(b)));
+  return ~static_cast<uint32_t>(_mm_movemask_epi8(Same)) & 0xFFFFu;
+#else
+  uint32_t Mask = 0;
+  for (int i = 0; i < kBlock; ++i) Mask |= static_cast<uint32_t>(a[i] != b[i]) << i;
+  return Mask;
+#endif
+}
+
+// The first x from From on where the rows differ; Width when none does.
+int FirstDifference(const uint8_t* Row, const uint8_t* Old, int From, int Width) {
+  int x = From;
+  for (; x + kBlock <= Width; x += kBlock)
+    if (const uint32_t Mask = DifferingBytes(Row + x, Old + x)) return x + std::countr_zero(Mask);
+  for (; x < Width; ++x)
+    if (Row[x] != Old[x]) return x;
+  return Width;
+}
+
+// Equal blocks a run of changes may span: expanding a few pixels again
+// costs less than starting another run.
+constexpr int kRunGapBlocks = 2;
+
+// Where a run of changes starting at From ends: just past the last differing
+// byte before more than kRunGapBlocks whole blocks of equal ones, or Width.
+int RunEnd(const uint8_t* Row, const uint8_t* Old, int From, int Width) {
+  int End = From + 1, x = From + 1, Gap = 0;
+  for (; x + kBlock <= Width; x += kBlock) {
+    const uint32_t Mask = DifferingBytes(Row + x, Old + x);
+    if (Mask == 0) {
+      if (++Gap > kRunGapBlocks) return End;
+      continue;
+    }
+    Gap = 0;
+    End = x + 32 - std::countl_zero(Mask);
+  }
+  for (; x < Width; ++x)
+    if (Row[x] != Old[x]) End = x + 1;
+  return End;
+}
+
+int64_t Area(const TRect& R) { return int64_t(R.Right - R.Left) * int64_t(R.Bottom - R.Top); }
+
+}  // namespace
+
+void JoinBands(const std::vector<int32_t>& Left, const std::vector<int32_t>& Right, int Width, int Height,
+               std::vector<TRect>& Rects) {
+  Rects.clear();
+  bool Open = false;
+  TRect Current;
+  for (size_t b = 0; b < Left.size(); ++b) {
+    if (Left[b] >= Right[b]) continue;
+    const int Top = static_cast<int>(b) * kChangeBandRows;
+    const TRect Band{std::max(0, Left[b]), Top, std::min(Width, Right[b]), std::min(Height, Top + kChangeBandRows)};
+    if (Open) {
+      const TRect Joined{std::min(Current.Left, Band.Left), Current.Top, std::max(Current.Right, Band.Right),
+                         Band.Bottom};
+      if (Area(Joined) <= Area(Current) + Area(Band) + kRectangleCostPixels) {
+        Current = Joined;
+        continue;
+      }
+      Rects.push_back(Current);
+    }
+    Current = Band;
+    Open = true;
+  }
+  if (Open) Rects.push_back(Current);
+}
+
+const std::vector<TRect>& TFrameChanges::Update(const uint8_t* Bits, size_t Stride, int Width, int Height,
+                                               const uint32_t Table[256], uint8_t* Out, size_t OutStride) {
+  FRects.clear();
+  if (Width <= 0 || Height <= 0) return FRects;
+  const size_t W = static_cast<size_t>(Width);
+  const bool Whole = !FValid || Width != FWidth || Height != FHeight ||
+                     std::memcmp(Table, FTable, sizeof FTable) != 0;
+  if (Whole) {
+    std::memcpy(FTable, Table, sizeof FTable);
+    FWidth = Width;
+    FHeight = Height;
+    FPrevious.resize(W * static_cast<size_t>(Height));
+    for (size_t y = 0; y < static_cast<size_t>(Height); ++y) {
+      ExpandThroughColorTable(Bits + y * Stride, FTable, reinterpret_cast<uint32_t*>(Out + y * OutStride), W);
+      std::memcpy(&FPrevious[y * W], Bits + y * Stride, W);
+    }
+    FValid = true;
+    FRects.push_back(TRect{0, 0, Width, Height});
+    return FRects;
+  }
+  const size_t Bands = (static_cast<size_t>(Height) + kChangeBandRows - 1) / kChangeBandRows;
+  FBandLeft.assign(Bands, Width);
+  FBandRight.assign(Bands, 0);
+  for (int y = 0; y < Height; ++y) {
+    const uint8_t* Row = Bits + static_cast<size_t>(y) * Stride;
+    uint8_t* Old = &FPrevious[static_cast<size_t>(y) * W];
+    uint32_t* Dest = reinterpret_cast<uint32_t*>(Out + static_cast<size_t>(y) * OutStride);
+    const size_t Band = static_cast<size_t>(y / kChangeBandRows);
+    for (int x = FirstDifference(Row, Old, 0, Width); x < Width; x = FirstDifference(Row, Old, x, Width)) {
+      const int End = RunEnd(Row, Old, x, Width);
+      ExpandThroughColorTable(Row + x, FTable, Dest + x, static_cast<size_t>(End - x));
+      std::memcpy(Old + x, Row + x, static_cast<size_t>(End - x));
+      FBandLeft[Band] = std::min(FBandLeft[Band], x);
+      FBandRight[Band] = std::max(FBandRight[Band], End);
+      x = End;
+    }
+  }
+  JoinBands(FBandLeft, FBandRight, Width, Height, FRects);
+  return FRects;
+}
+
+}  // namespace emberdell

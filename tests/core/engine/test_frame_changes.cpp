@@ -1,0 +1,126 @@
+// The frame's changes as the hosts send them to the screen: whatever was
+// skipped must already be on the screen, and every changed pixel must lie in
+// a rectangle that is copied.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "core/engine/uFrameChanges.h"
+#include "core/shared/uRandom.h"
+
+using namespace emberdell;
+
+namespace {
+
+struct TScreen {
+  int W, H;
+  size_t Stride, OutStride;
+  std::vector<uint8_t> Bits, Out;
+  TScreen(int Width, int Height, size_t Pad)
+      : W(Width), H(Height), Stride(size_t(Width) + Pad), OutStride(size_t(Width) * 4 + 4 * Pad),
+        Bits(Stride * size_t(Height), 0), Out(OutStride * size_t(Height), 0xCD) {}
+  uint8_t& At(int x, int y) { return Bits[size_t(y) * Stride + size_t(x)]; }
+  uint32_t Shown(int x, int y) const {
+    uint32_t p;
+    std::memcpy(&p, &Out[size_t(y) * OutStride + size_t(x) * 4], 4);
+    return p;
+  }
+};
+
+bool Covered(const std::vector<TRect>& Rects, int x, int y) {
+  for (const TRect& R : Rects)
+    if (x >= R.Left && x < R.Right && y >= R.Top && y < R.Bottom) return true;
+  return false;
+}
+
+}  // namespace
+
+TEST(FrameChanges, ScreenMatchesEveryFrameAndEveryChangeIsCopied) {
+  uint32_t Table[256], Other[256];
+  for (uint32_t j = 0; j < 256; ++j) Table[j] = j * 0x01010101u ^ 0x00A05000u, Other[j] = ~Table[j];
+  struct TCase {
+    int W, H;
+    size_t Pad;
+  };
+  for (const TCase& C : {TCase{1, 1, 3}, TCase{17, 3, 3}, TCase{40, 20, 0}, TCase{333, 41, 3}, TCase{16, 16, 0}}) {
+    TScreen S(C.W, C.H, C.Pad);
+    TFrameChanges Changes;
+    uint32_t Gen = 7;
+    for (auto& b : S.Bits) b = uint8_t(RandomStep(Gen, 256));
+    const uint32_t* Now = Table;
+    for (int Frame = 0; Frame < 12; ++Frame) {
+      std::vector<uint8_t> Before = S.Bits;
+      // Frames 3 and 7 change nothing; 5 changes the colour table; the rest
+      // change single pixels (corners, row ends, runs across blocks).
+      if (Frame == 5) Now = Other;
+      if (Frame != 3 && Frame != 7 && Frame != 5) {
+        S.At(0, 0) ^= uint8_t(Frame);
+        S.At(C.W - 1, C.H - 1) += 1;
+        S.At(C.W - 1, C.H / 2) += 3;
+        for (int k = 0; k < Frame * 3; ++k) S.At(int(RandomStep(Gen, uint32_t(C.W))), int(RandomStep(Gen, uint32_t(C.H)))) += 1;
+      }
+      if (Frame == 9)  // a run longer than a block, ending mid-block
+        for (int x = 0; x < std::min(C.W, 37); ++x) S.At(x, C.H - 1) += 2;
+      const std::vector<TRect>& Rects = Changes.Update(S.Bits.data(), S.Stride, C.W, C.H, Now, S.Out.data(), S.OutStride);
+      const bool Whole = Frame == 0 || Frame == 5;
+      if (Whole) {
+        ASSERT_EQ(1u, Rects.size());
+        EXPECT_EQ(0, Rects[0].Left);
+        EXPECT_EQ(C.H, Rects[0].Bottom);
+      }
+      if (Frame == 3 || Frame == 7) {
+        EXPECT_TRUE(Rects.empty()) << C.W;
+      }
+      for (const TRect& R : Rects) {
+        EXPECT_TRUE(R.Left >= 0 && R.Left < R.Right && R.Right <= C.W) << C.W << " " << Frame;
+        EXPECT_TRUE(R.Top >= 0 && R.Top < R.Bottom && R.Bottom <= C.H) << C.W << " " << Frame;
+      }
+      for (int y = 0; y < C.H; ++y)
+        for (int x = 0; x < C.W; ++x) {
+          ASSERT_EQ(Now[S.At(x, y)], S.Shown(x, y)) << C.W << " frame " << Frame << " at " << x << "," << y;
+          if (Frame > 0 && Before[size_t(y) * S.Stride + size_t(x)] != S.At(x, y)) {
+            ASSERT_TRUE(Covered(Rects, x, y)) << C.W << " frame " << Frame << " at " << x << "," << y;
+          }
+        }
+      // The padding of either image is never written.
+      if (C.Pad > 0) {
+        EXPECT_EQ(0xCD, S.Out[S.OutStride - 1]);
+      }
+    }
+    Changes.Forget();
+    EXPECT_EQ(1u, Changes.Update(S.Bits.data(), S.Stride, C.W, C.H, Now, S.Out.data(), S.OutStride).size());
+  }
+}
+
+TEST(FrameChanges, NearbyBandsJoinAndDistantOnesStaySeparate) {
+  struct TCase {
+    std::vector<int32_t> Left, Right;
+    std::vector<TRect> Expected;
+  };
+  const int W = 1920, H = 60;  // 8 bands, the last one 4 rows high
+  const TCase Cases[] = {
+      {{W, W, W, W, W, W, W, W}, {0, 0, 0, 0, 0, 0, 0, 0}, {}},
+      // Neighbours of similar extent become one rectangle.
+      {{100, 90, W, W, W, W, W, W}, {200, 210, 0, 0, 0, 0, 0, 0}, {{90, 0, 210, 16}}},
+      // Far apart on the same rows: joining would copy a wide empty strip.
+      {{0, W, W, W, W, W, W, 1800}, {10, 0, 0, 0, 0, 0, 0, 1900}, {{0, 0, 10, 8}, {1800, 56, 1900, 60}}},
+      // A wide band and a small one far to the side, just below: joined, the
+      // extra area being less than another copy costs.
+      {{0, 1500, W, W, W, W, W, W}, {1920, 1600, 0, 0, 0, 0, 0, 0}, {{0, 0, 1920, 16}}},
+      // Extents beyond the frame are clipped.
+      {{-5, W, W, W, W, W, W, 1900}, {30, 0, 0, 0, 0, 0, 0, 2000}, {{0, 0, 30, 8}, {1900, 56, 1920, 60}}},
+  };
+  for (const TCase& C : Cases) {
+    std::vector<TRect> Rects;
+    JoinBands(C.Left, C.Right, W, H, Rects);
+    ASSERT_EQ(C.Expected.size(), Rects.size());
+    for (size_t i = 0; i < Rects.size(); ++i) {
+      EXPECT_EQ(C.Expected[i].Left, Rects[i].Left) << i;
+      EXPECT_EQ(C.Expected[i].Top, Rects[i].Top) << i;
+      EXPECT_EQ(C.Expected[i].Right, Rects[i].Right) << i;
+      EXPECT_EQ(C.Expected[i].Bottom, Rects[i].Bottom) << i;
+    }
+  }
+}
