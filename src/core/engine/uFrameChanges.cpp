@@ -6,8 +6,8 @@
 
 #include "core/engine/uFlameStep.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
 #endif
 
 namespace emberdell {
@@ -63,6 +63,54 @@ int RunEnd(const uint8_t* Row, const uint8_t* Old, int From, int Width) {
 
 int64_t Area(const TRect& R) { return int64_t(R.Right - R.Left) * int64_t(R.Bottom - R.Top); }
 
+// One row: what changed is expanded and remembered; Left and Right widen to
+// take it in.
+void ExpandRowRuns(const uint8_t* Row, uint8_t* Old, const uint32_t* Table, uint32_t* Dest, int Width, int& Left,
+                   int& Right) {
+  for (int x = FirstDifference(Row, Old, 0, Width); x < Width; x = FirstDifference(Row, Old, x, Width)) {
+    // Whole blocks where the row allows: the packed expansion takes sixteen
+    // at a time, and pixels that did not change come out the same.
+    const int End = std::min(Width, x + (RunEnd(Row, Old, x, Width) - x + kBlock - 1) / kBlock * kBlock);
+    ExpandThroughColorTable(Row + x, Table, Dest + x, static_cast<size_t>(End - x));
+    std::memcpy(Old + x, Row + x, static_cast<size_t>(End - x));
+    Left = std::min(Left, x);
+    Right = std::max(Right, End);
+    x = End;
+  }
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// The same in one pass: each block of sixteen is compared and, when any of
+// it changed, gathered from the table and stored whole. Where half a screen
+// burns, runs are short and this saves a call and a second look at each.
+__attribute__((target("avx2"))) void ExpandRowBlocksAvx2(const uint8_t* Row, uint8_t* Old, const uint32_t* Table,
+                                                         uint32_t* Dest, int Width, int& Left, int& Right) {
+  const int* Entries = reinterpret_cast<const int*>(Table);
+  int First = Width, Last = 0, x = 0;
+  for (; x + kBlock <= Width; x += kBlock) {
+    const __m128i New = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Row + x));
+    const __m128i Was = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Old + x));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(New, Was)) == 0xFFFF) continue;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Old + x), New);
+    const __m256i a = _mm256_cvtepu8_epi32(New);
+    const __m256i b = _mm256_cvtepu8_epi32(_mm_srli_si128(New, 8));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dest + x), _mm256_i32gather_epi32(Entries, a, 4));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dest + x + 8), _mm256_i32gather_epi32(Entries, b, 4));
+    First = std::min(First, x);
+    Last = x + kBlock;
+  }
+  for (; x < Width; ++x)
+    if (Row[x] != Old[x]) {
+      Old[x] = Row[x];
+      Dest[x] = Table[Row[x]];
+      First = std::min(First, x);
+      Last = x + 1;
+    }
+  Left = std::min(Left, First);
+  Right = std::max(Right, Last);
+}
+#endif
+
 }  // namespace
 
 void JoinBands(const std::vector<int32_t>& Left, const std::vector<int32_t>& Right, int Width, int Height,
@@ -70,6 +118,7 @@ void JoinBands(const std::vector<int32_t>& Left, const std::vector<int32_t>& Rig
   Rects.clear();
   bool Open = false;
   TRect Current;
+  int64_t Needed = 0;  // what Current's bands cover: Current less what joining them wastes
   for (size_t b = 0; b < Left.size(); ++b) {
     if (Left[b] >= Right[b]) continue;
     const int Top = static_cast<int>(b) * kChangeBandRows;
@@ -77,13 +126,18 @@ void JoinBands(const std::vector<int32_t>& Left, const std::vector<int32_t>& Rig
     if (Open) {
       const TRect Joined{std::min(Current.Left, Band.Left), Current.Top, std::max(Current.Right, Band.Right),
                          Band.Bottom};
-      if (Area(Joined) <= Area(Current) + Area(Band) + kRectangleCostPixels) {
+      // The waste of the whole rectangle counts, not just this band's: a
+      // wide flame above a narrow column must not pull the column's rows
+      // in one by one.
+      if (Area(Joined) <= Needed + Area(Band) + kRectangleCostPixels) {
         Current = Joined;
+        Needed += Area(Band);
         continue;
       }
       Rects.push_back(Current);
     }
     Current = Band;
+    Needed = Area(Band);
     Open = true;
   }
   if (Open) Rects.push_back(Current);
@@ -112,19 +166,19 @@ const std::vector<TRect>& TFrameChanges::Update(const uint8_t* Bits, size_t Stri
   const size_t Bands = (static_cast<size_t>(Height) + kChangeBandRows - 1) / kChangeBandRows;
   FBandLeft.assign(Bands, Width);
   FBandRight.assign(Bands, 0);
+  const bool Avx2 = ActiveSimd() == TSimdLevel::Avx2;
   for (int y = 0; y < Height; ++y) {
     const uint8_t* Row = Bits + static_cast<size_t>(y) * Stride;
     uint8_t* Old = &FPrevious[static_cast<size_t>(y) * W];
     uint32_t* Dest = reinterpret_cast<uint32_t*>(Out + static_cast<size_t>(y) * OutStride);
     const size_t Band = static_cast<size_t>(y / kChangeBandRows);
-    for (int x = FirstDifference(Row, Old, 0, Width); x < Width; x = FirstDifference(Row, Old, x, Width)) {
-      const int End = RunEnd(Row, Old, x, Width);
-      ExpandThroughColorTable(Row + x, FTable, Dest + x, static_cast<size_t>(End - x));
-      std::memcpy(Old + x, Row + x, static_cast<size_t>(End - x));
-      FBandLeft[Band] = std::min(FBandLeft[Band], x);
-      FBandRight[Band] = std::max(FBandRight[Band], End);
-      x = End;
+#if defined(__x86_64__) || defined(__i386__)
+    if (Avx2) {
+      ExpandRowBlocksAvx2(Row, Old, FTable, Dest, Width, FBandLeft[Band], FBandRight[Band]);
+      continue;
     }
+#endif
+    ExpandRowRuns(Row, Old, FTable, Dest, Width, FBandLeft[Band], FBandRight[Band]);
   }
   JoinBands(FBandLeft, FBandRight, Width, Height, FRects);
   return FRects;

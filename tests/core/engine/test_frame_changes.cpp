@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/engine/uFlameStep.h"
 #include "core/engine/uFrameChanges.h"
 #include "core/shared/uRandom.h"
 
@@ -44,7 +45,9 @@ TEST(FrameChanges, ScreenMatchesEveryFrameAndEveryChangeIsCopied) {
     int W, H;
     size_t Pad;
   };
+  for (const TSimdLevel Level : {TSimdLevel::Scalar, TSimdLevel::Sse2, TSimdLevel::Avx2})
   for (const TCase& C : {TCase{1, 1, 3}, TCase{17, 3, 3}, TCase{40, 20, 0}, TCase{333, 41, 3}, TCase{16, 16, 0}}) {
+    SCOPED_TRACE(testing::Message() << "level " << int(ForceSimd(Level)));
     TScreen S(C.W, C.H, C.Pad);
     TFrameChanges Changes;
     uint32_t Gen = 7;
@@ -92,6 +95,7 @@ TEST(FrameChanges, ScreenMatchesEveryFrameAndEveryChangeIsCopied) {
     Changes.Forget();
     EXPECT_EQ(1u, Changes.Update(S.Bits.data(), S.Stride, C.W, C.H, Now, S.Out.data(), S.OutStride).size());
   }
+  ForceSimd(TSimdLevel::Avx2);
 }
 
 TEST(FrameChanges, NearbyBandsJoinAndDistantOnesStaySeparate) {
@@ -109,6 +113,9 @@ TEST(FrameChanges, NearbyBandsJoinAndDistantOnesStaySeparate) {
       // A wide band and a small one far to the side, just below: joined, the
       // extra area being less than another copy costs.
       {{0, 1500, W, W, W, W, W, W}, {1920, 1600, 0, 0, 0, 0, 0, 0}, {{0, 0, 1920, 16}}},
+      // A wide flame above a narrow column: the column's rows join only
+      // while the rectangle's waste stays below what another copy costs.
+      {{0, 0, 0, 0, 0, 0, 0, 0}, {864, 96, 96, 96, 96, 96, 96, 96}, {{0, 0, 864, 24}, {0, 24, 96, 60}}},
       // Extents beyond the frame are clipped.
       {{-5, W, W, W, W, W, W, 1900}, {30, 0, 0, 0, 0, 0, 0, 2000}, {{0, 0, 30, 8}, {1900, 56, 1920, 60}}},
   };
