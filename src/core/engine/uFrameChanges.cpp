@@ -80,22 +80,33 @@ void ExpandRowRuns(const uint8_t* Row, uint8_t* Old, const uint32_t* Table, uint
 }
 
 #if defined(__x86_64__) || defined(__i386__)
+// Table[Index[i]] for the kBlock pixels from Index, two pixels to a store.
+inline void ExpandBlock(const uint8_t* Index, const uint32_t* Table, uint32_t* Out) {
+  for (int h = 0; h < kBlock; h += 8) {
+    uint64_t x;
+    std::memcpy(&x, Index + h, 8);
+    const uint64_t Pair[4] = {Table[x & 255] | uint64_t(Table[(x >> 8) & 255]) << 32,
+                              Table[(x >> 16) & 255] | uint64_t(Table[(x >> 24) & 255]) << 32,
+                              Table[(x >> 32) & 255] | uint64_t(Table[(x >> 40) & 255]) << 32,
+                              Table[(x >> 48) & 255] | uint64_t(Table[x >> 56]) << 32};
+    std::memcpy(Out + h, Pair, sizeof Pair);
+  }
+}
+
 // The same in one pass: each block of sixteen is compared and, when any of
 // it changed, gathered from the table and stored whole. Where half a screen
 // burns, runs are short and this saves a call and a second look at each.
 __attribute__((target("avx2"))) void ExpandRowBlocksAvx2(const uint8_t* Row, uint8_t* Old, const uint32_t* Table,
                                                          uint32_t* Dest, int Width, int& Left, int& Right) {
-  const int* Entries = reinterpret_cast<const int*>(Table);
   int First = Width, Last = 0, x = 0;
   for (; x + kBlock <= Width; x += kBlock) {
     const __m128i New = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Row + x));
     const __m128i Was = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Old + x));
     if (_mm_movemask_epi8(_mm_cmpeq_epi8(New, Was)) == 0xFFFF) continue;
     _mm_storeu_si128(reinterpret_cast<__m128i*>(Old + x), New);
-    const __m256i a = _mm256_cvtepu8_epi32(New);
-    const __m256i b = _mm256_cvtepu8_epi32(_mm_srli_si128(New, 8));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dest + x), _mm256_i32gather_epi32(Entries, a, 4));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dest + x + 8), _mm256_i32gather_epi32(Entries, b, 4));
+    // Sixteen loads from the table in the first-level cache: a block at a
+    // time, they measure faster than two gathers.
+    ExpandBlock(Row + x, Table, Dest + x);
     First = std::min(First, x);
     Last = x + kBlock;
   }
