@@ -40,7 +40,6 @@ void TFlame::Init(IFlameCanvas* Canvas, const TRect& DrawRect, const uint8_t* Pi
   FStyle = Style;
   FPictureHeight = PictureHeight;
   FCooling = 3;
-  FHistory.Reset();
   PrepareBackground(Picture);
   MakeBitmapInfo(FWidth, FHeight);
 }
@@ -112,7 +111,7 @@ uint64_t TFlame::SparkDraws(const TStepParams& Params) const {
 
 void TFlame::Step(const TStepParams& Params, uint32_t& Seed) {
   const TBlendTarget Target{FImage.data(), FBackground.data()};
-  FlameStep(FHeat.data(), FEdgeCells, Params, Seed, FScratch, &Target, &FHistory);
+  FlameStep(FHeat.data(), FEdgeCells, Params, Seed, FScratch, &Target);
 }
 
 void TFlame::FinishFrame(bool Stepped) {
@@ -162,7 +161,6 @@ void TFlame::StartFadeOut() {
   std::fill(FEdges.begin(), FEdges.end(), 0);
   FEdgeCells.Clear();
   std::fill(FRowSparkCells.begin(), FRowSparkCells.end(), 0);
-  FHistory.Reset();
 }
 
 void TFlame::RequestScreenshot(const std::string& FileName, std::function<void(bool)> Done) {

@@ -134,7 +134,6 @@ class TFlame {
   std::vector<uint32_t> FRowSparkCells;
   std::vector<uint8_t> FPadded;  // the image with rows padded for drawing, when W is not a multiple of 4
   TStepScratch FScratch;
-  TStepHistory FHistory;  // what the step may leave alone; forgotten whenever the field changes outside it
   int32_t FHeight = 0;
   int32_t FWidth = 0;
   int32_t FSize = 0;
