@@ -11,10 +11,15 @@
 namespace emberdell {
 
 // The cells of one row from x = 0 up to RegionEnd, as CellValue and WriteCell
-// would give them, for the cells the packed width covers.
-int RowCellsPacked(uint8_t* Row, size_t W, int RegionEnd, int lw, int rw, uint8_t Cooling);
+// would give them, for the cells the packed width covers. FetchNext asks for
+// the rows the next visit (two rows down) reads and writes first; only when
+// there is one.
+int RowCellsPacked(uint8_t* Row, size_t W, int RegionEnd, int lw, int rw, uint8_t Cooling, bool FetchNext);
 
-// Blend for i in [Begin, returned end), a whole number of packed words.
-size_t BlendPacked(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End);
+// Blend for i in [Begin, returned end), a whole number of packed words. With
+// Ahead above zero, asks for image and background Ahead bytes on, which the
+// caller blends next: [Begin + Ahead, End + Ahead) must lie inside both.
+size_t BlendPacked(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End,
+                   size_t Ahead);
 
 }  // namespace emberdell

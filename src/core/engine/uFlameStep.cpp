@@ -174,8 +174,8 @@ EMBERDELL_ROW_STAGE void RestoreAboveSparks(uint8_t* Heat, size_t W, const TStep
 //    cell's left neighbour (W - 2, y - 1), which the last cells overwrite:
 //    going left to right reads it first.
 EMBERDELL_ROW_STAGE void CoolRow(uint8_t* Heat, size_t RowStart, size_t W, int RegionEnd, const TStepSetup& S,
-                                 uint8_t Cooling) {
-  int x = RowCellsPacked(Heat + RowStart, W, RegionEnd, S.lw, S.rw, Cooling);
+                                 uint8_t Cooling, bool FetchNext) {
+  int x = RowCellsPacked(Heat + RowStart, W, RegionEnd, S.lw, S.rw, Cooling, FetchNext);
   for (; x < RegionEnd; x += 2) {
     const size_t p = RowStart + static_cast<size_t>(x);
     WriteCell(Heat, p, W, CellValue(Heat, p, W, S.lw, S.rw, Cooling));
@@ -186,18 +186,6 @@ EMBERDELL_ROW_STAGE void CoolRow(uint8_t* Heat, size_t RowStart, size_t W, int R
 //    the sparking cell itself.
 EMBERDELL_ROW_STAGE void LandSparks(uint8_t* Row, size_t W, const int* Sparks, int SparkCount) {
   for (int i = 0; i < SparkCount; ++i) Row[2 * W + static_cast<size_t>(Sparks[i])] = 255;
-}
-
-// 5. The next visit's new rows: the one below it, which it reads, and the one
-//    above it that no visit has touched yet, which it writes. Each visit
-//    moves every stream to another row, and the processor's own prefetching
-//    starts too late on each; asked a visit ahead, the lines are there. The
-//    blend's rows are better left to the processor (measured).
-EMBERDELL_ROW_STAGE void FetchNextVisit(const uint8_t* Row, size_t W) {
-  for (size_t k = 0; k < W; k += 64) {
-    __builtin_prefetch(Row + 4 * W + k, 0, 2);
-    __builtin_prefetch(Row + W + k, 1, 2);
-  }
 }
 
 #undef EMBERDELL_ROW_STAGE
@@ -247,10 +235,13 @@ void FlameStep(uint8_t* Heat, const TEdgeCells& Edges, const TStepParams& P, uin
   // Rows above the last visited row are final as soon as that row is done,
   // so they are blended while still in the cache.
   int Blended = P.Top;
+  const size_t BandEnd = static_cast<size_t>(P.Bottom) * W;
   auto BlendUpTo = [&](int EndRow) {
     if (BlendInto == nullptr || EndRow <= Blended) return;
     const size_t b = static_cast<size_t>(Blended) * W, e = static_cast<size_t>(EndRow) * W;
-    const size_t i = BlendPacked(BlendInto->Image, Heat, BlendInto->Background, b, e);
+    // The next call blends the two rows after these (one visit on).
+    const size_t Ahead = e + 2 * W <= BandEnd ? 2 * W : 0;
+    const size_t i = BlendPacked(BlendInto->Image, Heat, BlendInto->Background, b, e, Ahead);
     BlendReference(BlendInto->Image, Heat, BlendInto->Background, i, e);
     Blended = EndRow;
   };
@@ -263,7 +254,7 @@ void FlameStep(uint8_t* Heat, const TEdgeCells& Edges, const TStepParams& P, uin
         ListEdgeCells(Edges.Words.data() + static_cast<size_t>(y) * Edges.WordsPerRow, Edges.WordsPerRow, Edge);
     const int SparkCount = DrawSparks(Edge, EdgeCount, S, LocalSeed, Sparks);
     const int SavedCount = SaveAboveSparks(Heat, RowStart, W, Sparks, SparkCount, RegionEnd, Saved);
-    CoolRow(Heat, RowStart, W, RegionEnd, S, P.Cooling);
+    CoolRow(Heat, RowStart, W, RegionEnd, S, P.Cooling, y + 2 <= P.Bottom - 3);
     RestoreAboveSparks(Heat, W, Saved, SavedCount);
     if (OddTail) {
       const size_t p = RowStart + static_cast<size_t>(Width - 1);
@@ -271,7 +262,6 @@ void FlameStep(uint8_t* Heat, const TEdgeCells& Edges, const TStepParams& P, uin
       if (!Sparked) WriteCell(Heat, p, W, CellValue(Heat, p, W, S.lw, S.rw, P.Cooling));
     }
     LandSparks(Row, W, Sparks, SparkCount);
-    if (y + 2 <= P.Bottom - 3) FetchNextVisit(Row, W);
 
     // The odd tail writes the first pixel of row y, so only rows above y are final.
     BlendUpTo(y - 1);
