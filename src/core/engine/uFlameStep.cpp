@@ -250,8 +250,12 @@ void FlameStep(uint8_t* Heat, const TEdgeCells& Edges, const TStepParams& P, uin
     const size_t RowStart = static_cast<size_t>(y) * W;
     uint8_t* Row = Heat + RowStart;
 
-    const int EdgeCount =
-        ListEdgeCells(Edges.Words.data() + static_cast<size_t>(y) * Edges.WordsPerRow, Edges.WordsPerRow, Edge);
+    const uint64_t* EdgeRow = Edges.Words.data() + static_cast<size_t>(y) * Edges.WordsPerRow;
+    // The bits are long gone from the cache by the next frame, and the visit
+    // waits for each of their lines before it can draw.
+    if (y + 2 <= P.Bottom - 3)
+      for (size_t w = 0; w < Edges.WordsPerRow; w += 8) __builtin_prefetch(EdgeRow + 2 * Edges.WordsPerRow + w, 0, 2);
+    const int EdgeCount = ListEdgeCells(EdgeRow, Edges.WordsPerRow, Edge);
     const int SparkCount = DrawSparks(Edge, EdgeCount, S, LocalSeed, Sparks);
     const int SavedCount = SaveAboveSparks(Heat, RowStart, W, Sparks, SparkCount, RegionEnd, Saved);
     CoolRow(Heat, RowStart, W, RegionEnd, S, P.Cooling, y + 2 <= P.Bottom - 3);
