@@ -126,6 +126,63 @@ TEST(Flame, FireBurnsDownAfterTheFadeOut) {
   for (uint8_t h : F.Heat()) ASSERT_LT(h, 14);
 }
 
+// Whole frames of the engine beside the rules as written, frame after frame:
+// the picture height moving the band while the fire runs (to odd and even
+// tops), then the fade-out, at every packed level and for widths around the
+// packed sizes.
+TEST(Flame, FramesFollowTheRulesThroughBandChangesAndTheFadeOut) {
+  struct TCase {
+    int W, H;
+  };
+  const TCase Cases[] = {{130, 90}, {97, 61}, {256, 40}};
+  const TSimdLevel Levels[] = {TSimdLevel::Scalar, TSimdLevel::Sse2, TSimdLevel::Avx2};
+  // Picture height per frame range; the fade-out starts at frame 40.
+  const std::pair<int, int32_t> Heights[] = {{0, 100}, {15, 50}, {25, 73}, {33, 100}};
+  for (TSimdLevel Level : Levels) {
+    if (ForceSimd(Level) != Level) continue;
+    for (const TCase& c : Cases) {
+      SCOPED_TRACE(testing::Message() << "level " << int(Level) << " " << c.W << "x" << c.H);
+      TFlame F;
+      F.FFadeOutTime = 700;
+      TFlamePreset S = Style(9, 1);
+      int32_t PH = 100;
+      const auto Pic = Picture(c.W, c.H);
+      F.Init(nullptr, TRect{0, 0, c.W, c.H}, Pic.data(), &S, &PH);
+      std::vector<uint8_t> Heat = F.Heat(), Image = F.Image(), Edges = F.Edges();
+      const std::vector<uint8_t>& Grey = F.Background();
+      uint8_t Cooling = 3;
+      Randomize(2024);
+      int Hot = 0;
+      for (int Frame = 0; Frame < 60; ++Frame) {
+        for (auto [From, Height] : Heights)
+          if (Frame == From) PH = Height;
+        if (Frame == 40) {
+          for (uint8_t h : Heat) Hot += h != 0;
+          F.StartFadeOut();
+          std::fill(Edges.begin(), Edges.end(), 0);
+          Cooling = 10;
+        }
+        TStepParams P;
+        P.Width = c.W;
+        P.Height = c.H;
+        BandRows(c.H, PH, P.Top, P.Bottom);
+        P.Wind = S.Wind;
+        P.FlameIntensity = S.FlameIntensity;
+        P.Cooling = Cooling;
+        uint32_t Seed = GetRandSeed();
+        FlameStepReference(Heat.data(), Edges.data(), P, Seed);
+        BlendReference(Image.data(), Heat.data(), Grey.data(), size_t(P.Top) * c.W, size_t(P.Bottom) * c.W);
+        F.NextFrame();
+        ASSERT_EQ(F.Heat(), Heat) << "frame " << Frame;
+        ASSERT_EQ(F.Image(), Image) << "frame " << Frame;
+        ASSERT_EQ(GetRandSeed(), Seed) << "frame " << Frame;
+      }
+      EXPECT_GT(Hot, 0);  // the comparison saw a burning fire, not an empty field
+    }
+  }
+  ForceSimd(TSimdLevel::Avx2);
+}
+
 TEST(Flame, DrawsPaddedRowsThroughTheStyleColours) {
   for (int W : {6, 8, 9}) {
     TFlame F;
