@@ -50,11 +50,13 @@ TSimdLevel& SimdSetting() {
 // time: each 16-bit lane holds one cell, its low byte the pixel at even x.
 // Returns where the packed part stopped.
 #if defined(__SSE2__)
-int RowCellsSse2(uint8_t* Row, size_t W, int x, int RegionEnd, int lw, int rw, uint8_t Cooling, bool FetchNext) {
+int RowCellsSse2(uint8_t* Row, size_t W, int x, int RegionEnd, int lw, int rw, uint8_t Cooling, bool FetchNext,
+                 uint8_t* Cold) {
   const __m128i Low = _mm_set1_epi16(0x00FF);
   const __m128i LW = _mm_set1_epi16(static_cast<short>(lw));
   const __m128i RW = _mm_set1_epi16(static_cast<short>(rw));
   const __m128i Cool = _mm_set1_epi16(Cooling);
+  __m128i Warm = _mm_setzero_si128();
   for (; x + 16 <= RegionEnd; x += 16) {
     const uint8_t* p = Row + x;
     if (FetchNext) FetchNextVisit(p, W);
@@ -71,6 +73,14 @@ int RowCellsSse2(uint8_t* Row, size_t W, int x, int RegionEnd, int lw, int rw, u
     const __m128i Both = _mm_or_si128(Cooled, _mm_slli_epi16(Cooled, 8));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(Row + x - W), Both);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(Row + x - 2 * W), Both);
+    // Once per chunk: a flag updated on every step would chain the steps
+    // through memory.
+    Warm = _mm_or_si128(Warm, Cooled);
+    if (Cold != nullptr && ((x + 16) % TStepHistory::ChunkPixels == 0 || x + 32 > RegionEnd)) {
+      Cold[x / TStepHistory::ChunkPixels] &=
+          static_cast<uint8_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(Warm, _mm_setzero_si128())) == 0xFFFF);
+      Warm = _mm_setzero_si128();
+    }
   }
   return x;
 }
@@ -96,11 +106,12 @@ size_t BlendSse2(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background,
 
 #if defined(__x86_64__) || defined(__i386__)
 __attribute__((target("avx2"))) int RowCellsAvx2(uint8_t* Row, size_t W, int x, int RegionEnd, int lw, int rw,
-                                                  uint8_t Cooling, bool FetchNext) {
+                                                  uint8_t Cooling, bool FetchNext, uint8_t* Cold) {
   const __m256i Low = _mm256_set1_epi16(0x00FF);
   const __m256i LW = _mm256_set1_epi16(static_cast<short>(lw));
   const __m256i RW = _mm256_set1_epi16(static_cast<short>(rw));
   const __m256i Cool = _mm256_set1_epi16(Cooling);
+  __m256i Warm = _mm256_setzero_si256();
   for (; x + 32 <= RegionEnd; x += 32) {
     const uint8_t* p = Row + x;
     if (FetchNext) FetchNextVisit(p, W);
@@ -118,8 +129,13 @@ __attribute__((target("avx2"))) int RowCellsAvx2(uint8_t* Row, size_t W, int x, 
     const __m256i Both = _mm256_or_si256(Cooled, _mm256_slli_epi16(Cooled, 8));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(Row + x - W), Both);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(Row + x - 2 * W), Both);
+    Warm = _mm256_or_si256(Warm, Cooled);
+    if (Cold != nullptr && ((x + 32) % TStepHistory::ChunkPixels == 0 || x + 64 > RegionEnd)) {
+      Cold[x / TStepHistory::ChunkPixels] &= static_cast<uint8_t>(_mm256_testz_si256(Warm, Warm));
+      Warm = _mm256_setzero_si256();
+    }
   }
-  return RowCellsSse2(Row, W, x, RegionEnd, lw, rw, Cooling, FetchNext);
+  return RowCellsSse2(Row, W, x, RegionEnd, lw, rw, Cooling, FetchNext, Cold);
 }
 
 __attribute__((target("avx2"))) size_t BlendAvx2(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background,
@@ -158,16 +174,29 @@ __attribute__((target("avx2"))) size_t ExpandAvx2(const uint8_t* Index, const ui
 
 }  // namespace
 
-int RowCellsPacked(uint8_t* Row, size_t W, int RegionEnd, int lw, int rw, uint8_t Cooling, bool FetchNext) {
+int RowCellsPacked(uint8_t* Row, size_t W, int x, int End, int lw, int rw, uint8_t Cooling, bool FetchNext,
+                   uint8_t* Cold) {
   switch (SimdSetting()) {
 #if defined(__x86_64__) || defined(__i386__)
-    case TSimdLevel::Avx2: return RowCellsAvx2(Row, W, 0, RegionEnd, lw, rw, Cooling, FetchNext);
+    case TSimdLevel::Avx2: return RowCellsAvx2(Row, W, x, End, lw, rw, Cooling, FetchNext, Cold);
 #endif
 #if defined(__SSE2__)
-    case TSimdLevel::Sse2: return RowCellsSse2(Row, W, 0, RegionEnd, lw, rw, Cooling, FetchNext);
+    case TSimdLevel::Sse2: return RowCellsSse2(Row, W, x, End, lw, rw, Cooling, FetchNext, Cold);
 #endif
-    default: return 0;
+    default: return x;
   }
+}
+
+bool AllZero(const uint8_t* Bytes, size_t Count) {
+  uint64_t Any = 0;
+  size_t i = 0;
+  for (; i + 8 <= Count; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, Bytes + i, 8);
+    Any |= w;
+  }
+  for (; i < Count; ++i) Any |= Bytes[i];
+  return Any == 0;
 }
 
 size_t BlendPacked(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End,

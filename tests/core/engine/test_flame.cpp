@@ -128,22 +128,24 @@ TEST(Flame, FireBurnsDownAfterTheFadeOut) {
 
 // Whole frames of the engine beside the rules as written, frame after frame:
 // the picture height moving the band while the fire runs (to odd and even
-// tops), then the fade-out, at every packed level and for widths around the
-// packed sizes.
+// tops), then the fade-out, at every packed level, for widths around the
+// packed sizes, with and without skipping the cold stretches.
 TEST(Flame, FramesFollowTheRulesThroughBandChangesAndTheFadeOut) {
   struct TCase {
     int W, H;
   };
-  const TCase Cases[] = {{130, 90}, {97, 61}, {256, 40}};
+  const TCase Cases[] = {{130, 90}, {97, 61}, {256, 40}, {600, 50}, {1100, 40}};
   const TSimdLevel Levels[] = {TSimdLevel::Scalar, TSimdLevel::Sse2, TSimdLevel::Avx2};
   // Picture height per frame range; the fade-out starts at frame 40.
   const std::pair<int, int32_t> Heights[] = {{0, 100}, {15, 50}, {25, 73}, {33, 100}};
   for (TSimdLevel Level : Levels) {
     if (ForceSimd(Level) != Level) continue;
-    for (const TCase& c : Cases) {
-      SCOPED_TRACE(testing::Message() << "level " << int(Level) << " " << c.W << "x" << c.H);
+    for (const TCase& c : Cases)
+    for (bool SkipCold : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "level " << int(Level) << " " << c.W << "x" << c.H << " skip " << SkipCold);
       TFlame F;
       F.FFadeOutTime = 700;
+      F.FSkipColdFrom = SkipCold ? 0 : int64_t(1) << 40;
       TFlamePreset S = Style(9, 1);
       int32_t PH = 100;
       const auto Pic = Picture(c.W, c.H);
@@ -156,6 +158,17 @@ TEST(Flame, FramesFollowTheRulesThroughBandChangesAndTheFadeOut) {
       for (int Frame = 0; Frame < 60; ++Frame) {
         for (auto [From, Height] : Heights)
           if (Frame == From) PH = Height;
+        // A few frames without skipping: the history must not survive them.
+        if (SkipCold && (Frame == 3 || Frame == 9)) F.FSkipColdFrom = Frame == 3 ? int64_t(1) << 40 : 0;
+        // A new picture of the same size: the fire and the image carry on
+        // over another background.
+        if (Frame == 24) {
+          std::vector<uint8_t> Other(Pic.size(), 0);
+          for (int y = c.H / 8; y < c.H / 2; ++y)
+            for (int x = 0; x < c.W / 5; ++x) std::memset(&Other[(size_t(y) * c.W + x) * 4], 200, 3);
+          F.Init(nullptr, TRect{0, 0, c.W, c.H}, Other.data(), &S, &PH);
+          Edges = F.Edges();
+        }
         if (Frame == 40) {
           for (uint8_t h : Heat) Hot += h != 0;
           F.StartFadeOut();
