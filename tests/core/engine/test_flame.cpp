@@ -138,10 +138,12 @@ TEST(Flame, FramesFollowTheRulesThroughBandChangesAndTheFadeOut) {
   const TSimdLevel Levels[] = {TSimdLevel::Scalar, TSimdLevel::Sse2, TSimdLevel::Avx2};
   // Picture height per frame range; the fade-out starts at frame 40.
   const std::pair<int, int32_t> Heights[] = {{0, 100}, {15, 50}, {25, 73}, {33, 100}};
+  std::vector<std::pair<TCase, bool>> Runs;  // each area without and with skipping
+  for (const TCase& c : Cases)
+    for (bool SkipCold : {false, true}) Runs.emplace_back(c, SkipCold);
   for (TSimdLevel Level : Levels) {
     if (ForceSimd(Level) != Level) continue;
-    for (const TCase& c : Cases)
-    for (bool SkipCold : {false, true}) {
+    for (const auto& [c, SkipCold] : Runs) {
       SCOPED_TRACE(testing::Message() << "level " << int(Level) << " " << c.W << "x" << c.H << " skip " << SkipCold);
       TFlame F;
       F.FFadeOutTime = 700;
