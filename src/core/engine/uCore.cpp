@@ -40,6 +40,7 @@ void TFlame::Init(IFlameCanvas* Canvas, const TRect& DrawRect, const uint8_t* Pi
   FStyle = Style;
   FPictureHeight = PictureHeight;
   FCooling = 3;
+  FHistory.Reset();
   PrepareBackground(Picture);
   MakeBitmapInfo(FWidth, FHeight);
 }
@@ -111,7 +112,10 @@ uint64_t TFlame::SparkDraws(const TStepParams& Params) const {
 
 void TFlame::Step(const TStepParams& Params, uint32_t& Seed) {
   const TBlendTarget Target{FImage.data(), FBackground.data()};
-  FlameStep(FHeat.data(), FEdgeCells, Params, Seed, FScratch, &Target);
+  // A frame without the history changes the field behind its back.
+  const bool SkipCold = static_cast<int64_t>(FSize) >= FSkipColdFrom;
+  if (!SkipCold) FHistory.Reset();
+  FlameStep(FHeat.data(), FEdgeCells, Params, Seed, FScratch, &Target, SkipCold ? &FHistory : nullptr);
 }
 
 void TFlame::FinishFrame(bool Stepped) {
@@ -161,6 +165,7 @@ void TFlame::StartFadeOut() {
   std::fill(FEdges.begin(), FEdges.end(), 0);
   FEdgeCells.Clear();
   std::fill(FRowSparkCells.begin(), FRowSparkCells.end(), 0);
+  FHistory.Reset();
 }
 
 void TFlame::RequestScreenshot(const std::string& FileName, std::function<void(bool)> Done) {

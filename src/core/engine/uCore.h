@@ -62,6 +62,10 @@ class TFlame {
 
   // Fade-out length in ms; written by the host after creation.
   int32_t FFadeOutTime = 0;
+  // Areas of at least this many pixels let the step skip the stretches that
+  // stay cold. The bookkeeping pays where the planes no longer fit the cache
+  // (measured at 3840 x 2160) and costs where they do (1920 x 1080).
+  int64_t FSkipColdFrom = int64_t(1) << 22;
 
   // Starts the engine on a drawing area. Picture holds W x H 32-bit pixels
   // (blue, green, red, reserved; top row first) already fitted to the area,
@@ -134,6 +138,7 @@ class TFlame {
   std::vector<uint32_t> FRowSparkCells;
   std::vector<uint8_t> FPadded;  // the image with rows padded for drawing, when W is not a multiple of 4
   TStepScratch FScratch;
+  TStepHistory FHistory;  // what the step may leave alone; forgotten whenever the field changes outside it
   int32_t FHeight = 0;
   int32_t FWidth = 0;
   int32_t FSize = 0;

@@ -30,17 +30,36 @@ TSimdLevel& SimdSetting() {
   return Level;
 }
 
+// Every visit and every blend moves the streams to other rows, and the
+// processor's own prefetching starts late on each of them. Asked for while
+// the work is under way, a little with every step rather than all at once
+// (which stalls on the outstanding misses), the next rows are there in time.
+// The next visit reads the row two below this visit's and writes the row
+// under this one, which no visit has touched yet.
+[[gnu::always_inline]] inline void FetchNextVisit(const uint8_t* p, size_t W) {
+  __builtin_prefetch(p + 4 * W, 0, 2);
+  __builtin_prefetch(p + W, 1, 2);
+}
+
+[[gnu::always_inline]] inline void FetchAhead(const uint8_t* Image, const uint8_t* Background, size_t i) {
+  __builtin_prefetch(Background + i, 0, 2);
+  __builtin_prefetch(Image + i, 1, 2);
+}
+
 // The cells of one row from x up to RegionEnd, 8 (SSE2) or 16 (AVX2) at a
 // time: each 16-bit lane holds one cell, its low byte the pixel at even x.
 // Returns where the packed part stopped.
 #if defined(__SSE2__)
-int RowCellsSse2(uint8_t* Row, size_t W, int x, int RegionEnd, int lw, int rw, uint8_t Cooling) {
+int RowCellsSse2(uint8_t* Row, size_t W, int x, int RegionEnd, int lw, int rw, uint8_t Cooling, bool FetchNext,
+                 uint8_t* Cold) {
   const __m128i Low = _mm_set1_epi16(0x00FF);
   const __m128i LW = _mm_set1_epi16(static_cast<short>(lw));
   const __m128i RW = _mm_set1_epi16(static_cast<short>(rw));
   const __m128i Cool = _mm_set1_epi16(Cooling);
+  __m128i Warm = _mm_setzero_si128();
   for (; x + 16 <= RegionEnd; x += 16) {
     const uint8_t* p = Row + x;
+    if (FetchNext) FetchNextVisit(p, W);
     const __m128i L = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 2)), Low);
     const __m128i C = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), Low);
     const __m128i R = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2)), Low);
@@ -54,16 +73,25 @@ int RowCellsSse2(uint8_t* Row, size_t W, int x, int RegionEnd, int lw, int rw, u
     const __m128i Both = _mm_or_si128(Cooled, _mm_slli_epi16(Cooled, 8));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(Row + x - W), Both);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(Row + x - 2 * W), Both);
+    // Once per chunk: a flag updated on every step would chain the steps
+    // through memory.
+    Warm = _mm_or_si128(Warm, Cooled);
+    if (Cold != nullptr && ((x + 16) % TStepHistory::ChunkPixels == 0 || x + 32 > RegionEnd)) {
+      Cold[x / TStepHistory::ChunkPixels] &=
+          static_cast<uint8_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(Warm, _mm_setzero_si128())) == 0xFFFF);
+      Warm = _mm_setzero_si128();
+    }
   }
   return x;
 }
 
-size_t BlendSse2(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t i, size_t End) {
+size_t BlendSse2(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t i, size_t End, size_t Ahead) {
   // Halving eight-bit lanes: shift the 16-bit lanes and drop the bit that
   // crossed from the neighbouring byte. Only the final "+ 10" can overflow.
   const __m128i Seven = _mm_set1_epi8(0x7F);
   const __m128i Ten = _mm_set1_epi8(10);
   for (; i + 16 <= End; i += 16) {
+    if (Ahead != 0) FetchAhead(Image, Background, i + Ahead);
     const __m128i h = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Heat + i));
     const __m128i g = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Background + i));
     const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Image + i));
@@ -78,13 +106,15 @@ size_t BlendSse2(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background,
 
 #if defined(__x86_64__) || defined(__i386__)
 __attribute__((target("avx2"))) int RowCellsAvx2(uint8_t* Row, size_t W, int x, int RegionEnd, int lw, int rw,
-                                                  uint8_t Cooling) {
+                                                  uint8_t Cooling, bool FetchNext, uint8_t* Cold) {
   const __m256i Low = _mm256_set1_epi16(0x00FF);
   const __m256i LW = _mm256_set1_epi16(static_cast<short>(lw));
   const __m256i RW = _mm256_set1_epi16(static_cast<short>(rw));
   const __m256i Cool = _mm256_set1_epi16(Cooling);
+  __m256i Warm = _mm256_setzero_si256();
   for (; x + 32 <= RegionEnd; x += 32) {
     const uint8_t* p = Row + x;
+    if (FetchNext) FetchNextVisit(p, W);
     const __m256i L = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p - 2)), Low);
     const __m256i C = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), Low);
     const __m256i R = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2)), Low);
@@ -99,15 +129,21 @@ __attribute__((target("avx2"))) int RowCellsAvx2(uint8_t* Row, size_t W, int x, 
     const __m256i Both = _mm256_or_si256(Cooled, _mm256_slli_epi16(Cooled, 8));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(Row + x - W), Both);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(Row + x - 2 * W), Both);
+    Warm = _mm256_or_si256(Warm, Cooled);
+    if (Cold != nullptr && ((x + 32) % TStepHistory::ChunkPixels == 0 || x + 64 > RegionEnd)) {
+      Cold[x / TStepHistory::ChunkPixels] &= static_cast<uint8_t>(_mm256_testz_si256(Warm, Warm));
+      Warm = _mm256_setzero_si256();
+    }
   }
-  return RowCellsSse2(Row, W, x, RegionEnd, lw, rw, Cooling);
+  return RowCellsSse2(Row, W, x, RegionEnd, lw, rw, Cooling, FetchNext, Cold);
 }
 
 __attribute__((target("avx2"))) size_t BlendAvx2(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background,
-                                                 size_t i, size_t End) {
+                                                 size_t i, size_t End, size_t Ahead) {
   const __m256i Seven = _mm256_set1_epi8(0x7F);
   const __m256i Ten = _mm256_set1_epi8(10);
   for (; i + 32 <= End; i += 32) {
+    if (Ahead != 0) FetchAhead(Image, Background, i + Ahead);
     const __m256i h = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Heat + i));
     const __m256i g = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Background + i));
     const __m256i m = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Image + i));
@@ -117,7 +153,7 @@ __attribute__((target("avx2"))) size_t BlendAvx2(uint8_t* Image, const uint8_t* 
     s = _mm256_add_epi8(s, _mm256_and_si256(_mm256_srli_epi16(m, 1), Seven));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(Image + i), _mm256_adds_epu8(s, Ten));
   }
-  return BlendSse2(Image, Heat, Background, i, End);
+  return BlendSse2(Image, Heat, Background, i, End, Ahead);
 }
 
 // Eight pixels per gather; two gathers in flight so neither waits for the
@@ -138,25 +174,39 @@ __attribute__((target("avx2"))) size_t ExpandAvx2(const uint8_t* Index, const ui
 
 }  // namespace
 
-int RowCellsPacked(uint8_t* Row, size_t W, int RegionEnd, int lw, int rw, uint8_t Cooling) {
+int RowCellsPacked(uint8_t* Row, size_t W, int x, int End, int lw, int rw, uint8_t Cooling, bool FetchNext,
+                   uint8_t* Cold) {
   switch (SimdSetting()) {
 #if defined(__x86_64__) || defined(__i386__)
-    case TSimdLevel::Avx2: return RowCellsAvx2(Row, W, 0, RegionEnd, lw, rw, Cooling);
+    case TSimdLevel::Avx2: return RowCellsAvx2(Row, W, x, End, lw, rw, Cooling, FetchNext, Cold);
 #endif
 #if defined(__SSE2__)
-    case TSimdLevel::Sse2: return RowCellsSse2(Row, W, 0, RegionEnd, lw, rw, Cooling);
+    case TSimdLevel::Sse2: return RowCellsSse2(Row, W, x, End, lw, rw, Cooling, FetchNext, Cold);
 #endif
-    default: return 0;
+    default: return x;
   }
 }
 
-size_t BlendPacked(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End) {
+bool AllZero(const uint8_t* Bytes, size_t Count) {
+  uint64_t Any = 0;
+  size_t i = 0;
+  for (; i + 8 <= Count; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, Bytes + i, 8);
+    Any |= w;
+  }
+  for (; i < Count; ++i) Any |= Bytes[i];
+  return Any == 0;
+}
+
+size_t BlendPacked(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End,
+                   size_t Ahead) {
   switch (SimdSetting()) {
 #if defined(__x86_64__) || defined(__i386__)
-    case TSimdLevel::Avx2: return BlendAvx2(Image, Heat, Background, Begin, End);
+    case TSimdLevel::Avx2: return BlendAvx2(Image, Heat, Background, Begin, End, Ahead);
 #endif
 #if defined(__SSE2__)
-    case TSimdLevel::Sse2: return BlendSse2(Image, Heat, Background, Begin, End);
+    case TSimdLevel::Sse2: return BlendSse2(Image, Heat, Background, Begin, End, Ahead);
 #endif
     default: break;
   }
@@ -220,7 +270,7 @@ void BlendReference(uint8_t* Image, const uint8_t* Heat, const uint8_t* Backgrou
 
 void Blend(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End) {
   if (End <= Begin) return;
-  const size_t i = BlendPacked(Image, Heat, Background, Begin, End);
+  const size_t i = BlendPacked(Image, Heat, Background, Begin, End, 0);
   BlendReference(Image, Heat, Background, i, End);
 }
 

@@ -10,11 +10,21 @@
 
 namespace emberdell {
 
-// The cells of one row from x = 0 up to RegionEnd, as CellValue and WriteCell
-// would give them, for the cells the packed width covers.
-int RowCellsPacked(uint8_t* Row, size_t W, int RegionEnd, int lw, int rw, uint8_t Cooling);
+// The cells of one row from x (even) up to End, as CellValue and WriteCell
+// would give them, for the cells the packed width covers. FetchNext asks for
+// the rows the next visit (two rows down) reads and writes first; only when
+// there is one. With Cold (per chunk of TStepHistory::ChunkPixels pixels
+// from the row's start), clears the chunks where a cell came out above zero.
+int RowCellsPacked(uint8_t* Row, size_t W, int x, int End, int lw, int rw, uint8_t Cooling, bool FetchNext,
+                   uint8_t* Cold);
 
-// Blend for i in [Begin, returned end), a whole number of packed words.
-size_t BlendPacked(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End);
+// True when Bytes[0 .. Count) are all zero.
+bool AllZero(const uint8_t* Bytes, size_t Count);
+
+// Blend for i in [Begin, returned end), a whole number of packed words. With
+// Ahead above zero, asks for image and background Ahead bytes on, which the
+// caller blends next: [Begin + Ahead, End + Ahead) must lie inside both.
+size_t BlendPacked(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End,
+                   size_t Ahead);
 
 }  // namespace emberdell

@@ -173,12 +173,15 @@ EMBERDELL_ROW_STAGE void RestoreAboveSparks(uint8_t* Heat, size_t W, const TStep
 //    (its own row, the row below and the wrapped neighbours), except the first
 //    cell's left neighbour (W - 2, y - 1), which the last cells overwrite:
 //    going left to right reads it first.
-EMBERDELL_ROW_STAGE void CoolRow(uint8_t* Heat, size_t RowStart, size_t W, int RegionEnd, const TStepSetup& S,
-                                 uint8_t Cooling) {
-  int x = RowCellsPacked(Heat + RowStart, W, RegionEnd, S.lw, S.rw, Cooling);
-  for (; x < RegionEnd; x += 2) {
+//    With Cold, clears the chunks where a cell comes out above zero.
+EMBERDELL_ROW_STAGE void CoolRow(uint8_t* Heat, size_t RowStart, size_t W, int From, int To, const TStepSetup& S,
+                                 uint8_t Cooling, bool FetchNext, uint8_t* Cold) {
+  int x = RowCellsPacked(Heat + RowStart, W, From, To, S.lw, S.rw, Cooling, FetchNext, Cold);
+  for (; x < To; x += 2) {
     const size_t p = RowStart + static_cast<size_t>(x);
-    WriteCell(Heat, p, W, CellValue(Heat, p, W, S.lw, S.rw, Cooling));
+    const uint8_t v = CellValue(Heat, p, W, S.lw, S.rw, Cooling);
+    WriteCell(Heat, p, W, v);
+    if (Cold != nullptr && v != 0) Cold[x / TStepHistory::ChunkPixels] = 0;
   }
 }
 
@@ -188,7 +191,68 @@ EMBERDELL_ROW_STAGE void LandSparks(uint8_t* Row, size_t W, const int* Sparks, i
   for (int i = 0; i < SparkCount; ++i) Row[2 * W + static_cast<size_t>(Sparks[i])] = 255;
 }
 
+// With a history: which chunks of the row must be worked. A chunk whose
+// cells read only cold heat (its own row and its neighbours' edges, the row
+// below) and whose rows above are cold already would write zeros over zeros.
+// Row y is what the visit of y + 2 wrote (rows y + 1 and y), the row below
+// what the visit of y + 4 wrote; the first cell's left neighbour is the last
+// chunk of row y - 1, the last cell's right one the first chunk of row y + 1.
+// Returns the number of begin/end pairs in Runs.
+EMBERDELL_ROW_STAGE int WarmRuns(const uint8_t* Own, const uint8_t* Mid, const uint8_t* Low, int Chunks,
+                                 int RegionEnd, int* Runs) {
+  constexpr int C = TStepHistory::ChunkPixels;
+  int Count = 0, Start = -1;
+  for (int c = 0; c < Chunks; ++c) {
+    const bool Still = Own[c] != 0 && Mid != nullptr && Low != nullptr && Low[c] != 0 && Mid[c] != 0 &&
+                       (c > 0 ? Mid[c - 1] : Own[Chunks - 1]) != 0 && (c + 1 < Chunks ? Mid[c + 1] : Mid[0]) != 0;
+    if (!Still) {
+      if (Start < 0) Start = c * C;
+    } else if (Start >= 0) {
+      Runs[2 * Count] = Start;
+      Runs[2 * Count++ + 1] = c * C;
+      Start = -1;
+    }
+  }
+  if (Start >= 0) {
+    Runs[2 * Count] = Start;
+    Runs[2 * Count++ + 1] = RegionEnd;
+  }
+  return Count;
+}
+
 #undef EMBERDELL_ROW_STAGE
+
+// One row of the band's blend with a history: a chunk whose heat has been
+// cold for SettleBlends blends in a row holds its settled image already.
+// Cold, when known, tells for each chunk whether the row's heat is zero.
+void BlendRowQuietly(const TBlendTarget& Into, const uint8_t* Heat, size_t RowStart, size_t W, int Chunks,
+                     uint8_t* Quiet, const uint8_t* Cold, size_t Ahead) {
+  constexpr size_t C = TStepHistory::ChunkPixels;
+  constexpr size_t None = ~size_t(0);
+  size_t Start = None;
+  auto Flush = [&](size_t End) {
+    if (Start == None) return;
+    const size_t i = BlendPacked(Into.Image, Heat, Into.Background, Start, End, Ahead);
+    BlendReference(Into.Image, Heat, Into.Background, i, End);
+    Start = None;
+  };
+  for (int c = 0; c < Chunks; ++c) {
+    const size_t b = RowStart + static_cast<size_t>(c) * C;
+    const size_t e = std::min(b + C, RowStart + W);
+    const bool NoHeat = Cold != nullptr ? Cold[c] != 0 : AllZero(Heat + b, e - b);
+    if (NoHeat) {
+      if (Quiet[c] >= TStepHistory::SettleBlends) {
+        Flush(b);
+        continue;
+      }
+      ++Quiet[c];
+    } else {
+      Quiet[c] = 0;
+    }
+    if (Start == None) Start = b;
+  }
+  Flush(RowStart + W);
+}
 
 }  // namespace
 
@@ -207,8 +271,20 @@ void TEdgeCells::Build(const uint8_t* Edges, int Width, int Height) {
 
 void TEdgeCells::Clear() { std::fill(Words.begin(), Words.end(), 0); }
 
+void TStepHistory::Fit(const TStepParams& P) {
+  if (P.Width == Width && P.Height == Height && P.Top == Top && P.Bottom == Bottom) return;
+  Width = P.Width;
+  Height = P.Height;
+  Top = P.Top;
+  Bottom = P.Bottom;
+  Chunks = (std::max(Width, 0) + ChunkPixels - 1) / ChunkPixels;
+  const size_t Cells = static_cast<size_t>(Chunks) * static_cast<size_t>(std::max(Height, 0));
+  ColdAbove.assign(Cells, 0);
+  QuietBlends.assign(Cells, 0);
+}
+
 void FlameStep(uint8_t* Heat, const TEdgeCells& Edges, const TStepParams& P, uint32_t& Seed, TStepScratch& Scratch,
-               const TBlendTarget* BlendInto) {
+               const TBlendTarget* BlendInto, TStepHistory* History) {
   if (P.Width <= 0) {
     return;
   }
@@ -232,13 +308,46 @@ void FlameStep(uint8_t* Heat, const TEdgeCells& Edges, const TStepParams& P, uin
   uint32_t LocalSeed = Seed;
   TStepScratch::TSaved* Saved = Scratch.Saved.data();
 
+  // The odd tail's writes cross into the next row, out of the chunks' reach:
+  // odd widths take every cell every frame.
+  const bool Remember = History != nullptr && !OddTail;
+  int Chunks = 0;
+  uint8_t* Cold = nullptr;
+  uint8_t* Quiet = nullptr;
+  if (Remember) {
+    History->Fit(P);
+    Chunks = History->Chunks;
+    Cold = History->ColdAbove.data();
+    Quiet = History->QuietBlends.data();
+    if (Scratch.Runs.size() < static_cast<size_t>(2 * Chunks + 2)) Scratch.Runs.resize(static_cast<size_t>(2 * Chunks + 2));
+  }
+  auto ColdRow = [&](int v) -> uint8_t* {
+    return v < P.Height ? Cold + static_cast<size_t>(v) * static_cast<size_t>(Chunks) : nullptr;
+  };
+  int* Runs = Scratch.Runs.data();
+
   // Rows above the last visited row are final as soon as that row is done,
   // so they are blended while still in the cache.
   int Blended = P.Top;
+  const size_t BandEnd = static_cast<size_t>(P.Bottom) * W;
+  int Visited = P.Top;  // the last row visited so far
   auto BlendUpTo = [&](int EndRow) {
     if (BlendInto == nullptr || EndRow <= Blended) return;
+    if (Remember) {
+      for (int r = Blended; r < EndRow; ++r) {
+        // The visit that wrote the row last, if it has happened this frame.
+        const int v = P.Top + 2 + 2 * ((r - P.Top) / 2);
+        BlendRowQuietly(*BlendInto, Heat, static_cast<size_t>(r) * W, W, Chunks,
+                        Quiet + static_cast<size_t>(r) * static_cast<size_t>(Chunks), v <= Visited ? ColdRow(v) : nullptr,
+                        static_cast<size_t>(r + 3) * W <= BandEnd ? 2 * W : 0);
+      }
+      Blended = EndRow;
+      return;
+    }
     const size_t b = static_cast<size_t>(Blended) * W, e = static_cast<size_t>(EndRow) * W;
-    const size_t i = BlendPacked(BlendInto->Image, Heat, BlendInto->Background, b, e);
+    // The next call blends the two rows after these (one visit on).
+    const size_t Ahead = e + 2 * W <= BandEnd ? 2 * W : 0;
+    const size_t i = BlendPacked(BlendInto->Image, Heat, BlendInto->Background, b, e, Ahead);
     BlendReference(BlendInto->Image, Heat, BlendInto->Background, i, e);
     Blended = EndRow;
   };
@@ -247,18 +356,42 @@ void FlameStep(uint8_t* Heat, const TEdgeCells& Edges, const TStepParams& P, uin
     const size_t RowStart = static_cast<size_t>(y) * W;
     uint8_t* Row = Heat + RowStart;
 
-    const int EdgeCount =
-        ListEdgeCells(Edges.Words.data() + static_cast<size_t>(y) * Edges.WordsPerRow, Edges.WordsPerRow, Edge);
+    const uint64_t* EdgeRow = Edges.Words.data() + static_cast<size_t>(y) * Edges.WordsPerRow;
+    // The bits are long gone from the cache by the next frame, and the visit
+    // waits for each of their lines before it can draw.
+    if (y + 2 <= P.Bottom - 3)
+      for (size_t w = 0; w < Edges.WordsPerRow; w += 8) __builtin_prefetch(EdgeRow + 2 * Edges.WordsPerRow + w, 0, 2);
+    const int EdgeCount = ListEdgeCells(EdgeRow, Edges.WordsPerRow, Edge);
     const int SparkCount = DrawSparks(Edge, EdgeCount, S, LocalSeed, Sparks);
     const int SavedCount = SaveAboveSparks(Heat, RowStart, W, Sparks, SparkCount, RegionEnd, Saved);
-    CoolRow(Heat, RowStart, W, RegionEnd, S, P.Cooling);
-    RestoreAboveSparks(Heat, W, Saved, SavedCount);
+    const bool FetchNext = y + 2 <= P.Bottom - 3;
+    if (Remember) {
+      uint8_t* Own = ColdRow(y);
+      uint8_t* Low = ColdRow(y + 4);
+      const int RunCount = WarmRuns(Own, ColdRow(y + 2), Low, Chunks, RegionEnd, Runs);
+      constexpr int C = TStepHistory::ChunkPixels;
+      for (int i = 0; i < RunCount; ++i) {
+        std::fill(Own + Runs[2 * i] / C, Own + (Runs[2 * i + 1] + C - 1) / C, uint8_t(1));
+        CoolRow(Heat, RowStart, W, Runs[2 * i], Runs[2 * i + 1], S, P.Cooling, FetchNext, Own);
+      }
+      // A sparking cell keeps what was above it.
+      RestoreAboveSparks(Heat, W, Saved, SavedCount);
+      for (int i = 0; i < SavedCount; ++i)
+        if ((Saved[i].Up1 | Saved[i].Up2) != 0) Own[(Saved[i].p - RowStart) / C] = 0;
+      // The row below is what the visit of y + 4 wrote: no longer cold where a spark lands.
+      if (Low != nullptr)
+        for (int i = 0; i < SparkCount; ++i) Low[Sparks[i] / C] = 0;
+    } else {
+      CoolRow(Heat, RowStart, W, 0, RegionEnd, S, P.Cooling, FetchNext, nullptr);
+      RestoreAboveSparks(Heat, W, Saved, SavedCount);
+    }
     if (OddTail) {
       const size_t p = RowStart + static_cast<size_t>(Width - 1);
       const bool Sparked = SparkCount > 0 && Sparks[SparkCount - 1] == Width - 1;
       if (!Sparked) WriteCell(Heat, p, W, CellValue(Heat, p, W, S.lw, S.rw, P.Cooling));
     }
     LandSparks(Row, W, Sparks, SparkCount);
+    Visited = y;
 
     // The odd tail writes the first pixel of row y, so only rows above y are final.
     BlendUpTo(y - 1);
@@ -268,10 +401,10 @@ void FlameStep(uint8_t* Heat, const TEdgeCells& Edges, const TStepParams& P, uin
 }
 
 void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, uint32_t& Seed,
-               TStepScratch& Scratch, const TBlendTarget* BlendInto) {
+               TStepScratch& Scratch, const TBlendTarget* BlendInto, TStepHistory* History) {
   TEdgeCells Cells;
   Cells.Build(Edges, Params.Width, Params.Height);
-  FlameStep(Heat, Cells, Params, Seed, Scratch, BlendInto);
+  FlameStep(Heat, Cells, Params, Seed, Scratch, BlendInto, History);
 }
 
 void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, uint32_t& Seed,

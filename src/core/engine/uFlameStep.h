@@ -51,6 +51,34 @@ struct TStepScratch {
   std::vector<int> Sparks;
   std::vector<int> Edges;
   std::vector<TSaved> Saved;
+  std::vector<int> Runs;  // the stretches of a row that are worked, as begin/end pairs
+};
+
+// What the fast step remembers from the frames before, so that it can leave
+// alone the stretches of a row (chunks) that cannot change: cold heat that
+// stays cold and an image settled over cold heat. Made for one size and band;
+// the step starts it afresh when either differs, and its owner calls Reset
+// whenever heat, image or background change outside the step (a frame
+// stepped without it included). New edges and another cooling need no reset:
+// a spark marks what it lands on, and cold heat stays cold at any cooling.
+struct TStepHistory {
+  static constexpr int ChunkPixels = 256;
+  // A blend over cold heat takes any image byte to where it rests for its
+  // background byte in at most this many frames, and leaves it there.
+  static constexpr uint8_t SettleBlends = 8;
+
+  int Width = -1, Height = -1, Top = -1, Bottom = -1;
+  int Chunks = 0;  // per row
+  // Per visited row y and chunk: rows y - 1 and y - 2, which the visit
+  // writes, are all zero.
+  std::vector<uint8_t> ColdAbove;
+  // Per row and chunk: how many blends in a row found no heat there, up to
+  // SettleBlends.
+  std::vector<uint8_t> QuietBlends;
+
+  void Reset() { Width = Height = Top = Bottom = -1; }
+  // Starts afresh unless made for these sizes and this band.
+  void Fit(const TStepParams& Params);
 };
 
 // Where the fast step may blend the rows it has finished (see Blend).
@@ -61,12 +89,14 @@ struct TBlendTarget {
 
 // Same result as the reference, row-wise with packed arithmetic. With
 // BlendInto, also blends the band (rows Top .. Bottom - 1) exactly as Blend
-// would after the step, each row as soon as its heat is final.
+// would after the step, each row as soon as its heat is final. With History
+// (kept by the caller from frame to frame, used for even widths), skips the
+// stretches that are known not to change.
 void FlameStep(uint8_t* Heat, const TEdgeCells& Edges, const TStepParams& Params, uint32_t& Seed,
-               TStepScratch& Scratch, const TBlendTarget* BlendInto);
+               TStepScratch& Scratch, const TBlendTarget* BlendInto, TStepHistory* History = nullptr);
 // Convenience forms from the byte mask, for tests and benchmarks.
 void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, uint32_t& Seed,
-               TStepScratch& Scratch, const TBlendTarget* BlendInto);
+               TStepScratch& Scratch, const TBlendTarget* BlendInto, TStepHistory* History = nullptr);
 void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, uint32_t& Seed,
                std::vector<int>& Sparks);
 

@@ -126,6 +126,78 @@ TEST(Flame, FireBurnsDownAfterTheFadeOut) {
   for (uint8_t h : F.Heat()) ASSERT_LT(h, 14);
 }
 
+// Whole frames of the engine beside the rules as written, frame after frame:
+// the picture height moving the band while the fire runs (to odd and even
+// tops), then the fade-out, at every packed level, for widths around the
+// packed sizes, with and without skipping the cold stretches.
+TEST(Flame, FramesFollowTheRulesThroughBandChangesAndTheFadeOut) {
+  struct TCase {
+    int W, H;
+  };
+  const TCase Cases[] = {{130, 90}, {97, 61}, {256, 40}, {600, 50}, {1100, 40}};
+  const TSimdLevel Levels[] = {TSimdLevel::Scalar, TSimdLevel::Sse2, TSimdLevel::Avx2};
+  // Picture height per frame range; the fade-out starts at frame 40.
+  const std::pair<int, int32_t> Heights[] = {{0, 100}, {15, 50}, {25, 73}, {33, 100}};
+  std::vector<std::pair<TCase, bool>> Runs;  // each area without and with skipping
+  for (const TCase& c : Cases)
+    for (bool SkipCold : {false, true}) Runs.emplace_back(c, SkipCold);
+  for (TSimdLevel Level : Levels) {
+    if (ForceSimd(Level) != Level) continue;
+    for (const auto& [c, SkipCold] : Runs) {
+      SCOPED_TRACE(testing::Message() << "level " << int(Level) << " " << c.W << "x" << c.H << " skip " << SkipCold);
+      TFlame F;
+      F.FFadeOutTime = 700;
+      F.FSkipColdFrom = SkipCold ? 0 : int64_t(1) << 40;
+      TFlamePreset S = Style(9, 1);
+      int32_t PH = 100;
+      const auto Pic = Picture(c.W, c.H);
+      F.Init(nullptr, TRect{0, 0, c.W, c.H}, Pic.data(), &S, &PH);
+      std::vector<uint8_t> Heat = F.Heat(), Image = F.Image(), Edges = F.Edges();
+      const std::vector<uint8_t>& Grey = F.Background();
+      uint8_t Cooling = 3;
+      Randomize(2024);
+      int Hot = 0;
+      for (int Frame = 0; Frame < 60; ++Frame) {
+        for (auto [From, Height] : Heights)
+          if (Frame == From) PH = Height;
+        // A few frames without skipping: the history must not survive them.
+        if (SkipCold && (Frame == 3 || Frame == 9)) F.FSkipColdFrom = Frame == 3 ? int64_t(1) << 40 : 0;
+        // A new picture of the same size: the fire and the image carry on
+        // over another background.
+        if (Frame == 24) {
+          std::vector<uint8_t> Other(Pic.size(), 0);
+          for (int y = c.H / 8; y < c.H / 2; ++y)
+            for (int x = 0; x < c.W / 5; ++x) std::memset(&Other[(size_t(y) * c.W + x) * 4], 200, 3);
+          F.Init(nullptr, TRect{0, 0, c.W, c.H}, Other.data(), &S, &PH);
+          Edges = F.Edges();
+        }
+        if (Frame == 40) {
+          for (uint8_t h : Heat) Hot += h != 0;
+          F.StartFadeOut();
+          std::fill(Edges.begin(), Edges.end(), 0);
+          Cooling = 10;
+        }
+        TStepParams P;
+        P.Width = c.W;
+        P.Height = c.H;
+        BandRows(c.H, PH, P.Top, P.Bottom);
+        P.Wind = S.Wind;
+        P.FlameIntensity = S.FlameIntensity;
+        P.Cooling = Cooling;
+        uint32_t Seed = GetRandSeed();
+        FlameStepReference(Heat.data(), Edges.data(), P, Seed);
+        BlendReference(Image.data(), Heat.data(), Grey.data(), size_t(P.Top) * c.W, size_t(P.Bottom) * c.W);
+        F.NextFrame();
+        ASSERT_EQ(F.Heat(), Heat) << "frame " << Frame;
+        ASSERT_EQ(F.Image(), Image) << "frame " << Frame;
+        ASSERT_EQ(GetRandSeed(), Seed) << "frame " << Frame;
+      }
+      EXPECT_GT(Hot, 0);  // the comparison saw a burning fire, not an empty field
+    }
+  }
+  ForceSimd(TSimdLevel::Avx2);
+}
+
 TEST(Flame, DrawsPaddedRowsThroughTheStyleColours) {
   for (int W : {6, 8, 9}) {
     TFlame F;

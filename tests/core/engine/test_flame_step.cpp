@@ -2,6 +2,7 @@
 // and checked against the plain versions of the rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <thread>
@@ -244,6 +245,84 @@ TEST(FlameStep, FastVersionMatchesTheRulesOnRandomFields) {
       }
     }
   }
+}
+
+// With a history the step and blend leave cold stretches alone; every frame
+// must still match the rules. Fields with edges only in some columns keep
+// wide stretches cold beside burning ones; widths around the stretch size;
+// the band moves (to an odd top and back), a new fire starts in cold
+// stretches, then the edges go and the cooling rises as in the fade-out, all
+// without telling the history.
+TEST(FlameStep, SkippingColdStretchesMatchesTheRulesFrameAfterFrame) {
+  const int Widths[] = {2, 66, 254, 256, 258, 600, 1030, 1536, 2050, 31};
+  const std::pair<int, int> Bands[] = {{0, 100}, {12, 60}, {20, 61}, {26, 100}};
+  uint32_t Gen = 77;
+  for (TSimdLevel Level : SimdLevels()) {
+    for (int W : Widths) {
+      ForceSimd(Level);
+      SCOPED_TRACE(testing::Message() << "level " << int(Level) << " W=" << W);
+      const int H = 48;
+      TField F(W, H);
+      // Edges and some heat in a band of columns only.
+      const int EdgeFrom = W / 3, EdgeTo = W / 3 + std::max(2, W / 12);
+      for (int y = 0; y < H; ++y)
+        for (int x = EdgeFrom; x < EdgeTo && x < W; ++x) {
+          F.Edges[size_t(y) * W + x] = RandomStep(Gen, 3) == 0 ? 255 : 0;
+          F.At(x, y) = RandomStep(Gen, 9) == 0 ? uint8_t(RandomStep(Gen, 256)) : 0;
+        }
+      std::vector<uint8_t> Grey(F.Heat.size()), Image(F.Heat.size());
+      for (size_t i = 0; i < Grey.size(); ++i) {
+        Grey[i] = uint8_t(RandomStep(Gen, 256));
+        Image[i] = uint8_t(RandomStep(Gen, 256));
+      }
+      TField Fast = F;
+      std::vector<uint8_t> FastImage = Image;
+      TEdgeCells Cells;
+      Cells.Build(F.Edges.data(), W, H);
+      TStepScratch Scratch;
+      TStepHistory History;
+      uint32_t Seed = 4242, FastSeed = Seed;
+      uint8_t Cooling = 3;
+      for (int Frame = 0; Frame < 45; ++Frame) {
+        // A fire starts in stretches that were cold, on rows only the shifted
+        // band visits: no spark tells the history there.
+        if (Frame == 14) {
+          for (int y = 1; y < H; y += 2)
+            for (int x = 2 * W / 3; x < 2 * W / 3 + std::max(2, W / 12); x += 2) F.Edges[size_t(y) * W + x] = 255;
+          Cells.Build(F.Edges.data(), W, H);
+        }
+        if (Frame == 32) {
+          std::fill(F.Edges.begin(), F.Edges.end(), 0);
+          Cells.Clear();
+          Cooling = 10;
+        }
+        TStepParams P = Params(F, 1, 9, Cooling);
+        for (auto [From, Height] : Bands)
+          if (Frame >= From) BandRows(H, Height, P.Top, P.Bottom);
+        FlameStepReference(F.Heat.data(), F.Edges.data(), P, Seed);
+        BlendReference(Image.data(), F.Heat.data(), Grey.data(), size_t(P.Top) * W, size_t(P.Bottom) * W);
+        const TBlendTarget Target{FastImage.data(), Grey.data()};
+        FlameStep(Fast.Heat.data(), Cells, P, FastSeed, Scratch, &Target, &History);
+        ASSERT_EQ(F.Heat, Fast.Heat) << "frame " << Frame;
+        ASSERT_EQ(Image, FastImage) << "frame " << Frame;
+        ASSERT_EQ(Seed, FastSeed) << "frame " << Frame;
+      }
+    }
+  }
+  ForceSimd(TSimdLevel::Avx2);
+}
+
+TEST(Blend, ColdHeatSettlesTheImageWithinTheRememberedNumberOfFrames) {
+  const uint8_t NoHeat = 0;
+  for (int Grey = 0; Grey < 256; ++Grey)
+    for (int Start = 0; Start < 256; ++Start) {
+      uint8_t Img = uint8_t(Start);
+      const uint8_t g = uint8_t(Grey);
+      for (int i = 0; i < TStepHistory::SettleBlends; ++i) BlendReference(&Img, &NoHeat, &g, 0, 1);
+      const uint8_t Settled = Img;
+      BlendReference(&Img, &NoHeat, &g, 0, 1);
+      ASSERT_EQ(Img, Settled) << "grey " << Grey << " from " << Start;
+    }
 }
 
 TEST(Blend, SettlingSequences) {
