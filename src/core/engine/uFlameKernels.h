@@ -3,12 +3,28 @@
 // finishes the rest one by one.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "core/engine/uFlameStep.h"
 
 namespace emberdell {
+
+// Out[i] := Table[Index[i]] for eight pixels. Without a gather, eight indices
+// from one load and two pixels to a store measure twice as fast as a load and
+// a store per pixel.
+inline void ExpandEight(const uint8_t* Index, const uint32_t* Table, uint32_t* Out) {
+  static_assert(std::endian::native == std::endian::little, "the first index and pixel are the low bytes");
+  uint64_t x;
+  std::memcpy(&x, Index, 8);
+  const uint64_t Pair[4] = {Table[x & 255] | uint64_t(Table[(x >> 8) & 255]) << 32,
+                            Table[(x >> 16) & 255] | uint64_t(Table[(x >> 24) & 255]) << 32,
+                            Table[(x >> 32) & 255] | uint64_t(Table[(x >> 40) & 255]) << 32,
+                            Table[(x >> 48) & 255] | uint64_t(Table[x >> 56]) << 32};
+  std::memcpy(Out, Pair, sizeof Pair);
+}
 
 // The cells of one row from x (even) up to End, as CellValue and WriteCell
 // would give them, for the cells the packed width covers. FetchNext asks for

@@ -4,10 +4,11 @@
 #include <bit>
 #include <cstring>
 
+#include "core/engine/uFlameKernels.h"
 #include "core/engine/uFlameStep.h"
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
 #endif
 
 namespace emberdell {
@@ -79,25 +80,12 @@ void ExpandRowRuns(const uint8_t* Row, uint8_t* Old, const uint32_t* Table, uint
   }
 }
 
-#if defined(__x86_64__) || defined(__i386__)
-// Table[Index[i]] for the kBlock pixels from Index, two pixels to a store.
-inline void ExpandBlock(const uint8_t* Index, const uint32_t* Table, uint32_t* Out) {
-  for (int h = 0; h < kBlock; h += 8) {
-    uint64_t x;
-    std::memcpy(&x, Index + h, 8);
-    const uint64_t Pair[4] = {Table[x & 255] | uint64_t(Table[(x >> 8) & 255]) << 32,
-                              Table[(x >> 16) & 255] | uint64_t(Table[(x >> 24) & 255]) << 32,
-                              Table[(x >> 32) & 255] | uint64_t(Table[(x >> 40) & 255]) << 32,
-                              Table[(x >> 48) & 255] | uint64_t(Table[x >> 56]) << 32};
-    std::memcpy(Out + h, Pair, sizeof Pair);
-  }
-}
-
+#if defined(__SSE2__)
 // The same in one pass: each block of sixteen is compared and, when any of
-// it changed, gathered from the table and stored whole. Where half a screen
+// it changed, looked up in the table and stored whole. Where half a screen
 // burns, runs are short and this saves a call and a second look at each.
-__attribute__((target("avx2"))) void ExpandRowBlocksAvx2(const uint8_t* Row, uint8_t* Old, const uint32_t* Table,
-                                                         uint32_t* Dest, int Width, int& Left, int& Right) {
+void ExpandRowBlocks(const uint8_t* Row, uint8_t* Old, const uint32_t* Table, uint32_t* Dest, int Width, int& Left,
+                     int& Right) {
   int First = Width, Last = 0, x = 0;
   for (; x + kBlock <= Width; x += kBlock) {
     const __m128i New = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Row + x));
@@ -106,7 +94,8 @@ __attribute__((target("avx2"))) void ExpandRowBlocksAvx2(const uint8_t* Row, uin
     _mm_storeu_si128(reinterpret_cast<__m128i*>(Old + x), New);
     // Sixteen loads from the table in the first-level cache: a block at a
     // time, they measure faster than two gathers.
-    ExpandBlock(Row + x, Table, Dest + x);
+    ExpandEight(Row + x, Table, Dest + x);
+    ExpandEight(Row + x + 8, Table, Dest + x + 8);
     First = std::min(First, x);
     Last = x + kBlock;
   }
@@ -177,15 +166,15 @@ const std::vector<TRect>& TFrameChanges::Update(const uint8_t* Bits, size_t Stri
   const size_t Bands = (static_cast<size_t>(Height) + kChangeBandRows - 1) / kChangeBandRows;
   FBandLeft.assign(Bands, Width);
   FBandRight.assign(Bands, 0);
-  const bool Avx2 = ActiveSimd() == TSimdLevel::Avx2;
+  const bool Packed = ActiveSimd() != TSimdLevel::Scalar;
   for (int y = 0; y < Height; ++y) {
     const uint8_t* Row = Bits + static_cast<size_t>(y) * Stride;
     uint8_t* Old = &FPrevious[static_cast<size_t>(y) * W];
     uint32_t* Dest = reinterpret_cast<uint32_t*>(Out + static_cast<size_t>(y) * OutStride);
     const size_t Band = static_cast<size_t>(y / kChangeBandRows);
-#if defined(__x86_64__) || defined(__i386__)
-    if (Avx2) {
-      ExpandRowBlocksAvx2(Row, Old, FTable, Dest, Width, FBandLeft[Band], FBandRight[Band]);
+#if defined(__SSE2__)
+    if (Packed) {
+      ExpandRowBlocks(Row, Old, FTable, Dest, Width, FBandLeft[Band], FBandRight[Band]);
       continue;
     }
 #endif
