@@ -19,11 +19,12 @@ inline void ExpandEight(const uint8_t* Index, const uint32_t* Table, uint32_t* O
   static_assert(std::endian::native == std::endian::little, "the first index and pixel are the low bytes");
   uint64_t x;
   std::memcpy(&x, Index, 8);
-  const uint64_t Pair[4] = {Table[x & 255] | uint64_t(Table[(x >> 8) & 255]) << 32,
-                            Table[(x >> 16) & 255] | uint64_t(Table[(x >> 24) & 255]) << 32,
-                            Table[(x >> 32) & 255] | uint64_t(Table[(x >> 40) & 255]) << 32,
-                            Table[(x >> 48) & 255] | uint64_t(Table[x >> 56]) << 32};
-  std::memcpy(Out, Pair, sizeof Pair);
+  // Each pair stored as soon as it is made: gathered in an array first, the
+  // pairs went through the stack.
+  for (int k = 0; k < 4; ++k, x >>= 16) {
+    const uint64_t Pair = Table[x & 255] | uint64_t(Table[(x >> 8) & 255]) << 32;
+    std::memcpy(Out + 2 * k, &Pair, 8);
+  }
 }
 
 // The cells of one row from x (even) up to End, as CellValue and WriteCell

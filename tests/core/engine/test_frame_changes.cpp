@@ -46,7 +46,7 @@ TEST(FrameChanges, ScreenMatchesEveryFrameAndEveryChangeIsCopied) {
     size_t Pad;
   };
   for (const TSimdLevel Level : {TSimdLevel::Scalar, TSimdLevel::Sse2, TSimdLevel::Avx2})
-  for (const TCase& C : {TCase{1, 1, 3}, TCase{17, 3, 3}, TCase{40, 20, 0}, TCase{333, 41, 3}, TCase{16, 16, 0}}) {
+  for (const TCase& C : {TCase{1, 1, 3}, TCase{17, 3, 3}, TCase{40, 20, 0}, TCase{333, 41, 3}, TCase{16, 16, 0}, TCase{50, 9, 2}}) {
     SCOPED_TRACE(testing::Message() << "level " << int(ForceSimd(Level)));
     TScreen S(C.W, C.H, C.Pad);
     TFrameChanges Changes;
