@@ -1,7 +1,6 @@
 #include "core/engine/uFrameChanges.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 #include "core/engine/uFlameKernels.h"
@@ -30,68 +29,17 @@ inline uint32_t DifferingBytes(const uint8_t* a, const uint8_t* b) {
 #endif
 }
 
-// The first x from From on where the rows differ; Width when none does.
-int FirstDifference(const uint8_t* Row, const uint8_t* Old, int From, int Width) {
-  int x = From;
-  for (; x + kBlock <= Width; x += kBlock)
-    if (const uint32_t Mask = DifferingBytes(Row + x, Old + x)) return x + std::countr_zero(Mask);
-  for (; x < Width; ++x)
-    if (Row[x] != Old[x]) return x;
-  return Width;
-}
-
-// Equal blocks a run of changes may span: expanding a few pixels again
-// costs less than starting another run.
-constexpr int kRunGapBlocks = 2;
-
-// Where a run of changes starting at From ends: just past the last differing
-// byte before more than kRunGapBlocks whole blocks of equal ones, or Width.
-int RunEnd(const uint8_t* Row, const uint8_t* Old, int From, int Width) {
-  int End = From + 1, x = From + 1, Gap = 0;
-  for (; x + kBlock <= Width; x += kBlock) {
-    const uint32_t Mask = DifferingBytes(Row + x, Old + x);
-    if (Mask == 0) {
-      if (++Gap > kRunGapBlocks) return End;
-      continue;
-    }
-    Gap = 0;
-    End = x + 32 - std::countl_zero(Mask);
-  }
-  for (; x < Width; ++x)
-    if (Row[x] != Old[x]) End = x + 1;
-  return End;
-}
-
 int64_t Area(const TRect& R) { return int64_t(R.Right - R.Left) * int64_t(R.Bottom - R.Top); }
 
-// One row: what changed is expanded and remembered; Left and Right widen to
-// take it in.
-void ExpandRowRuns(const uint8_t* Row, uint8_t* Old, const uint32_t* Table, uint32_t* Dest, int Width, int& Left,
-                   int& Right) {
-  for (int x = FirstDifference(Row, Old, 0, Width); x < Width; x = FirstDifference(Row, Old, x, Width)) {
-    // Whole blocks where the row allows: the packed expansion takes sixteen
-    // at a time, and pixels that did not change come out the same.
-    const int End = std::min(Width, x + (RunEnd(Row, Old, x, Width) - x + kBlock - 1) / kBlock * kBlock);
-    ExpandThroughColorTable(Row + x, Table, Dest + x, static_cast<size_t>(End - x));
-    std::memcpy(Old + x, Row + x, static_cast<size_t>(End - x));
-    Left = std::min(Left, x);
-    Right = std::max(Right, End);
-    x = End;
-  }
-}
-
-#if defined(__SSE2__)
-// The same in one pass: each block of sixteen is compared and, when any of
-// it changed, looked up in the table and stored whole. Where half a screen
-// burns, runs are short and this saves a call and a second look at each.
+// One row: each block of sixteen is compared and, when any of it changed,
+// looked up in the table, stored whole and remembered; Left and Right widen
+// to take it in.
 void ExpandRowBlocks(const uint8_t* Row, uint8_t* Old, const uint32_t* Table, uint32_t* Dest, int Width, int& Left,
                      int& Right) {
   int First = Width, Last = 0, x = 0;
   for (; x + kBlock <= Width; x += kBlock) {
-    const __m128i New = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Row + x));
-    const __m128i Was = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Old + x));
-    if (_mm_movemask_epi8(_mm_cmpeq_epi8(New, Was)) == 0xFFFF) continue;
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(Old + x), New);
+    if (DifferingBytes(Row + x, Old + x) == 0) continue;
+    std::memcpy(Old + x, Row + x, kBlock);
     // Sixteen loads from the table in the first-level cache: a block at a
     // time, they measure faster than two gathers.
     ExpandEight(Row + x, Table, Dest + x);
@@ -109,7 +57,6 @@ void ExpandRowBlocks(const uint8_t* Row, uint8_t* Old, const uint32_t* Table, ui
   Left = std::min(Left, First);
   Right = std::max(Right, Last);
 }
-#endif
 
 #if defined(__x86_64__) || defined(__i386__)
 // As ExpandRowBlocks, two blocks to a comparison: most of a quiet desktop is
@@ -211,13 +158,7 @@ const std::vector<TRect>& TFrameChanges::Update(const uint8_t* Bits, size_t Stri
       continue;
     }
 #endif
-#if defined(__SSE2__)
-    if (Simd == TSimdLevel::Sse2) {
-      ExpandRowBlocks(Row, Old, FTable, Dest, Width, FBandLeft[Band], FBandRight[Band]);
-      continue;
-    }
-#endif
-    ExpandRowRuns(Row, Old, FTable, Dest, Width, FBandLeft[Band], FBandRight[Band]);
+    ExpandRowBlocks(Row, Old, FTable, Dest, Width, FBandLeft[Band], FBandRight[Band]);
   }
   JoinBands(FBandLeft, FBandRight, Width, Height, FRects);
   return FRects;
