@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 
 #include "core/engine/uCore.h"
@@ -15,11 +16,18 @@ namespace emberdell {
 
 class TWindowCanvas : public IFlameCanvas {
  public:
-  explicit TWindowCanvas(HWND Window) : FWindow(Window) {}
+  // Made and destroyed on the thread of Window.
+  explicit TWindowCanvas(HWND Window);
   ~TWindowCanvas() override;
   TWindowCanvas(const TWindowCanvas&) = delete;
   TWindowCanvas& operator=(const TWindowCanvas&) = delete;
   void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) override;
+
+  // For the WM_PAINT of a window that leaves its painting to the frames: the
+  // system lost some of what the window showed (a new window surface, an
+  // uncovered part), so the next frame of Window's canvas, if it has one, is
+  // copied whole. Safe on the window's thread while frames run on another.
+  static void WindowExposed(HWND Window);
 
  private:
   // A top-down 32-bit section of Width x Height in a memory context; false
@@ -31,6 +39,8 @@ class TWindowCanvas : public IFlameCanvas {
   bool VisibleAreaChanged(HDC Dc);
 
   HWND FWindow;
+  std::atomic<bool> FExposed{false};
+  ULONGLONG FLastWhole = 0;  // GetTickCount64 of the last whole copy
   HDC FMemory = nullptr;
   HBITMAP FSection = nullptr;
   HGDIOBJ FFormer = nullptr;

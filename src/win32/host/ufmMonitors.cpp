@@ -1,5 +1,7 @@
 #include "win32/host/ufmMonitors.h"
 
+#include "win32/engine/uGdiCanvas.h"
+
 namespace emberdell {
 
 namespace {
@@ -88,6 +90,7 @@ LRESULT TfmFirstMonitor::WindowProc(HWND Window, UINT Message, WPARAM WParam, LP
         PAINTSTRUCT Paint;
         BeginPaint(Window, &Paint);
         EndPaint(Window, &Paint);
+        TWindowCanvas::WindowExposed(Window);
         DrawBottomLine();
         return 0;
       }

@@ -1,6 +1,7 @@
 #include "win32/host/ufmPreview.h"
 
 #include "core/settings/uSettingsLogic.h"
+#include "win32/engine/uGdiCanvas.h"
 
 namespace emberdell {
 
@@ -49,6 +50,7 @@ LRESULT TPreviewSurface::WindowProc(HWND Window, UINT Message, WPARAM WParam, LP
       PAINTSTRUCT Paint;
       BeginPaint(Window, &Paint);
       EndPaint(Window, &Paint);
+      TWindowCanvas::WindowExposed(Window);
       return 0;
     }
     default:
@@ -149,10 +151,12 @@ LRESULT TfmPreview::WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM 
       if (OnHide) OnHide();
       return 0;
     case WM_PAINT: {
-      // The frame thread draws every frame; a repaint waits for the next one.
+      // The frame thread draws every frame; a repaint waits for the next one,
+      // which is then copied whole.
       PAINTSTRUCT Paint;
       BeginPaint(Window, &Paint);
       EndPaint(Window, &Paint);
+      TWindowCanvas::WindowExposed(Window);
       return 0;
     }
     default:

@@ -164,7 +164,22 @@ TEST(WindowCanvas, ShowsTheSamePixelsAsThePaletteImage) {
       Canvas.DrawFrame(G.Info, G.Bits.data());
       EXPECT_EQ(0, WrongPixels(G, Capture(Window.Handle(), C.W, C.H))) << "after changed frame " << Step;
     }
+
+    // The system loses the window's pixels (here painted over) and asks for
+    // a repaint: the next frame, though unchanged, is copied whole.
+    Clear(Window.Handle(), RGB(0, 255, 0));
+    TWindowCanvas::WindowExposed(Window.Handle());
+    Canvas.DrawFrame(F.Info, F.Bits.data());
+    EXPECT_EQ(0, WrongPixels(F, Capture(Window.Handle(), C.W, C.H))) << "after a repaint request";
   }
+
+  // A loss nobody reports is repaired by the whole copy every two seconds.
+  const TFrame Last = MakeFrame(37, 23, 5);
+  Canvas.DrawFrame(Last.Info, Last.Bits.data());
+  Clear(Window.Handle(), RGB(0, 255, 0));
+  Sleep(2100);
+  Canvas.DrawFrame(Last.Info, Last.Bits.data());
+  EXPECT_EQ(0, WrongPixels(Last, Capture(Window.Handle(), 37, 23))) << "two seconds after an unreported loss";
 }
 
 }  // namespace
