@@ -145,7 +145,9 @@ TEST(HostWindows, PreviewCoversTheHostsClientAreaAndEndsWithItsChildOrTheHost) {
       DestroyWindow(Child);
     }
     EXPECT_FALSE(IsWindow(Child));
-    if (Surface != Child) EXPECT_FALSE(IsWindow(Surface));
+    if (Surface != Child) {
+      EXPECT_FALSE(IsWindow(Surface));
+    }
     EXPECT_EQ(Preview.Surface(), nullptr);
     DestroyWindow(Host);
   }
