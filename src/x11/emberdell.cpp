@@ -123,7 +123,10 @@ class TX11Host : public IFlameCanvas {
   ~TX11Host() override;
   int Run();
 
-  void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) override;
+  void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) override { Draw(Info, Bits, nullptr); }
+  void DrawChangedFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks& Changed) override {
+    Draw(Info, Bits, &Changed);
+  }
 
  private:
   bool OpenWindow(std::string& Error);
@@ -135,6 +138,7 @@ class TX11Host : public IFlameCanvas {
   bool CreateImage();
   void DestroyImage();
   void StartEngine();
+  void Draw(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks* Changed);
   void PutImage();
   void PutRect(const TRect& R);
   void DrawFps();
@@ -423,17 +427,20 @@ void TX11Host::StartEngine() {
   FFlame->Init(this, TRect{0, 0, FWidth, FHeight}, Picture, &FCurrent, &FPictureHeight);
 }
 
-void TX11Host::DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) {
-  if (FImage == nullptr) return;
+void TX11Host::Draw(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks* Changed) {
+  if (FImage == nullptr) {
+    FChanges.Forget();
+    return;
+  }
   uint32_t Table[256];
   MakePixelTable(Info, FFormat, Table);
   // While the style morphs every pixel may change colour; once it is still,
   // only what the heat changed is written and sent.
-  const std::vector<TRect>& Changed =
+  const std::vector<TRect>& Rects =
       FChanges.Update(Bits, DibStride(FWidth), FWidth, FHeight, Table, reinterpret_cast<uint8_t*>(FImage->data),
-                      static_cast<size_t>(FImage->bytes_per_line));
+                      static_cast<size_t>(FImage->bytes_per_line), Changed);
   FHaveFrame = true;
-  for (const TRect& R : Changed) PutRect(R);
+  for (const TRect& R : Rects) PutRect(R);
   if (FOptions.ShowFps) DrawFps();
   // The next frame writes into the same shared pixels: the server must be done with them.
   XSync(FDisplay, False);

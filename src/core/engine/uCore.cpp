@@ -41,6 +41,7 @@ void TFlame::Init(IFlameCanvas* Canvas, const TRect& DrawRect, const uint8_t* Pi
   FPictureHeight = PictureHeight;
   FCooling = 3;
   FHistory.Reset();
+  FChanged.Fit(N);
   PrepareBackground(Picture);
   MakeBitmapInfo(FWidth, FHeight);
 }
@@ -111,7 +112,7 @@ uint64_t TFlame::SparkDraws(const TStepParams& Params) const {
 }
 
 void TFlame::Step(const TStepParams& Params, uint32_t& Seed) {
-  const TBlendTarget Target{FImage.data(), FBackground.data()};
+  const TBlendTarget Target{FImage.data(), FBackground.data(), FChanged.Words.data()};
   // A frame without the history changes the field behind its back.
   const bool SkipCold = static_cast<int64_t>(FSize) >= FSkipColdFrom;
   if (!SkipCold) FHistory.Reset();
@@ -146,7 +147,10 @@ void TFlame::UpdateColorTable() {
 }
 
 void TFlame::Draw() {
-  if (FCanvas == nullptr) return;
+  if (FCanvas == nullptr) {
+    FChanged.Clear();
+    return;
+  }
   const uint8_t* Bits = FImage.data();
   if (!FPadded.empty()) {
     const size_t Stride = DibStride(FWidth);
@@ -155,7 +159,8 @@ void TFlame::Draw() {
                   static_cast<size_t>(FWidth));
     Bits = FPadded.data();
   }
-  FCanvas->DrawFrame(FBitmapInfo, Bits);
+  FCanvas->DrawChangedFrame(FBitmapInfo, Bits, FChanged);
+  FChanged.Clear();
 }
 
 void TFlame::StartFadeOut() {

@@ -47,6 +47,14 @@ class IFlameCanvas {
  public:
   virtual ~IFlameCanvas() = default;
   virtual void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) = 0;
+  // What the engine calls: DrawFrame, with Changed telling which blocks of
+  // the image may differ from the frame it gave this canvas before. A canvas
+  // that uses it and leaves a frame undrawn must count everything as changed
+  // on the next.
+  virtual void DrawChangedFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks& Changed) {
+    static_cast<void>(Changed);
+    DrawFrame(Info, Bits);
+  }
 };
 
 // Bytes per row of an 8-bit device-independent bitmap.
@@ -139,6 +147,7 @@ class TFlame {
   std::vector<uint8_t> FPadded;  // the image with rows padded for drawing, when W is not a multiple of 4
   TStepScratch FScratch;
   TStepHistory FHistory;  // what the step may leave alone; forgotten whenever the field changes outside it
+  TChangedBlocks FChanged;  // what the image changed since it was last drawn
   int32_t FHeight = 0;
   int32_t FWidth = 0;
   int32_t FSize = 0;

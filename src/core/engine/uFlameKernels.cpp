@@ -2,6 +2,7 @@
 // where the processor has them, a 64-bit word at a time where it has not.
 #include "core/engine/uFlameKernels.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -85,7 +86,8 @@ int RowCellsSse2(uint8_t* Row, size_t W, int x, int RegionEnd, int lw, int rw, u
   return x;
 }
 
-size_t BlendSse2(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t i, size_t End, size_t Ahead) {
+size_t BlendSse2(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t i, size_t End, size_t Ahead,
+                 uint64_t* Changed) {
   // Halving eight-bit lanes: shift the 16-bit lanes and drop the bit that
   // crossed from the neighbouring byte. Only the final "+ 10" can overflow.
   const __m128i Seven = _mm_set1_epi8(0x7F);
@@ -98,7 +100,9 @@ size_t BlendSse2(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background,
     __m128i s = _mm_add_epi8(_mm_and_si128(_mm_srli_epi16(h, 1), Seven), _mm_and_si128(_mm_srli_epi16(g, 1), Seven));
     s = _mm_and_si128(_mm_srli_epi16(s, 1), Seven);
     s = _mm_add_epi8(s, _mm_and_si128(_mm_srli_epi16(m, 1), Seven));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(Image + i), _mm_adds_epu8(s, Ten));
+    const __m128i n = _mm_adds_epu8(s, Ten);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Image + i), n);
+    if (Changed != nullptr && _mm_movemask_epi8(_mm_cmpeq_epi8(n, m)) != 0xFFFF) MarkChangedBlocks(Changed, i, i + 16);
   }
   return i;
 }
@@ -139,7 +143,7 @@ __attribute__((target("avx2"))) int RowCellsAvx2(uint8_t* Row, size_t W, int x, 
 }
 
 __attribute__((target("avx2"))) size_t BlendAvx2(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background,
-                                                 size_t i, size_t End, size_t Ahead) {
+                                                 size_t i, size_t End, size_t Ahead, uint64_t* Changed) {
   const __m256i Seven = _mm256_set1_epi8(0x7F);
   const __m256i Ten = _mm256_set1_epi8(10);
   for (; i + 32 <= End; i += 32) {
@@ -151,9 +155,11 @@ __attribute__((target("avx2"))) size_t BlendAvx2(uint8_t* Image, const uint8_t* 
                                 _mm256_and_si256(_mm256_srli_epi16(g, 1), Seven));
     s = _mm256_and_si256(_mm256_srli_epi16(s, 1), Seven);
     s = _mm256_add_epi8(s, _mm256_and_si256(_mm256_srli_epi16(m, 1), Seven));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Image + i), _mm256_adds_epu8(s, Ten));
+    const __m256i n = _mm256_adds_epu8(s, Ten);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Image + i), n);
+    if (Changed != nullptr && _mm256_movemask_epi8(_mm256_cmpeq_epi8(n, m)) != -1) MarkChangedBlocks(Changed, i, i + 32);
   }
-  return BlendSse2(Image, Heat, Background, i, End, Ahead);
+  return BlendSse2(Image, Heat, Background, i, End, Ahead, Changed);
 }
 
 // Eight pixels per gather; two gathers in flight so neither waits for the
@@ -200,13 +206,13 @@ bool AllZero(const uint8_t* Bytes, size_t Count) {
 }
 
 size_t BlendPacked(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End,
-                   size_t Ahead) {
+                   size_t Ahead, uint64_t* Changed) {
   switch (SimdSetting()) {
 #if defined(__x86_64__) || defined(__i386__)
-    case TSimdLevel::Avx2: return BlendAvx2(Image, Heat, Background, Begin, End, Ahead);
+    case TSimdLevel::Avx2: return BlendAvx2(Image, Heat, Background, Begin, End, Ahead, Changed);
 #endif
 #if defined(__SSE2__)
-    case TSimdLevel::Sse2: return BlendSse2(Image, Heat, Background, Begin, End, Ahead);
+    case TSimdLevel::Sse2: return BlendSse2(Image, Heat, Background, Begin, End, Ahead, Changed);
 #endif
     default: break;
   }
@@ -227,6 +233,7 @@ size_t BlendPacked(uint8_t* Image, const uint8_t* Heat, const uint8_t* Backgroun
     const uint64_t Mask = (Carry >> 7) * 0xFF;
     const uint64_t Sum = ((s & Seven) + 10 * Ones) ^ (s & (Ones << 7));
     const uint64_t Out = Sum | Mask;
+    if (Changed != nullptr && Out != m) MarkChangedBlocks(Changed, i, i + 8);
     std::memcpy(Image + i, &Out, 8);
   }
   return i;
@@ -257,10 +264,24 @@ void BlendReference(uint8_t* Image, const uint8_t* Heat, const uint8_t* Backgrou
   }
 }
 
-void Blend(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End) {
+void Blend(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End,
+           uint64_t* Changed) {
   if (End <= Begin) return;
-  const size_t i = BlendPacked(Image, Heat, Background, Begin, End, 0);
+  const size_t i = BlendPacked(Image, Heat, Background, Begin, End, 0, Changed);
+  // The last few bytes are marked without looking.
+  if (i < End && Changed != nullptr) MarkChangedBlocks(Changed, i, End);
   BlendReference(Image, Heat, Background, i, End);
+}
+
+void TChangedBlocks::Fit(size_t Bytes) {
+  const size_t Blocks = (Bytes + BlockBytes - 1) / BlockBytes;
+  Words.assign((Blocks + 63) / 64, 0);
+  All = true;
+}
+
+void TChangedBlocks::Clear() {
+  std::fill(Words.begin(), Words.end(), 0);
+  All = false;
 }
 
 }  // namespace emberdell

@@ -41,7 +41,8 @@ bool AllZero(const uint8_t* Bytes, size_t Count);
 // Blend for i in [Begin, returned end), a whole number of packed words. With
 // Ahead above zero, asks for image and background Ahead bytes on, which the
 // caller blends next: [Begin + Ahead, End + Ahead) must lie inside both.
+// With Changed, marks the blocks (see TChangedBlocks) where a byte changed.
 size_t BlendPacked(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End,
-                   size_t Ahead);
+                   size_t Ahead, uint64_t* Changed);
 
 }  // namespace emberdell

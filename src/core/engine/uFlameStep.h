@@ -81,10 +81,36 @@ struct TStepHistory {
   void Fit(const TStepParams& Params);
 };
 
-// Where the fast step may blend the rows it has finished (see Blend).
+// Which blocks of an image may hold other bytes than when it was last drawn:
+// block k is bytes 32k .. 32k + 31 of the rows laid end to end, unpadded.
+// Most of a settled screen keeps its bytes from frame to frame, and the
+// blend, which holds old and new bytes side by side, notes the blocks it
+// changed; a host then expands and sends only those.
+struct TChangedBlocks {
+  static constexpr size_t BlockBytes = 32;
+  bool All = true;  // any byte may have changed; Words say nothing
+  std::vector<uint64_t> Words;
+
+  // For an image of Bytes bytes, every byte changed.
+  void Fit(size_t Bytes);
+  // Nothing has changed since now.
+  void Clear();
+  bool Marked(size_t Block) const { return ((Words[Block / 64] >> (Block % 64)) & 1u) != 0; }
+};
+
+// Marks the blocks that bytes Begin .. End - 1 (Begin < End) fall in.
+inline void MarkChangedBlocks(uint64_t* Words, size_t Begin, size_t End) {
+  const size_t Last = (End - 1) / TChangedBlocks::BlockBytes;
+  for (size_t b = Begin / TChangedBlocks::BlockBytes; b <= Last; ++b) Words[b / 64] |= uint64_t(1) << (b % 64);
+}
+
+// Where the fast step may blend the rows it has finished (see Blend). With
+// Changed (sized for the image), the blocks whose bytes the blend changed
+// are marked there; others may be marked too.
 struct TBlendTarget {
   uint8_t* Image;
   const uint8_t* Background;
+  uint64_t* Changed = nullptr;
 };
 
 // Same result as the reference, row-wise with packed arithmetic. With
@@ -103,7 +129,9 @@ void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, u
 // Image[i] := min(255, ((Heat[i] shr 1 + Background[i] shr 1) shr 1) + Image[i] shr 1 + 10)
 // for i in [Begin, End).
 void BlendReference(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End);
-void Blend(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End);
+// With Changed, marks at least the blocks where a byte changed.
+void Blend(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End,
+           uint64_t* Changed = nullptr);
 
 // The packed instructions the fast paths use: the best the processor has,
 // unless a test or benchmark asks for less.

@@ -72,19 +72,24 @@ bool TWindowCanvas::Reserve(int Width, int Height) {
   return true;
 }
 
-void TWindowCanvas::DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) {
+void TWindowCanvas::Draw(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks* Changed) {
   const int Width = Info.biWidth, Height = -Info.biHeight;
-  if (Width <= 0 || Height <= 0) return;
   // A window that has gone, or a section or context that cannot be had,
-  // costs the frame's picture, nothing else.
-  if (!Reserve(Width, Height)) return;
+  // costs the frame's picture, nothing else; the next frame is drawn whole.
+  if (Width <= 0 || Height <= 0 || !Reserve(Width, Height)) {
+    FChanges.Forget();
+    return;
+  }
   HDC Dc = GetDC(FWindow);
-  if (Dc == nullptr) return;
+  if (Dc == nullptr) {
+    FChanges.Forget();
+    return;
+  }
   // The system may still be reading the section from the last BitBlt.
   GdiFlush();
   std::memcpy(FTable, Info.Colors, sizeof FTable);
-  const std::vector<TRect>& Changed = FChanges.Update(Bits, DibStride(Width), Width, Height, FTable,
-                                                      reinterpret_cast<uint8_t*>(FPixels), static_cast<size_t>(Width) * 4);
+  const std::vector<TRect>& Rects = FChanges.Update(Bits, DibStride(Width), Width, Height, FTable,
+                                                      reinterpret_cast<uint8_t*>(FPixels), static_cast<size_t>(Width) * 4, Changed);
   bool Whole = VisibleAreaChanged(Dc);
   if (FExposed.exchange(false)) Whole = true;
   const ULONGLONG Now = GetTickCount64();
@@ -93,7 +98,7 @@ void TWindowCanvas::DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) {
     FLastWhole = Now;
     BitBlt(Dc, 0, 0, Width, Height, FMemory, 0, 0, SRCCOPY);
   } else {
-    for (const TRect& R : Changed)
+    for (const TRect& R : Rects)
       BitBlt(Dc, R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top, FMemory, R.Left, R.Top, SRCCOPY);
   }
   ReleaseDC(FWindow, Dc);

@@ -131,3 +131,78 @@ TEST(FrameChanges, NearbyBandsJoinAndDistantOnesStaySeparate) {
     }
   }
 }
+
+namespace {
+
+// Shows the engine's frames as a host does, from the blocks the engine says
+// changed, and checks each against the image itself.
+class TMappedCanvas : public IFlameCanvas {
+ public:
+  void DrawFrame(const TBitmapInfo8&, const uint8_t*) override { ADD_FAILURE() << "the engine gives its changes"; }
+  void DrawChangedFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks& Changed) override {
+    W = Info.biWidth;
+    H = -Info.biHeight;
+    Stride = DibStride(W);
+    for (int j = 0; j < 256; ++j) std::memcpy(&Table[j], Info.Colors[j], 4);
+    Out.resize(size_t(W) * H * 4);
+    Before = Now;
+    Now.assign(Bits, Bits + Stride * size_t(H));
+    Rects = Changes.Update(Bits, Stride, W, H, Table, Out.data(), size_t(W) * 4, &Changed);
+    ++Frames;
+  }
+  int W = 0, H = 0, Frames = 0;
+  size_t Stride = 0;
+  uint32_t Table[256] = {};
+  std::vector<uint8_t> Out, Now, Before;
+  std::vector<TRect> Rects;
+  TFrameChanges Changes;
+};
+
+}  // namespace
+
+TEST(FrameChanges, TheEngineNamesEveryBlockItChanges) {
+  struct TCase {
+    int W, H;
+    bool History;
+  };
+  // Widths that split blocks across rows and pad the rows, with and without
+  // the step leaving settled stretches alone.
+  const TCase Cases[] = {{333, 41, false}, {64, 40, true}, {517, 60, true}, {130, 25, false}, {270, 36, true}};
+  for (const TSimdLevel Level : {TSimdLevel::Scalar, TSimdLevel::Sse2, TSimdLevel::Avx2})
+    for (const TCase& C : Cases) {
+      SCOPED_TRACE(testing::Message() << "level " << int(ForceSimd(Level)) << ", " << C.W << " x " << C.H);
+      std::vector<uint8_t> Picture(size_t(C.W) * C.H * 4, 20);
+      // Lit windows, one against the right edge, where rows end mid-block:
+      // their outlines spark.
+      for (int y = C.H / 3; y < C.H; ++y)
+        for (int x = C.W / 4; x < C.W; ++x)
+          if (x < C.W / 2 || x > C.W - 30) std::memset(&Picture[(size_t(y) * C.W + x) * 4], 230, 3);
+      TFlamePreset Style{};
+      for (int j = 0; j < 256; ++j) Style.Red[j] = uint8_t(j), Style.Green[j] = uint8_t(j / 2);
+      Style.FlameIntensity = 9;
+      int32_t PictureHeight = 100;
+      Randomize(3);
+      TMappedCanvas Canvas;
+      TFlame Flame;
+      Flame.FSkipColdFrom = C.History ? 0 : int64_t(1) << 40;
+      Flame.Init(&Canvas, TRect{0, 0, C.W, C.H}, Picture.data(), &Style, &PictureHeight);
+      for (int Frame = 0; Frame < 40; ++Frame) {
+        if (Frame == 15) PictureHeight = 60;  // rows leave the band and come back
+        if (Frame == 22) PictureHeight = 100;
+        if (Frame == 30) Style.Blue[200] = 99;  // another colour table: all of it again
+        Flame.NextFrame();
+        ASSERT_EQ(Frame + 1, Canvas.Frames);
+        for (int y = 0; y < C.H; ++y)
+          for (int x = 0; x < C.W; ++x) {
+            const size_t i = size_t(y) * Canvas.Stride + size_t(x);
+            uint32_t Shown;
+            std::memcpy(&Shown, &Canvas.Out[(size_t(y) * C.W + x) * 4], 4);
+            ASSERT_EQ(Canvas.Table[Canvas.Now[i]], Shown) << "frame " << Frame << " at " << x << "," << y;
+            if (Frame > 0 && Canvas.Before[i] != Canvas.Now[i]) {
+              ASSERT_TRUE(Covered(Canvas.Rects, x, y)) << "frame " << Frame << " at " << x << "," << y;
+            }
+          }
+      }
+    }
+  ForceSimd(TSimdLevel::Avx2);
+}
