@@ -47,6 +47,40 @@ TSimdLevel& SimdSetting() {
   __builtin_prefetch(Image + i, 1, 2);
 }
 
+// The packed blends' marks of changed blocks, gathered in a register and
+// stored once per word: a store to the same word for every packed step
+// would make each wait for the one before, and a branch on whether bytes
+// changed would keep guessing wrong in a flickering fire.
+class TChangeMarks {
+ public:
+  explicit TChangeMarks(uint64_t* Words) : FWords(Words) {}
+  ~TChangeMarks() { Flush(); }
+  TChangeMarks(const TChangeMarks&) = delete;
+  TChangeMarks& operator=(const TChangeMarks&) = delete;
+  // The blocks of bytes Begin and Begin + Count - 1, when Changed.
+  [[gnu::always_inline]] void Mark(size_t Begin, size_t Count, bool Changed) {
+    if (FWords == nullptr) return;
+    Put(Begin / TChangedBlocks::BlockBytes, Changed);
+    Put((Begin + Count - 1) / TChangedBlocks::BlockBytes, Changed);
+  }
+
+ private:
+  [[gnu::always_inline]] void Put(size_t Block, bool Changed) {
+    if (Block / 64 != FWord) {
+      Flush();
+      FWord = Block / 64;
+    }
+    FBits |= uint64_t(Changed) << (Block % 64);
+  }
+  void Flush() {
+    if (FWords != nullptr && FBits != 0) FWords[FWord] |= FBits;
+    FBits = 0;
+  }
+  uint64_t* FWords;
+  size_t FWord = 0;
+  uint64_t FBits = 0;
+};
+
 // The cells of one row from x up to RegionEnd, 8 (SSE2) or 16 (AVX2) at a
 // time: each 16-bit lane holds one cell, its low byte the pixel at even x.
 // Returns where the packed part stopped.
@@ -92,6 +126,7 @@ size_t BlendSse2(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background,
   // crossed from the neighbouring byte. Only the final "+ 10" can overflow.
   const __m128i Seven = _mm_set1_epi8(0x7F);
   const __m128i Ten = _mm_set1_epi8(10);
+  TChangeMarks Marks(Changed);
   for (; i + 16 <= End; i += 16) {
     if (Ahead != 0) FetchAhead(Image, Background, i + Ahead);
     const __m128i h = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Heat + i));
@@ -102,7 +137,7 @@ size_t BlendSse2(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background,
     s = _mm_add_epi8(s, _mm_and_si128(_mm_srli_epi16(m, 1), Seven));
     const __m128i n = _mm_adds_epu8(s, Ten);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(Image + i), n);
-    if (Changed != nullptr && _mm_movemask_epi8(_mm_cmpeq_epi8(n, m)) != 0xFFFF) MarkChangedBlocks(Changed, i, i + 16);
+    Marks.Mark(i, 16, _mm_movemask_epi8(_mm_cmpeq_epi8(n, m)) != 0xFFFF);
   }
   return i;
 }
@@ -146,6 +181,7 @@ __attribute__((target("avx2"))) size_t BlendAvx2(uint8_t* Image, const uint8_t* 
                                                  size_t i, size_t End, size_t Ahead, uint64_t* Changed) {
   const __m256i Seven = _mm256_set1_epi8(0x7F);
   const __m256i Ten = _mm256_set1_epi8(10);
+  TChangeMarks Marks(Changed);
   for (; i + 32 <= End; i += 32) {
     if (Ahead != 0) FetchAhead(Image, Background, i + Ahead);
     const __m256i h = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Heat + i));
@@ -157,7 +193,7 @@ __attribute__((target("avx2"))) size_t BlendAvx2(uint8_t* Image, const uint8_t* 
     s = _mm256_add_epi8(s, _mm256_and_si256(_mm256_srli_epi16(m, 1), Seven));
     const __m256i n = _mm256_adds_epu8(s, Ten);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(Image + i), n);
-    if (Changed != nullptr && _mm256_movemask_epi8(_mm256_cmpeq_epi8(n, m)) != -1) MarkChangedBlocks(Changed, i, i + 32);
+    Marks.Mark(i, 32, _mm256_movemask_epi8(_mm256_cmpeq_epi8(n, m)) != -1);
   }
   return BlendSse2(Image, Heat, Background, i, End, Ahead, Changed);
 }
@@ -220,6 +256,7 @@ size_t BlendPacked(uint8_t* Image, const uint8_t* Heat, const uint8_t* Backgroun
   // saturating "+ 10" from the bytes that reach 246.
   const uint64_t Seven = 0x7F7F7F7F7F7F7F7Full, Ones = 0x0101010101010101ull;
   size_t i = Begin;
+  TChangeMarks Marks(Changed);
   for (; i + 8 <= End; i += 8) {
     uint64_t h, g, m;
     std::memcpy(&h, Heat + i, 8);
@@ -233,7 +270,7 @@ size_t BlendPacked(uint8_t* Image, const uint8_t* Heat, const uint8_t* Backgroun
     const uint64_t Mask = (Carry >> 7) * 0xFF;
     const uint64_t Sum = ((s & Seven) + 10 * Ones) ^ (s & (Ones << 7));
     const uint64_t Out = Sum | Mask;
-    if (Changed != nullptr && Out != m) MarkChangedBlocks(Changed, i, i + 8);
+    Marks.Mark(i, 8, Out != m);
     std::memcpy(Image + i, &Out, 8);
   }
   return i;
