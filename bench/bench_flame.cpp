@@ -1,11 +1,13 @@
 // The frame's hot path: the heat step and the blend, the engine's versions
 // beside the straightforward ones, at full HD and 4K over a desktop-like
-// picture (windows, title bars, lines of text, icons); and the expansion of
-// the frame to the 32-bit pixels the window canvas shows.
+// picture (windows, title bars, lines of text, icons); frames paced as a run
+// paces them, with and without skipping what stays cold; and the expansion
+// of the frame to the 32-bit pixels the window canvas shows.
 //   build/native/bench/bench_flame --benchmark_min_time=1
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "bench/desktop_picture.h"
@@ -117,6 +119,33 @@ void BM_Blend(benchmark::State& State) {
   State.SetLabel(Fast ? "engine" : "straightforward");
 }
 
+// A frame as a run takes it, 40 ms after the one before: by then the planes
+// have left the cache. Args: width, height, 1 for the quiet desktop, 1 to let
+// the step skip the stretches that stay cold.
+void BM_PacedFrame(benchmark::State& State) {
+  const int W = int(State.range(0)), H = int(State.range(1));
+  const bool Quiet = State.range(2) != 0, Skip = State.range(3) != 0;
+  const std::vector<uint8_t> Picture = DesktopLikePicture(W, H, Quiet);
+  TFlamePreset Style{};
+  Style.FlameIntensity = 8;
+  Style.Wind = 1;
+  int32_t PH = 100;
+  Randomize(1);
+  TFlame Flame;
+  Flame.FSkipColdFrom = Skip ? 0 : int64_t(1) << 40;
+  Flame.Init(nullptr, TRect{0, 0, W, H}, Picture.data(), &Style, &PH);
+  for (int i = 0; i < 30; ++i) Flame.NextFrame();
+  std::vector<uint8_t> Evict(size_t(64) << 20, 1);
+  for (auto _ : State) {
+    State.PauseTiming();
+    for (size_t i = 0; i < Evict.size(); i += 64) Evict[i] += 1;
+    benchmark::DoNotOptimize(Evict.data());
+    State.ResumeTiming();
+    Flame.NextFrame();
+  }
+  State.SetLabel(std::string(Quiet ? "quiet" : "busy") + (Skip ? ", cold stretches skipped" : ", every stretch"));
+}
+
 // The frame as 32-bit pixels for the screen, at each packed level.
 void BM_Expand(benchmark::State& State) {
   const int W = int(State.range(0)), H = int(State.range(1));
@@ -142,6 +171,10 @@ BENCHMARK(BM_Step)->Args({1920, 1080, 1})->Args({1920, 1080, 0})->Args({3840, 21
 BENCHMARK(BM_Blend)->Args({1920, 1080, 1})->Args({1920, 1080, 0})->Args({3840, 2160, 1})->Args({3840, 2160, 0})
     ->Unit(benchmark::kMillisecond);
 
+BENCHMARK(BM_PacedFrame)
+    ->ArgsProduct({{1920}, {1080}, {0, 1}, {0, 1}})
+    ->ArgsProduct({{1280}, {720}, {0, 1}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Expand)->Args({1920, 1080, 2})->Args({1920, 1080, 1})->Args({3840, 2160, 2})->Args({3840, 2160, 1})
     ->Unit(benchmark::kMillisecond);
 

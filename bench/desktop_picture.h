@@ -10,8 +10,9 @@
 
 namespace emberdell {
 
-// W x H pixels of blue, green, red, reserved.
-inline std::vector<uint8_t> DesktopLikePicture(int W, int H) {
+// W x H pixels of blue, green, red, reserved. A quiet desktop has no open
+// windows, only the icons, the taskbar and one short note.
+inline std::vector<uint8_t> DesktopLikePicture(int W, int H, bool Quiet = false) {
   std::vector<uint8_t> px(size_t(W) * H * 4);
   auto Fill = [&](int x0, int y0, int x1, int y1, uint8_t b, uint8_t g, uint8_t r) {
     for (int y = std::max(0, y0); y < std::min(H, y1); ++y)
@@ -26,9 +27,9 @@ inline std::vector<uint8_t> DesktopLikePicture(int W, int H) {
   // Desktop icons down the left edge.
   for (int i = 0; i < 8; ++i) Fill(20 * Scale, (30 + 100 * i) * Scale, 68 * Scale, (78 + 100 * i) * Scale, 200, 180, 40);
   // Windows with title bars and text.
-  for (int w = 0; w < 4; ++w) {
+  for (int w = 0; w < (Quiet ? 1 : 4); ++w) {
     const int x0 = (150 + 380 * w) * Scale, y0 = (80 + 90 * w) * Scale;
-    const int x1 = x0 + 700 * Scale, y1 = y0 + 520 * Scale;
+    const int x1 = x0 + (Quiet ? 320 : 700) * Scale, y1 = y0 + (Quiet ? 160 : 520) * Scale;
     Fill(x0, y0, x1, y1, 245, 245, 245);
     Fill(x0, y0, x1, y0 + 30 * Scale, 120, 70, 20);
     for (int line = y0 + 50 * Scale; line + 12 * Scale < y1; line += 18 * Scale)
