@@ -41,6 +41,7 @@ void TFlame::Init(IFlameCanvas* Canvas, const TRect& DrawRect, const uint8_t* Pi
   FPictureHeight = PictureHeight;
   FCooling = 3;
   FHistory.Reset();
+  FSkipRest = 0;
   FChanged.Fit(N);
   PrepareBackground(Picture);
   MakeBitmapInfo(FWidth, FHeight);
@@ -114,9 +115,14 @@ uint64_t TFlame::SparkDraws(const TStepParams& Params) const {
 void TFlame::Step(const TStepParams& Params, uint32_t& Seed) {
   const TBlendTarget Target{FImage.data(), FBackground.data(), FChanged.Words.data()};
   // A frame without the history changes the field behind its back.
-  const bool SkipCold = static_cast<int64_t>(FSize) >= FSkipColdFrom;
+  const bool SkipCold = static_cast<int64_t>(FSize) >= FSkipColdFrom && FSkipRest == 0;
+  if (FSkipRest > 0) --FSkipRest;
   if (!SkipCold) FHistory.Reset();
   FlameStep(FHeat.data(), FEdgeCells, Params, Seed, FScratch, &Target, SkipCold ? &FHistory : nullptr);
+  // A while on, the fire may have calmed down, so the step looks again.
+  constexpr int LookEvery = 2 * TStepHistory::SettleBlends;
+  constexpr int32_t RestFrames = 250;
+  if (SkipCold && FHistory.Steps % LookEvery == 0 && FHistory.SettledShare() < FSkipPaysFrom) FSkipRest = RestFrames;
 }
 
 void TFlame::FinishFrame(bool Stepped) {

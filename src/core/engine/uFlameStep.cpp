@@ -282,6 +282,16 @@ void TStepHistory::Fit(const TStepParams& P) {
   const size_t Cells = static_cast<size_t>(Chunks) * static_cast<size_t>(std::max(Height, 0));
   ColdAbove.assign(Cells, 0);
   QuietBlends.assign(Cells, 0);
+  Steps = 0;
+}
+
+double TStepHistory::SettledShare() const {
+  if (Width < 0 || Chunks == 0 || Bottom <= Top) return 0;
+  const size_t Begin = static_cast<size_t>(Top) * static_cast<size_t>(Chunks);
+  const size_t End = static_cast<size_t>(Bottom) * static_cast<size_t>(Chunks);
+  size_t Settled = 0;
+  for (size_t i = Begin; i < End; ++i) Settled += QuietBlends[i] >= SettleBlends;
+  return static_cast<double>(Settled) / static_cast<double>(End - Begin);
 }
 
 void FlameStep(uint8_t* Heat, const TEdgeCells& Edges, const TStepParams& P, uint32_t& Seed, TStepScratch& Scratch,
@@ -317,6 +327,7 @@ void FlameStep(uint8_t* Heat, const TEdgeCells& Edges, const TStepParams& P, uin
   uint8_t* Quiet = nullptr;
   if (Remember) {
     History->Fit(P);
+    ++History->Steps;
     Chunks = History->Chunks;
     Cold = History->ColdAbove.data();
     Quiet = History->QuietBlends.data();

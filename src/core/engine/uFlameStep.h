@@ -75,10 +75,15 @@ struct TStepHistory {
   // Per row and chunk: how many blends in a row found no heat there, up to
   // SettleBlends.
   std::vector<uint8_t> QuietBlends;
+  // Steps taken with this history since it started afresh.
+  int Steps = 0;
 
   void Reset() { Width = Height = Top = Bottom = -1; }
   // Starts afresh unless made for these sizes and this band.
   void Fit(const TStepParams& Params);
+  // The share of the band's chunks whose image has settled, which the blend
+  // leaves alone (0 for a history not yet fitted).
+  double SettledShare() const;
 };
 
 // Which blocks of an image may hold other bytes than when it was last drawn:

@@ -148,6 +148,7 @@ TEST(Flame, FramesFollowTheRulesThroughBandChangesAndTheFadeOut) {
       TFlame F;
       F.FFadeOutTime = 700;
       F.FSkipColdFrom = SkipCold ? 0 : int64_t(1) << 40;
+      F.FSkipPaysFrom = 0;  // these small fires would soon stop the skipping
       TFlamePreset S = Style(9, 1);
       int32_t PH = 100;
       const auto Pic = Picture(c.W, c.H);
@@ -196,6 +197,34 @@ TEST(Flame, FramesFollowTheRulesThroughBandChangesAndTheFadeOut) {
     }
   }
   ForceSimd(TSimdLevel::Avx2);
+}
+
+// The step stops looking for cold stretches where most of the picture
+// burns, and a new picture makes it look again.
+TEST(Flame, SkippingColdStretchesRestsWhereMostOfThePictureBurns) {
+  constexpr int W = 512, H = 96;
+  std::vector<uint8_t> Black(size_t(W) * H * 4, 0), Stripes = Black;
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; x += 8) std::memset(&Stripes[(size_t(y) * W + x) * 4], 255, 12);
+  struct TCase {
+    const char* Name;
+    const std::vector<uint8_t>& Picture;
+    bool Skips;
+  };
+  const TCase Cases[] = {{"black", Black, true}, {"stripes", Stripes, false}};
+  for (const TCase& c : Cases) {
+    SCOPED_TRACE(c.Name);
+    TFlame F;
+    F.FSkipColdFrom = 0;
+    TFlamePreset S = Style(9, 1);
+    int32_t PH = 100;
+    Randomize(5);
+    F.Init(nullptr, TRect{0, 0, W, H}, c.Picture.data(), &S, &PH);
+    for (int Frame = 0; Frame < 40; ++Frame) F.NextFrame();
+    EXPECT_EQ(F.SkipsColdStretches(), c.Skips);
+    F.Init(nullptr, TRect{0, 0, W, H}, Black.data(), &S, &PH);
+    EXPECT_TRUE(F.SkipsColdStretches());
+  }
 }
 
 TEST(Flame, DrawsPaddedRowsThroughTheStyleColours) {
