@@ -159,10 +159,12 @@ levels | awk -v onset="$ONSET" -v key="$EXIT_AT" -v quiet=$SILENT '
     if (full < 200) { print "FAIL: the fire is too quiet at the sink"; bad = 1 }
     # The device may start late; the fade-in starts with it, not on the clock.
     if (l[onset] > 0.25 * full) { printf "FAIL: the first 100 ms at %.0f, over a quarter of the full level\n", l[onset]; bad = 1 }
-    # The recording swings twofold between 100 ms windows and the sink lags the
-    # device by a varying time, so the fade shows as a quiet start that grows;
-    # how close to full it is by its fourth window is left open.
-    if (!(rise1 < 0.15 * full && rise1 < rise2)) {
+    # The recording swings twofold between 100 ms windows, and on a loaded
+    # machine the steps of the fade reach the sink bunched up (its second window
+    # has been seen at a third of the full level), so the fade shows only as
+    # a quiet start that grows. Without one, the second window is at full
+    # level and the first 200 ms are well over 0.4 of it.
+    if (!(rise1 < 0.4 * full && rise1 < rise2)) {
       print "FAIL: the level does not rise over the first half second"; bad = 1
     }
     if (last < 0 || last - key >= 15) {
