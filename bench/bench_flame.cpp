@@ -24,10 +24,12 @@ struct TWarmFlame {
   TFlamePreset Style;
   int32_t PH = 100;
   std::vector<uint8_t> Picture;
-  TWarmFlame(int W, int H) : Picture(DesktopLikePicture(W, H)) {
+  // SkipColdFrom, when given, replaces the engine's own threshold.
+  TWarmFlame(int W, int H, bool Quiet = false, int64_t SkipColdFrom = -1) : Picture(DesktopLikePicture(W, H, Quiet)) {
     std::memset(&Style, 0, sizeof Style);
     Style.FlameIntensity = 8;
     Style.Wind = 1;
+    if (SkipColdFrom >= 0) Flame.FSkipColdFrom = SkipColdFrom;
     Randomize(1);
     Flame.Init(nullptr, TRect{0, 0, W, H}, Picture.data(), &Style, &PH);
     for (int i = 0; i < 30; ++i) Flame.NextFrame();  // a developed fire, not a cold start
@@ -125,23 +127,14 @@ void BM_Blend(benchmark::State& State) {
 void BM_PacedFrame(benchmark::State& State) {
   const int W = int(State.range(0)), H = int(State.range(1));
   const bool Quiet = State.range(2) != 0, Skip = State.range(3) != 0;
-  const std::vector<uint8_t> Picture = DesktopLikePicture(W, H, Quiet);
-  TFlamePreset Style{};
-  Style.FlameIntensity = 8;
-  Style.Wind = 1;
-  int32_t PH = 100;
-  Randomize(1);
-  TFlame Flame;
-  Flame.FSkipColdFrom = Skip ? 0 : int64_t(1) << 40;
-  Flame.Init(nullptr, TRect{0, 0, W, H}, Picture.data(), &Style, &PH);
-  for (int i = 0; i < 30; ++i) Flame.NextFrame();
+  TWarmFlame F(W, H, Quiet, Skip ? 0 : int64_t(1) << 40);
   std::vector<uint8_t> Evict(size_t(64) << 20, 1);
   for (auto _ : State) {
     State.PauseTiming();
     for (size_t i = 0; i < Evict.size(); i += 64) Evict[i] += 1;
     benchmark::DoNotOptimize(Evict.data());
     State.ResumeTiming();
-    Flame.NextFrame();
+    F.Flame.NextFrame();
   }
   State.SetLabel(std::string(Quiet ? "quiet" : "busy") + (Skip ? ", cold stretches skipped" : ", every stretch"));
 }

@@ -115,7 +115,7 @@ uint64_t TFlame::SparkDraws(const TStepParams& Params) const {
 void TFlame::Step(const TStepParams& Params, uint32_t& Seed) {
   const TBlendTarget Target{FImage.data(), FBackground.data(), FChanged.Words.data()};
   // A frame without the history changes the field behind its back.
-  const bool SkipCold = static_cast<int64_t>(FSize) >= FSkipColdFrom && FSkipRest == 0;
+  const bool SkipCold = SkipsColdStretches();
   if (FSkipRest > 0) --FSkipRest;
   if (!SkipCold) FHistory.Reset();
   FlameStep(FHeat.data(), FEdgeCells, Params, Seed, FScratch, &Target, SkipCold ? &FHistory : nullptr);
