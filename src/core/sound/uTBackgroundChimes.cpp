@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/shared/uGuard.h"
 #include "core/shared/uRandom.h"
 
 namespace emberdell {
@@ -30,7 +31,8 @@ TBackgroundChimes::TBackgroundChimes(std::unique_ptr<IMidiOut> Midi, ITickClock&
     : FMidiOut(std::move(Midi)), FClock(Clock) {
   FDeviceOpen = FMidiOut && FMidiOut->Open();
   SelectInstrument(ChimeInstrument);
-  FThread = std::thread([this] { Execute(); });
+  // A device that fails mid-run ends the chimes, never the process.
+  FThread = std::thread([this] { RunGuarded([this] { Execute(); }); });
 }
 
 TBackgroundChimes::~TBackgroundChimes() {

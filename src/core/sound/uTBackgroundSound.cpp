@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "core/shared/uGuard.h"
 #include "core/shared/uPrecision.h"
 #include "core/shared/uRandom.h"
 
@@ -50,7 +51,8 @@ void TBGSoundTimerThread::Execute() {
     // Unsigned difference: right across the tick count's wrap.
     if (FClock.GetTickCount() - FLastTick < FInterval && !FTerminated) continue;
     FLastTick = FClock.GetTickCount();
-    if (FOnTick && !FTerminated) FOnTick();
+    // A failed step of a fade is dropped; the next one sets the volume again.
+    if (FOnTick && !FTerminated) RunGuarded(FOnTick);
     if (FTerminated) break;
   }
   FFinished = true;

@@ -5,14 +5,18 @@
 #include "core/host/uGlobals.h"
 #include "core/host/uRetrieveWorkingMode.h"
 #include "core/host/uScreenshotNames.h"
+#include "core/shared/uGuard.h"
 #include "win32/host/uCommandLine.h"
 #include "win32/host/uWinText.h"
 #include "win32/host/uGetSpecialPath.h"
 #include "win32/host/uRunOnce.h"
+#include "win32/host/uUnexpected.h"
 #include "win32/host/uVersionInfo.h"
 #include "win32/host/ufmMain.h"
 
-int WINAPI wWinMain(HINSTANCE Instance, HINSTANCE, LPWSTR, int) {
+namespace {
+
+int Start(HINSTANCE Instance) {
   using namespace emberdell;
   // Process-wide state first: everything after reads it.
   Settings.ProgramDir = ExtractFilePath(ToUtf8(ProgramPath()));
@@ -24,6 +28,7 @@ int WINAPI wWinMain(HINSTANCE Instance, HINSTANCE, LPWSTR, int) {
   // Nothing to change and nothing that would ever end an idle process:
   // ending at once is the only behaviour a user can live with.
   if (CommandLine.Mode == wmPassword) return 0;
+  SetUserAtWindow(CommandLine.Mode == wmSettings);
   if (CommandLine.Mode == wmFullScreen && !RunOnce()) return 0;
 
   int Result;
@@ -33,5 +38,16 @@ int WINAPI wWinMain(HINSTANCE Instance, HINSTANCE, LPWSTR, int) {
     Result = Main.Run();
   }
   ReleaseRunOnce();
+  return Result;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE Instance, HINSTANCE, LPWSTR, int) {
+  using namespace emberdell;
+  // The main form's destructor has stopped its threads by the time anything
+  // gets here; what is left is to say so (in the settings mode) and end.
+  int Result = 1;
+  RunGuarded([&] { Result = Start(Instance); }, ReportUnexpected);
   return Result;
 }

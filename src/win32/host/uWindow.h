@@ -12,6 +12,10 @@
 
 #include <windows.h>
 
+#include <exception>
+
+#include "win32/host/uUnexpected.h"
+
 namespace emberdell {
 
 // A mouse press on a window's background moves the window, as a drag of its
@@ -71,11 +75,24 @@ class TWindow {
     if (Self == nullptr) return DefWindowProcW(Window, Message, WParam, LParam);
     if (Message == WM_NCDESTROY) {
       SetWindowLongPtrW(Window, GWLP_USERDATA, 0);
-      const LRESULT Result = Self->WindowProc(Window, Message, WParam, LParam);
+      const LRESULT Result = Guarded(Self, Window, Message, WParam, LParam);
       if (Self->FHandle == Window) Self->FHandle = nullptr;
       return Result;
     }
-    return Self->WindowProc(Window, Message, WParam, LParam);
+    return Guarded(Self, Window, Message, WParam, LParam);
+  }
+
+  // An exception must not unwind through the system's code. A window whose
+  // creation failed is not made; any other message gets the default handling.
+  static LRESULT Guarded(TDerived* Self, HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) noexcept {
+    try {
+      return Self->WindowProc(Window, Message, WParam, LParam);
+    } catch (...) {
+      ReportUnexpected(std::current_exception());
+    }
+    if (Message == WM_NCCREATE) return FALSE;
+    if (Message == WM_CREATE) return -1;
+    return DefWindowProcW(Window, Message, WParam, LParam);
   }
 };
 
@@ -116,11 +133,22 @@ class TDialog {
     if (Self == nullptr) return FALSE;
     if (Message == WM_NCDESTROY) {
       SetWindowLongPtrW(Window, DWLP_USER, 0);
-      const INT_PTR Result = Self->DialogProc(Window, Message, WParam, LParam);
+      const INT_PTR Result = Guarded(Self, Window, Message, WParam, LParam);
       if (Self->FHandle == Window) Self->FHandle = nullptr;
       return Result;
     }
-    return Self->DialogProc(Window, Message, WParam, LParam);
+    return Guarded(Self, Window, Message, WParam, LParam);
+  }
+
+  // As for windows: nothing unwinds through the dialog manager, which then
+  // handles the message itself.
+  static INT_PTR Guarded(TDerived* Self, HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) noexcept {
+    try {
+      return Self->DialogProc(Window, Message, WParam, LParam);
+    } catch (...) {
+      ReportUnexpected(std::current_exception());
+    }
+    return FALSE;
   }
 };
 

@@ -6,12 +6,14 @@
 
 #include "core/engine/uBackgrounds.h"
 #include "core/host/uGlobals.h"
+#include "core/shared/uGuard.h"
 #include "core/shared/uRandom.h"
 #include "core/host/uScreenshotNames.h"
 #include "win32/engine/uBackgroundPicture.h"
 #include "win32/host/uGetSpecialPath.h"
 #include "win32/host/uReduceMemory.h"
 #include "win32/host/uRunOnce.h"
+#include "win32/host/uUnexpected.h"
 #include "win32/host/uWinText.h"
 #include "win32/host/ufmPreview.h"
 #include "win32/settings/ufmSettings.h"
@@ -38,8 +40,9 @@ constexpr UINT_PTR tmExit = 2;
 BOOL CALLBACK CollectMonitor(HMONITOR Monitor, HDC, LPRECT, LPARAM Data) {
   MONITORINFO Info{};
   Info.cbSize = sizeof Info;
-  if (GetMonitorInfoW(Monitor, &Info)) reinterpret_cast<std::vector<RECT>*>(Data)->push_back(Info.rcMonitor);
-  return TRUE;
+  // Out of memory, the monitors found so far will do.
+  if (!GetMonitorInfoW(Monitor, &Info)) return TRUE;
+  return RunGuarded([&] { reinterpret_cast<std::vector<RECT>*>(Data)->push_back(Info.rcMonitor); }) ? TRUE : FALSE;
 }
 
 // The monitors in the system's enumeration order.
@@ -99,8 +102,12 @@ TfmMain::TfmMain(HINSTANCE Instance, TWorkingMode Mode, HWND ParentWindow)
     : FInstance(Instance), FMode(Mode), FParentWindow(ParentWindow) {}
 
 TfmMain::~TfmMain() {
-  if (!FClosed) FormClose();
-  FormDestroy();
+  // Also reached while an exception unwinds: the threads must stop whatever
+  // the close itself runs into.
+  RunGuarded([&] {
+    if (!FClosed) FormClose();
+  }, ReportUnexpected);
+  RunGuarded([&] { FormDestroy(); }, ReportUnexpected);
 }
 
 int TfmMain::Run() {
@@ -110,7 +117,8 @@ int TfmMain::Run() {
   while (!FClosed && GetMessageW(&Message, nullptr, 0, 0) > 0) {
     // The hook sees every message before it is dispatched and never
     // swallows one.
-    if (FHookInstalled) AppMessage(Message.message, Message.wParam, Message.lParam);
+    if (FHookInstalled)
+      RunGuarded([&] { AppMessage(Message.message, Message.wParam, Message.lParam); }, ReportUnexpected);
     TranslateMessage(&Message);
     DispatchMessageW(&Message);
   }

@@ -13,6 +13,7 @@
 #include "settings/PresetsTabIds.h"
 #include "win32/dialogs/uAlphaPaintBoxes.h"
 #include "win32/host/uPresetRecords.h"
+#include "win32/host/uUnexpected.h"
 #include "win32/host/uWinText.h"
 #include "win32/settings/uScaledTicks.h"
 #include "win32/settings/ufmAskPresetName.h"
@@ -341,7 +342,12 @@ INT_PTR TfmPresetsTab::DialogProc(HWND Window, UINT Message, WPARAM WParam, LPAR
 
 LRESULT CALLBACK TfmPresetsTab::ImageProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam, UINT_PTR,
                                           DWORD_PTR Self) {
-  return reinterpret_cast<TfmPresetsTab*>(Self)->ImageMessage(Window, Message, WParam, LParam);
+  try {
+    return reinterpret_cast<TfmPresetsTab*>(Self)->ImageMessage(Window, Message, WParam, LParam);
+  } catch (...) {
+    ReportUnexpected(std::current_exception());
+  }
+  return DefSubclassProc(Window, Message, WParam, LParam);
 }
 
 void TfmPresetsTab::EndStroke() {

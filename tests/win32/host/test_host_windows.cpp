@@ -6,8 +6,12 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
+#include "win32/host/uUnexpected.h"
+#include "win32/host/uWindow.h"
 #include "win32/host/ufmMonitors.h"
 #include "win32/host/ufmPreview.h"
 
@@ -151,6 +155,45 @@ TEST(HostWindows, PreviewCoversTheHostsClientAreaAndEndsWithItsChildOrTheHost) {
     EXPECT_EQ(Preview.Surface(), nullptr);
     DestroyWindow(Host);
   }
+}
+
+// A handler that throws: the window and the process live on, the message
+// gets the default handling, and a window whose creation throws is not made.
+class TThrowingWindow : public TWindow<TThrowingWindow> {
+ public:
+  static constexpr wchar_t ClassName[] = L"EmberdellThrowingTest";
+  HWND Create(bool ThrowOnCreate) {
+    FThrowOnCreate = ThrowOnCreate;
+    return CreateHandle(0, ClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, GetModuleHandleW(nullptr));
+  }
+  LRESULT WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
+    if (Message == WM_CREATE && FThrowOnCreate) throw std::runtime_error("no room for the window");
+    if (Message == WM_APP) throw std::bad_alloc();
+    if (Message == WM_APP + 1) return 42;
+    return DefWindowProcW(Window, Message, WParam, LParam);
+  }
+
+ private:
+  bool FThrowOnCreate = false;
+};
+
+TEST(HostWindows, AnExceptionInAHandlerStopsAtTheWindowProcedure) {
+  ASSERT_TRUE(TThrowingWindow::RegisterClass(GetModuleHandleW(nullptr), TThrowingWindow::ClassName));
+  // No user at a window: nothing is shown, the failure is only counted.
+  SetUserAtWindow(false);
+  TThrowingWindow Form;
+  const HWND Window = Form.Create(false);
+  ASSERT_NE(Window, nullptr);
+  const unsigned Before = UnexpectedCount();
+  EXPECT_EQ(SendMessageW(Window, WM_APP, 0, 0), 0);
+  EXPECT_EQ(UnexpectedCount(), Before + 1);
+  EXPECT_TRUE(IsWindow(Window));
+  EXPECT_EQ(SendMessageW(Window, WM_APP + 1, 0, 0), 42) << "the window still answers";
+  DestroyWindow(Window);
+
+  TThrowingWindow Failing;
+  EXPECT_EQ(Failing.Create(true), nullptr);
+  EXPECT_EQ(UnexpectedCount(), Before + 2);
 }
 
 }  // namespace
