@@ -41,6 +41,11 @@ void TTimerThread::SetEnabled(bool Enabled) {
   if (Enabled) FAlarm->Wake();
 }
 
+void TTimerThread::SetSeen(bool Seen) {
+  FSeen = Seen;
+  if (Seen) FAlarm->Wake();
+}
+
 void TTimerThread::SetInterval(uint32_t Ms) {
   FInterval = Ms;
   FAlarm->Wake();
@@ -67,7 +72,7 @@ uint32_t TTimerThread::NextWait() {
   // The first tick comes after one millisecond, frames on or off, and sets
   // the rhythm that frames switched on later keep to.
   if (!FTicked) return 1;
-  if (!FEnabled) {
+  if (!FEnabled || !FSeen) {
     FSleptIdle = true;
     return IClockAlarm::Forever;
   }
@@ -103,7 +108,7 @@ void TTimerThread::Execute() {
     // Enabled is looked at under the lock: once Pause holds it and has
     // cleared the flag, no new frame can start.
     std::lock_guard<std::mutex> Frame(FFrameLock);
-    if (FOnTimer && FEnabled && !FTerminated) {
+    if (FOnTimer && FEnabled && FSeen && !FTerminated) {
       try {
         FOnTimer();
       } catch (...) {

@@ -51,6 +51,13 @@ class TTimerThread {
   // a frame in progress.
   void SetEnabled(bool Enabled);
   bool Enabled() const { return FEnabled; }
+  // Frames run only while they are both enabled and seen: a display that is
+  // off or a locked session switches them off without touching what the
+  // host enabled, paused or resumed meanwhile. Unseen, the thread sleeps
+  // without waking; seen again, the next frame falls on the rhythm's next
+  // tick, with no catch-up of the frames that were not drawn.
+  void SetSeen(bool Seen);
+  bool Seen() const { return FSeen; }
   void SetInterval(uint32_t Ms);
   uint32_t Interval() const { return FInterval; }
 
@@ -74,6 +81,7 @@ class TTimerThread {
   ITickClock& FClock;
   std::unique_ptr<IClockAlarm> FAlarm;
   std::atomic<bool> FEnabled{false};
+  std::atomic<bool> FSeen{true};
   std::atomic<uint32_t> FInterval{50};
   std::atomic<bool> FTerminated{false};
   // The thread's own: the last tick, whether there was one yet, and whether

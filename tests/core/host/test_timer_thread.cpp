@@ -307,3 +307,30 @@ TEST_F(TimerThreadTest, StopEndsALongWaitAtOnce) {
     TearDown();
   }
 }
+
+namespace {
+
+TEST_F(TimerThreadTest, UnseenFramesSleepWithoutWakingAndComeBackOnTheRhythm) {
+  Start(100000);
+  Timer->SetInterval(40);
+  Timer->SetEnabled(true);
+  ASSERT_TRUE(Clock->RunUntil(100100));  // frames at 100001, 100041, 100081
+  Timer->SetSeen(false);
+  // The frame due at 100121 finds the frames unseen; then the thread sleeps for good.
+  ASSERT_TRUE(Clock->RunUntil(100130));
+  ASSERT_TRUE(Clock->WaitForEndlessWait());
+  const uint64_t Waits = Clock->Waits();
+  // What the host does meanwhile (a pause around a new picture, a resume)
+  // cannot bring the frames back while nobody sees them.
+  Timer->Pause();
+  Timer->Resume();
+  ASSERT_TRUE(Clock->RunUntil(300000));
+  EXPECT_EQ(Clock->Waits(), Waits + 1) << "the resume's one wake-up, then the endless wait again";
+  EXPECT_EQ(FrameCount(), 3u);
+  Timer->SetSeen(true);
+  ASSERT_TRUE(Clock->RunUntil(300100));
+  // One frame at the first tick of the old rhythm still to come, none made up.
+  EXPECT_EQ(TakeFrames(), (std::vector<uint32_t>{100001, 100041, 100081, 300001, 300041, 300081}));
+}
+
+}  // namespace
