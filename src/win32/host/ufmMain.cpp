@@ -134,6 +134,7 @@ bool TfmMain::FormCreate() {
   if (CreateHandle(WS_EX_TOOLWINDOW, kMainFormClass, kWindowCaption, WS_POPUP, 0, 0, 0, 0, nullptr, FInstance) ==
       nullptr)
     return false;
+  FSight = std::make_unique<TSightWatcher>(FHandle);
 
   FSharedIni = std::make_unique<TIniProfileStore>(SharedIniPath(GetWindowsDir()));
   const std::string AppData = GetAppDataPath();
@@ -151,6 +152,7 @@ bool TfmMain::FormCreate() {
   FPictureHeight = PictureHeightForRun(Settings.PictureHeight);
 
   FTimerThread = std::make_unique<TTimerThread>([this] { FrameTimer(); }, FClock);
+  FTimerThread->SetSeen(FSight->Seen());
   FRunSound = std::make_unique<TRunSound>(FMode, Settings, FInstance, FHandle, FClock);
   return true;
 }
@@ -391,6 +393,16 @@ void TfmMain::TakeScreenshot() {
   });
 }
 
+void TfmMain::SightChanged() {
+  if (!FTimerThread || FSight->Seen() == FTimerThread->Seen()) return;
+  // What the windows showed may be gone (a lock screen, a monitor that
+  // powered down): the first frame back is copied whole.
+  if (FSight->Seen())
+    for (const TMonitor& Monitor : FMonitors)
+      if (Monitor.Window != nullptr) TWindowCanvas::WindowExposed(Monitor.Window);
+  FTimerThread->SetSeen(FSight->Seen());
+}
+
 void TfmMain::Close() {
   if (FClosed) return;
   FormClose();
@@ -432,12 +444,18 @@ void TfmMain::FormDestroy() {
   FMonitors.clear();
   FHostPreview.reset();
   FRunSound.reset();
+  FSight.reset();
   if (FHandle != nullptr) DestroyWindow(FHandle);
   FHandle = nullptr;
   ShowMouseCursor(true);
 }
 
 LRESULT TfmMain::WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
+  LRESULT Result = 0;
+  if (FSight && FSight->Handle(Message, WParam, LParam, Result)) {
+    SightChanged();
+    return Result;
+  }
   if (Message == WM_TIMER) {
     if (WParam == tmChangePreset) tmChangePresetTimer();
     if (WParam == tmExit) tmExitTimer();

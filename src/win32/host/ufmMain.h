@@ -19,6 +19,7 @@
 #include "core/styles/uSettingsSaving.h"
 #include "win32/engine/uGdiCanvas.h"
 #include "win32/host/uPresetRecords.h"
+#include "win32/host/uSightWatcher.h"
 #include "win32/host/uWinClock.h"
 #include "win32/host/uWindow.h"
 #include "win32/host/ufmMonitors.h"
@@ -86,6 +87,8 @@ class TfmMain : public TWindow<TfmMain>, public IMonitorOwner {
   void AppMessage(UINT Message, WPARAM WParam, LPARAM LParam);
   void BeginExit();
   void TakeScreenshot();
+  // Frames stop while nobody can see the run and come back drawn whole.
+  void SightChanged();
   // Starts Monitor's engine (made on the first call) on Target of its window.
   void AttachFlame(TMonitor& Monitor, const TRect& Target, const int32_t* PictureHeight);
   void Close();
@@ -107,6 +110,7 @@ class TfmMain : public TWindow<TfmMain>, public IMonitorOwner {
   TFrameWorkers FWorkers;
   std::vector<TFlame*> FBurning;
   std::unique_ptr<TTimerThread> FTimerThread;
+  std::unique_ptr<TSightWatcher> FSight;
   std::shared_ptr<TScreenshotLedger> FShotLedger;
   int32_t FStoredShotNumber = 0;
   std::unique_ptr<TRunSound> FRunSound;

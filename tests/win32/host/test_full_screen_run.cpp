@@ -351,5 +351,46 @@ TEST_F(FullScreenRun, TheSecondMonitorBurnsOverItsOwnDesktopOrTurnsBlack) {
   ASSERT_TRUE(WaitForEnd().has_value());
 }
 
+// A locked session: the screen stays as it was for as long as nobody can
+// see it, and the fire burns again once the session is unlocked.
+TEST_F(FullScreenRun, ALockedSessionDrawsNothingAndUnlockingBurnsAgain) {
+  Start(L"/s");
+  ASSERT_NE(WaitForFlame(), nullptr);
+  const std::vector<HWND> Main = Scr->Windows(kMainFormClass);
+  ASSERT_EQ(Main.size(), 1u);
+  constexpr WPARAM SessionLock = 7, SessionUnlock = 8;  // WTS_SESSION_LOCK, WTS_SESSION_UNLOCK
+  SendMessageW(Main[0], WM_WTSSESSION_CHANGE, SessionLock, 1);
+  // A frame under way when the lock came may still land.
+  const DWORD Settle = GetTickCount() + 500;
+  WaitUntil(5000, [&] { return GetTickCount() >= Settle; });
+  const RECT Area = FlameArea();
+  const TScreenGrab Locked(Area);
+  ASSERT_TRUE(Locked.Valid());
+  int Looks = 0;
+  double MostChanged = 0;
+  const DWORD End = GetTickCount() + 5000;
+  WaitUntil(10000, [&] {
+    TScreenGrab Now(Area);
+    if (Now.Valid()) MostChanged = std::max(MostChanged, ChangedShare(Locked, Now, Area));
+    ++Looks;
+    return GetTickCount() >= End;
+  });
+  EXPECT_GT(Looks, 5);
+  EXPECT_EQ(MostChanged, 0.0) << "frames were drawn while the session was locked";
+  ASSERT_TRUE(Running()) << "the lock ended the run";
+
+  const DWORD Unlocked = GetTickCount();
+  SendMessageW(Main[0], WM_WTSSESSION_CHANGE, SessionUnlock, 1);
+  const bool Burning = WaitUntil(5000, [&] {
+    TScreenGrab Now(Area);
+    return Now.Valid() && ChangedShare(Locked, Now, Area) > 0;
+  });
+  EXPECT_TRUE(Burning) << "no frame after the unlock";
+  Report("first frame after the unlock", GetTickCount() - Unlocked);
+
+  PressKey(VK_ESCAPE);
+  ASSERT_TRUE(WaitForEnd().has_value()) << "still running after Esc";
+}
+
 }  // namespace
 }  // namespace emberdell::test
