@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <X11/extensions/dpms.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/ipc.h>
@@ -11,7 +12,9 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +27,7 @@
 #include "core/engine/uFlameStep.h"
 #include "core/engine/uFrameChanges.h"
 #include "core/engine/uImageFiles.h"
+#include "core/host/uVisibility.h"
 #include "core/shared/uFileUtils.h"
 #include "core/shared/uRandom.h"
 #include "core/styles/uPresets.h"
@@ -143,6 +147,8 @@ class TX11Host : public IFlameCanvas {
   void PutRect(const TRect& R);
   void DrawFps();
   bool HandleEvents();
+  // Asks the server whether the monitor sleeps, about once a second.
+  void LookAtMonitor(double Now);
 
   TX11Options FOptions;
   Display* FDisplay = nullptr;
@@ -169,6 +175,12 @@ class TX11Host : public IFlameCanvas {
   bool FSourceIsDesktop = false;
   std::unique_ptr<TFlame> FFlame;
   TFrameChanges FChanges;  // what the image shows, and what the next frame changes
+
+  // Nobody sees an unmapped or covered window or a sleeping monitor: then
+  // no frame is made or sent.
+  TVisibility FSight;
+  bool FHaveDpms = false;
+  double FNextDpmsLook = 0;
 
   int FFrames = 0;
   double FFpsStart = 0;
@@ -231,7 +243,10 @@ bool TX11Host::OpenWindow(std::string& Error) {
   FFormat.Opaque = FDepth == 32 ? ~(FFormat.RedMask | FFormat.GreenMask | FFormat.BlueMask) : 0;
   // Structure events tell of a new size and of the window's end; a window
   // someone else owns allows this as well as our own does.
-  XSelectInput(FDisplay, FWindow, StructureNotifyMask | ExposureMask);
+  XSelectInput(FDisplay, FWindow, StructureNotifyMask | ExposureMask | VisibilityChangeMask);
+  FSight.Mapped(Attributes.map_state == IsViewable);
+  int DpmsEvent = 0, DpmsError = 0;
+  FHaveDpms = DPMSQueryExtension(FDisplay, &DpmsEvent, &DpmsError) && DPMSCapable(FDisplay);
   FGc = XCreateGC(FDisplay, FWindow, 0, nullptr);
   XSetForeground(FDisplay, FGc, WhitePixel(FDisplay, Screen));
   XSync(FDisplay, False);
@@ -487,6 +502,15 @@ bool TX11Host::HandleEvents() {
       case Expose:
         Redraw = true;
         break;
+      case MapNotify:
+        if (Event.xmap.window == FWindow) FSight.Mapped(true);
+        break;
+      case UnmapNotify:
+        if (Event.xunmap.window == FWindow) FSight.Mapped(false);
+        break;
+      case VisibilityNotify:
+        if (Event.xvisibility.window == FWindow) FSight.VisibilityState(Event.xvisibility.state);
+        break;
       case ClientMessage:
         if (FOwnWindow && static_cast<Atom>(Event.xclient.data.l[0]) == FDeleteWindow) StopRequested = 1;
         break;
@@ -496,6 +520,18 @@ bool TX11Host::HandleEvents() {
   }
   if (Redraw && !WindowGone) PutImage();
   return !WindowGone && !StopRequested;
+}
+
+void TX11Host::LookAtMonitor(double Now) {
+  if (!FHaveDpms || Now < FNextDpmsLook) return;
+  FNextDpmsLook = Now + 1.0;
+  CARD16 Level = DPMSModeOn;
+  BOOL Enabled = False;
+  // With power saving switched off the monitor never sleeps, whatever the level says.
+  if (DPMSInfo(FDisplay, &Level, &Enabled) && Enabled)
+    FSight.MonitorPower(Level);
+  else
+    FSight.MonitorPower(DPMSModeOn);
 }
 
 int TX11Host::Run() {
@@ -513,8 +549,26 @@ int TX11Host::Run() {
   double NextChange = ChangeDelay > 0 ? NextFrame + static_cast<double>(ChangeDelay) : 0;
   FFpsStart = NextFrame;
   const int Connection = ConnectionNumber(FDisplay);
+  bool WasSeen = true;
   while (HandleEvents()) {
     const double Start = Now();
+    LookAtMonitor(Start);
+    if (!FSight.Seen()) {
+      // Only an event or the next look at the monitor can change that.
+      WasSeen = false;
+      pollfd Fd{Connection, POLLIN, 0};
+      const double Wait = FHaveDpms ? std::max(FNextDpmsLook - Start, 0.0) : -1;
+      const timespec Timeout{static_cast<time_t>(Wait), static_cast<long>((Wait - std::floor(Wait)) * 1e9)};
+      ppoll(&Fd, 1, Wait >= 0 ? &Timeout : nullptr, nullptr);
+      continue;
+    }
+    if (!WasSeen) {
+      // Back in sight: the next frame now, sent whole; the frames not drawn
+      // meanwhile are not made up.
+      WasSeen = true;
+      FChanges.Forget();
+      NextFrame = Start;
+    }
     if (Start >= NextFrame) {
       FFlame->NextFrame();
       MorphPreset(FCurrent, FTarget);
