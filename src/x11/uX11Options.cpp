@@ -1,5 +1,6 @@
 #include "x11/uX11Options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -49,103 +50,159 @@ bool ParseWindowId(const std::string& Text, unsigned long& Id) {
   return true;
 }
 
-bool ParseX11Options(const std::vector<std::string>& Args, const char* EnvWindow, TX11Options& Options,
-                     std::string& Error) {
+namespace {
+
+// What the options are parsed into, with what the rules between options need.
+struct TParse {
+  TX11Options& Options;
+  std::string& Error;
   bool TargetGiven = false;
   int StyleChoices = 0;
+
+  bool SetTarget(TX11Target Target) {
+    if (TargetGiven && Options.Target != Target) {
+      Error = "choose one of -root, -window and -window-id";
+      return false;
+    }
+    TargetGiven = true;
+    Options.Target = Target;
+    return true;
+  }
+};
+
+struct TOptionSpec;
+// Value is empty for a switch. False with Error set when the value is unusable.
+using TApply = bool (*)(TParse& P, const TOptionSpec& Spec, const std::string& Arg, const std::string& Value);
+
+// One option of the command line: its name (one dash; two are taken too), the
+// value it takes, its line in the usage text, and what it does.
+struct TOptionSpec {
+  const char* Name;
+  const char* ValueName;  // nullptr for a switch
+  const char* Help;       // nullptr: accepted, but not listed in the usage
+  TApply Apply;
+  long Low = 0, High = 0;                         // a number's range
+  long (*Default)(const TX11Options&) = nullptr;  // a number's default, shown in the usage
+  const char* DefaultNote = "";                   // what the default depends on
+};
+
+bool Number(TParse& P, const TOptionSpec& Spec, const std::string& Arg, const std::string& Value, long& Out) {
+  if (ParseLong(Value, Spec.Low, Spec.High, Out)) return true;
+  P.Error = "option " + Arg + " needs a whole number from " + std::to_string(Spec.Low) + " to " +
+            std::to_string(Spec.High) + ", not \"" + Value + "\"";
+  return false;
+}
+
+// clang-format off
+const TOptionSpec OptionSpecs[] = {
+  {"-root", nullptr, "burn the root window",
+   [](TParse& P, const TOptionSpec&, const std::string&, const std::string&) { return P.SetTarget(TX11Target::Root); }},
+  {"-window", nullptr, "burn a window of its own (the default)",
+   [](TParse& P, const TOptionSpec&, const std::string&, const std::string&) { return P.SetTarget(TX11Target::OwnWindow); }},
+  {"-window-id", "ID", "burn the window ID (decimal or 0x hex); XSCREENSAVER_WINDOW does the same",
+   [](TParse& P, const TOptionSpec&, const std::string& Arg, const std::string& Value) {
+     if (!ParseWindowId(Value, P.Options.WindowId)) {
+       P.Error = "option " + Arg + " needs a window id in decimal or hex (0x...), not \"" + Value + "\"";
+       return false;
+     }
+     return P.SetTarget(TX11Target::WindowId);
+   }},
+  {"-display", "NAME", "the X display",
+   [](TParse& P, const TOptionSpec&, const std::string&, const std::string& Value) { P.Options.Display = Value; return true; }},
+  {"-delay", "MICROSECONDS", "pause between frames",
+   [](TParse& P, const TOptionSpec& S, const std::string& Arg, const std::string& Value) {
+     return Number(P, S, Arg, Value, P.Options.DelayMicroseconds);
+   }, 0, 10000000, [](const TX11Options& O) { return O.DelayMicroseconds; }},
+  {"-fps", nullptr, "show the frame rate",
+   [](TParse& P, const TOptionSpec&, const std::string&, const std::string&) { P.Options.ShowFps = true; return true; }},
+  {"-no-fps", nullptr, nullptr,
+   [](TParse& P, const TOptionSpec&, const std::string&, const std::string&) { P.Options.ShowFps = false; return true; }},
+  {"-shm", nullptr, nullptr,
+   [](TParse& P, const TOptionSpec&, const std::string&, const std::string&) { P.Options.UseShm = true; return true; }},
+  {"-no-shm", nullptr, "draw without the shared-memory extension",
+   [](TParse& P, const TOptionSpec&, const std::string&, const std::string&) { P.Options.UseShm = false; return true; }},
+  {"-background", "FILE", "burn this JPEG or BMP picture instead of the desktop",
+   [](TParse& P, const TOptionSpec&, const std::string& Arg, const std::string& Value) {
+     if (Value.empty()) {
+       P.Error = "option " + Arg + " needs a picture file";
+       return false;
+     }
+     P.Options.Background = Value;
+     return true;
+   }},
+  {"-style", "NAME", "a flame style from the delivered or your own styles",
+   [](TParse& P, const TOptionSpec&, const std::string&, const std::string& Value) {
+     P.Options.Style = Value;
+     ++P.StyleChoices;
+     return true;
+   }},
+  {"-style-file", "FILE", "a flame style file (.wyk)",
+   [](TParse& P, const TOptionSpec&, const std::string&, const std::string& Value) {
+     P.Options.StyleFile = Value;
+     ++P.StyleChoices;
+     return true;
+   }},
+  {"-random-style", nullptr, "a random style (the default)",
+   [](TParse& P, const TOptionSpec&, const std::string&, const std::string&) {
+     P.Options.RandomStyle = true;
+     ++P.StyleChoices;
+     return true;
+   }},
+  {"-change-delay", "SECONDS", "morph to another random style this often, 0 never",
+   [](TParse& P, const TOptionSpec& S, const std::string& Arg, const std::string& Value) {
+     return Number(P, S, Arg, Value, P.Options.ChangeDelaySeconds);
+   }, 0, 86400, [](const TX11Options&) { return DefaultChangeDelaySeconds; }, " for a random style, 0 for a named one"},
+  {"-picture-height", "PCT", "height of the burning picture, in percent",
+   [](TParse& P, const TOptionSpec& S, const std::string& Arg, const std::string& Value) {
+     long Height = 0;
+     if (!Number(P, S, Arg, Value, Height)) return false;
+     P.Options.PictureHeight = static_cast<int>(Height);
+     return true;
+   }, 50, 100, [](const TX11Options& O) { return static_cast<long>(O.PictureHeight); }},
+  {"-help", nullptr, "this text",
+   [](TParse& P, const TOptionSpec&, const std::string&, const std::string&) { P.Options.Help = true; return true; }},
+  {"-h", nullptr, nullptr,
+   [](TParse& P, const TOptionSpec&, const std::string&, const std::string&) { P.Options.Help = true; return true; }},
+};
+// clang-format on
+
+const TOptionSpec* FindOption(const std::string& Name) {
+  for (const TOptionSpec& Spec : OptionSpecs)
+    if (Name == Spec.Name) return &Spec;
+  return nullptr;
+}
+
+}  // namespace
+
+bool ParseX11Options(const std::vector<std::string>& Args, const char* EnvWindow, TX11Options& Options,
+                     std::string& Error) {
+  TParse P{Options, Error};
   for (size_t i = 0; i < Args.size(); ++i) {
     const std::string& Arg = Args[i];
     // The daemon and its settings program write options with one dash or two.
-    std::string Name = Arg;
-    if (Name.rfind("--", 0) == 0) Name = Name.substr(1);
-    auto Value = [&](std::string& Out) {
+    const TOptionSpec* Spec = FindOption(Arg.rfind("--", 0) == 0 ? Arg.substr(1) : Arg);
+    if (Spec == nullptr) {
+      Error = "unknown option \"" + Arg + "\" (try --help)";
+      return false;
+    }
+    std::string Value;
+    if (Spec->ValueName != nullptr) {
       if (i + 1 >= Args.size()) {
         Error = "option " + Arg + " needs a value";
         return false;
       }
-      Out = Args[++i];
-      return true;
-    };
-    auto Number = [&](long Low, long High, long& Out) {
-      std::string Text;
-      if (!Value(Text)) return false;
-      if (!ParseLong(Text, Low, High, Out)) {
-        Error = "option " + Arg + " needs a whole number from " + std::to_string(Low) + " to " +
-                std::to_string(High) + ", not \"" + Text + "\"";
-        return false;
-      }
-      return true;
-    };
-    auto SetTarget = [&](TX11Target Target) {
-      if (TargetGiven && Options.Target != Target) {
-        Error = "choose one of -root, -window and -window-id";
-        return false;
-      }
-      TargetGiven = true;
-      Options.Target = Target;
-      return true;
-    };
-
-    if (Name == "-root") {
-      if (!SetTarget(TX11Target::Root)) return false;
-    } else if (Name == "-window") {
-      if (!SetTarget(TX11Target::OwnWindow)) return false;
-    } else if (Name == "-window-id") {
-      std::string Text;
-      if (!Value(Text)) return false;
-      if (!ParseWindowId(Text, Options.WindowId)) {
-        Error = "option " + Arg + " needs a window id in decimal or hex (0x...), not \"" + Text + "\"";
-        return false;
-      }
-      if (!SetTarget(TX11Target::WindowId)) return false;
-    } else if (Name == "-display") {
-      if (!Value(Options.Display)) return false;
-    } else if (Name == "-delay") {
-      if (!Number(0, 10000000, Options.DelayMicroseconds)) return false;
-    } else if (Name == "-fps") {
-      Options.ShowFps = true;
-    } else if (Name == "-no-fps") {
-      Options.ShowFps = false;
-    } else if (Name == "-shm") {
-      Options.UseShm = true;
-    } else if (Name == "-no-shm") {
-      Options.UseShm = false;
-    } else if (Name == "-background") {
-      if (!Value(Options.Background)) return false;
-      if (Options.Background.empty()) {
-        Error = "option " + Arg + " needs a picture file";
-        return false;
-      }
-    } else if (Name == "-style") {
-      if (!Value(Options.Style)) return false;
-      ++StyleChoices;
-    } else if (Name == "-style-file") {
-      if (!Value(Options.StyleFile)) return false;
-      ++StyleChoices;
-    } else if (Name == "-random-style") {
-      Options.RandomStyle = true;
-      ++StyleChoices;
-    } else if (Name == "-change-delay") {
-      if (!Number(0, 86400, Options.ChangeDelaySeconds)) return false;
-    } else if (Name == "-picture-height") {
-      long v = 0;
-      if (!Number(50, 100, v)) return false;
-      Options.PictureHeight = static_cast<int>(v);
-    } else if (Name == "-help" || Name == "-h") {
-      Options.Help = true;
-    } else {
-      Error = "unknown option \"" + Arg + "\" (try --help)";
-      return false;
+      Value = Args[++i];
     }
+    if (!Spec->Apply(P, *Spec, Arg, Value)) return false;
   }
-  if (StyleChoices > 1) {
+  if (P.StyleChoices > 1) {
     Error = "choose one of -style, -style-file and -random-style";
     return false;
   }
   if (Options.Style.empty() && Options.StyleFile.empty()) Options.RandomStyle = true;
   // The daemon starts hacks with -root and names its own window in the
   // variable: that window is the root the hack is meant to draw on.
-  const bool EnvChooses = !TargetGiven || Options.Target == TX11Target::Root;
+  const bool EnvChooses = !P.TargetGiven || Options.Target == TX11Target::Root;
   if (EnvChooses && EnvWindow != nullptr && *EnvWindow != '\0') {
     if (!ParseWindowId(EnvWindow, Options.WindowId)) {
       Error = std::string("XSCREENSAVER_WINDOW holds no window id: \"") + EnvWindow + "\"";
@@ -154,6 +211,31 @@ bool ParseX11Options(const std::vector<std::string>& Args, const char* EnvWindow
     Options.Target = TX11Target::WindowId;
   }
   return true;
+}
+
+std::string X11UsageText() {
+  const TX11Options Defaults;
+  std::string Text = "usage: emberdell [options]\n";
+  for (const TOptionSpec& Spec : OptionSpecs) {
+    if (Spec.Help == nullptr) continue;
+    std::string Left = std::string("  ") + Spec.Name;
+    if (Spec.ValueName != nullptr) Left += std::string(" ") + Spec.ValueName;
+    Left.resize(std::max<size_t>(Left.size() + 1, 24), ' ');
+    std::string Help = Spec.Help;
+    if (Spec.High > Spec.Low) Help += ", " + std::to_string(Spec.Low) + " to " + std::to_string(Spec.High);
+    if (Spec.Default != nullptr)
+      Help += " (default " + std::to_string(Spec.Default(Defaults)) + Spec.DefaultNote + ")";
+    Text += Left + Help + "\n";
+  }
+  return Text;
+}
+
+std::vector<TX11OptionInfo> X11Options() {
+  std::vector<TX11OptionInfo> List;
+  for (const TOptionSpec& Spec : OptionSpecs)
+    List.push_back({Spec.Name, Spec.ValueName != nullptr, Spec.Help != nullptr, Spec.Low, Spec.High,
+                    Spec.Default != nullptr ? Spec.Default(TX11Options{}) : 0});
+  return List;
 }
 
 namespace {
@@ -178,22 +260,5 @@ long ResolvedChangeDelay(const TX11Options& Options) {
   return Options.RandomStyle ? DefaultChangeDelaySeconds : 0;
 }
 
-std::string X11UsageText() {
-  return "usage: emberdell [options]\n"
-         "  -root                 burn the root window\n"
-         "  -window               burn a window of its own (the default)\n"
-         "  -window-id ID         burn the window ID (decimal or 0x hex); XSCREENSAVER_WINDOW does the same\n"
-         "  -display NAME         the X display\n"
-         "  -delay MICROSECONDS   pause between frames (default 40000: 25 frames a second)\n"
-         "  -fps                  show the frame rate\n"
-         "  -no-shm               draw without the shared-memory extension\n"
-         "  -background FILE      burn this JPEG or BMP picture instead of the desktop\n"
-         "  -style NAME           a flame style from the delivered or your own styles\n"
-         "  -style-file FILE      a flame style file (.wyk)\n"
-         "  -random-style         a random style (the default)\n"
-         "  -change-delay SECONDS morph to another random style this often; 0 never\n"
-         "                        (default 120 for a random style, 0 for a named one)\n"
-         "  -picture-height PCT   height of the burning picture, 50 to 100 percent (default 100)\n";
-}
 
 }  // namespace emberdell

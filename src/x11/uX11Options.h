@@ -56,7 +56,18 @@ long ResolvedChangeDelay(const TX11Options& Options);
 // and "default-wood" finds "(Default) Wood" without quoting on a command line.
 bool StyleNameMatches(const std::string& Wanted, const std::string& Name);
 
-// The --help text.
+// The --help text, made from the table of options.
 std::string X11UsageText();
+
+// What the table says of each option, for the checks of the settings
+// description and the manual page against it.
+struct TX11OptionInfo {
+  std::string Name;      // "-delay"
+  bool TakesValue;
+  bool Listed;           // in the usage text
+  long Low, High;        // a number's range; both 0 for anything else
+  long Default;          // a number's default; 0 for anything else
+};
+std::vector<TX11OptionInfo> X11Options();
 
 }  // namespace emberdell

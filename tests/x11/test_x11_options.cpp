@@ -3,7 +3,10 @@
 // one line.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "core/engine/uCore.h"
 #include "x11/uX11Options.h"
@@ -174,4 +177,74 @@ TEST(X11Pixels, TableFollowsTheVisualsMasks) {
   PixelsToBgrx(Screen + 1, 1, Bgr, Out + 4);
   const uint8_t Expected[8] = {0x10, 0x80, 0xF0, 0, 0x10, 0x80, 0xF0, 0};
   EXPECT_EQ(std::memcmp(Out, Expected, 8), 0);
+}
+
+namespace {
+
+std::string ReadText(const std::string& Path) {
+  std::FILE* File = std::fopen(Path.c_str(), "rb");
+  if (File == nullptr) return {};
+  std::string Text;
+  char Buffer[4096];
+  for (size_t Got; (Got = std::fread(Buffer, 1, sizeof Buffer, File)) > 0;) Text.append(Buffer, Got);
+  std::fclose(File);
+  return Text;
+}
+
+const TX11OptionInfo* Option(const std::vector<TX11OptionInfo>& Options, const std::string& Name) {
+  for (const TX11OptionInfo& O : Options)
+    if (O.Name == Name) return &O;
+  return nullptr;
+}
+
+// The attribute Name of the element that starts at Tag, or "".
+std::string Attribute(const std::string& Xml, size_t Tag, const std::string& Name) {
+  const size_t End = Xml.find('>', Tag);
+  const size_t At = Xml.find(" " + Name + "=\"", Tag);
+  if (At == std::string::npos || At > End) return {};
+  const size_t From = At + Name.size() + 3;
+  return Xml.substr(From, Xml.find('"', From) - From);
+}
+
+}  // namespace
+
+// The settings description and the manual page speak of the options the
+// hack takes, with the ranges and defaults it applies.
+TEST(X11Options, TheSettingsDescriptionAndTheManualPageFollowTheTable) {
+  const std::vector<TX11OptionInfo> Options = X11Options();
+  const std::string Xml = ReadText(EMBERDELL_SOURCE_DIR "/src/x11/emberdell.xml");
+  ASSERT_FALSE(Xml.empty());
+  int Args = 0;
+  for (size_t At = Xml.find("arg"); At != std::string::npos; At = Xml.find("arg", At + 1)) {
+    // arg="--delay %" and arg-set="--style gas-flame": the option is the first word.
+    const size_t Quote = Xml.find('"', At);
+    if (Quote != At + 4 && Quote != At + 8) continue;
+    const std::string Value = Xml.substr(Quote + 1, Xml.find('"', Quote + 1) - Quote - 1);
+    const std::string Name = Value.substr(1, Value.find(' ') - 1);
+    ++Args;
+    const TX11OptionInfo* O = Option(Options, Name);
+    ASSERT_NE(O, nullptr) << "the settings description gives " << Name;
+    EXPECT_EQ(O->TakesValue, Value.find(' ') != std::string::npos) << Name;
+    // A slider stays within what the option takes and starts at its default.
+    const size_t Tag = Xml.rfind('<', At);
+    if (Xml.compare(Tag, 7, "<number") != 0 || O->High == 0) continue;
+    EXPECT_GE(std::stol(Attribute(Xml, Tag, "low")), O->Low) << Name;
+    EXPECT_LE(std::stol(Attribute(Xml, Tag, "high")), O->High) << Name;
+    if (O->Default != 0) {
+      EXPECT_EQ(std::stol(Attribute(Xml, Tag, "default")), O->Default) << Name;
+    }
+  }
+  EXPECT_GE(Args, 8);
+
+  const std::string Manual = ReadText(EMBERDELL_SOURCE_DIR "/packaging/debian/emberdell.6");
+  ASSERT_FALSE(Manual.empty());
+  for (const TX11OptionInfo& O : Options) {
+    if (!O.Listed || O.Name == "-help") continue;
+    std::string Escaped;
+    for (char c : O.Name) Escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+    // An entry is ".B \-fps" or ".BI \-delay " microseconds"".
+    const bool Entry = Manual.find("B " + Escaped + "\n") != std::string::npos ||
+                       Manual.find("BI " + Escaped + " ") != std::string::npos;
+    EXPECT_TRUE(Entry) << "the manual page has no entry for " << O.Name;
+  }
 }
