@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <span>
 #include <string>
 
 #include "core/styles/uSettingsSaving.h"
@@ -19,7 +20,9 @@ class TIniProfileStore : public IProfileStore {
   std::string Path() const override { return FPath; }
   bool Exists() override;
   bool ReadString(const std::string& Section, const std::string& Key, std::string& Value) override;
-  bool WriteString(const std::string& Section, const std::string& Key, const std::string& Value) override;
+  // Through a copy beside the file that then replaces it, under a lock
+  // shared by every Emberdell process.
+  bool WriteStrings(const std::string& Section, std::span<const TProfileValue> Values) override;
 
  private:
   std::string FPath;
