@@ -124,7 +124,7 @@ TEST_F(SettingsFiles, SeventyTickedCyrillicBackgroundsSurviveTheSettingsWindow) 
     Names.push_back(ToUtf8(Name));
   }
   const std::wstring List = ToWide(ListToDelimitedText(Names));
-  ASSERT_GT(List.size(), 2047u);
+  ASSERT_GT(ListToDelimitedText(Names).size(), 2047u);
   // A file that starts with the byte-order mark, as the program makes it:
   // the names stay Cyrillic, not the ANSI code page's question marks.
   {
@@ -205,10 +205,11 @@ TEST_F(SettingsFiles, APerUserCopyTakesOverWhenTheWindowsDirectoryFileCannotBeWr
   EXPECT_EQ(IniValue(PerUser, L"Active Presets"), L"~(Default) Wood~");
   EXPECT_EQ(IniValue(PerUser, L"Active Backgrounds"), L"~(Default) Desktop Snapshot~");
 
-  // The next start reads the copy and writes back into it.
-  ASSERT_TRUE(SetIniValue(PerUser, kCounter, L"+60"));
+  // The next start reads the copy and writes back into it ("+30" reads as
+  // 30 and is written back as "30").
+  ASSERT_TRUE(SetIniValue(PerUser, L"FPS", L"+30"));
   RunToEnd(L"/c");
-  EXPECT_EQ(IniValue(PerUser, kCounter), L"60");
+  EXPECT_EQ(IniValue(PerUser, L"FPS"), L"30");
 }
 
 // The text of a message box of the process, or nothing when Window is not one.
@@ -325,7 +326,7 @@ TEST_F(SettingsFiles, ANewFileIsUtf16AndAnOldAnsiFileStaysAsItIs) {
   const auto Made = ReadWholeFile(SharedIniPath());
   ASSERT_TRUE(Made.has_value());
   EXPECT_EQ(Made->substr(0, 2), "\xFF\xFE") << "no byte-order mark on the file the program made";
-  EXPECT_EQ(Settings.Get(kCounter), L"0");
+  EXPECT_EQ(Settings.Get(L"FPS"), L"25");
 
   ASSERT_TRUE(DeleteFileW(SharedIniPath().c_str()));
   ASSERT_TRUE(Settings.Set(L"FPS", L"30"));  // the profile functions make an ANSI file
@@ -335,7 +336,7 @@ TEST_F(SettingsFiles, ANewFileIsUtf16AndAnOldAnsiFileStaysAsItIs) {
   ASSERT_TRUE(Kept.has_value());
   EXPECT_NE(Kept->substr(0, 2), "\xFF\xFE");
   EXPECT_EQ(Settings.Get(L"FPS"), L"30");
-  EXPECT_EQ(Settings.Get(kCounter), L"0");
+  EXPECT_EQ(Settings.Get(L"Fadeout"), L"700");
 }
 
 // Through the program's own store and the system's profile functions, in
