@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "win32/host/uWinText.h"
@@ -59,29 +60,92 @@ std::wstring ProfileList(TRead Read) {
   }
 }
 
-// Every section with its keys and values, as the profile functions see it.
-std::wstring ProfileContent(const std::wstring& Path) {
+struct TProfileLine {
+  std::wstring Section, Key, Value;
+};
+
+// Every key of every section, as the profile functions read the file.
+std::vector<TProfileLine> ProfileLines(const std::wstring& Path) {
+  std::vector<TProfileLine> Lines;
   const std::wstring Names = ProfileList(
       [&](wchar_t* Buffer, DWORD Size) { return GetPrivateProfileSectionNamesW(Buffer, Size, Path.c_str()); });
-  std::wstring Content;
   for (size_t At = 0; At < Names.size();) {
     const std::wstring Name = Names.c_str() + At;
     At += Name.size() + 1;
-    Content += L'[' + Name + L"]\n" + ProfileList([&](wchar_t* Buffer, DWORD Size) {
-                 return GetPrivateProfileSectionW(Name.c_str(), Buffer, Size, Path.c_str());
-               });
+    const std::wstring Section = ProfileList([&](wchar_t* Buffer, DWORD Size) {
+      return GetPrivateProfileSectionW(Name.c_str(), Buffer, Size, Path.c_str());
+    });
+    for (size_t Line = 0; Line < Section.size();) {
+      const std::wstring Text = Section.c_str() + Line;
+      Line += Text.size() + 1;
+      const size_t Equals = Text.find(L'=');
+      Lines.push_back({Name, Text.substr(0, Equals), Equals == std::wstring::npos ? L"" : Text.substr(Equals + 1)});
+    }
   }
-  return Content;
+  return Lines;
 }
 
-// The profile functions keep a file in memory and may say a write went well
-// when the disk took only part of it (a full disk). What they hold is
-// compared with a fresh read of the file, after the copy in memory is let go.
-bool ReachedTheDisk(const std::wstring& Path) {
-  const std::wstring Meant = ProfileContent(Path);
+bool SameName(const std::wstring& A, const std::wstring& B) {
+  return CompareStringOrdinal(A.c_str(), static_cast<int>(A.size()), B.c_str(), static_cast<int>(B.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+bool HasLine(const std::vector<TProfileLine>& Lines, const std::wstring& Section, const std::wstring& Key,
+             const std::wstring& Value) {
+  return std::any_of(Lines.begin(), Lines.end(), [&](const TProfileLine& L) {
+    return SameName(L.Section, Section) && SameName(L.Key, Key) && L.Value == Value;
+  });
+}
+
+// A file without a byte-order mark is ANSI to the profile functions: what
+// they keep of a value is what the code page can hold.
+bool IsAnsiFile(const std::wstring& Path) {
+  HANDLE File = CreateFileW(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (File == INVALID_HANDLE_VALUE) return false;
+  unsigned char Head[3] = {};
+  DWORD Read = 0;
+  ReadFile(File, Head, sizeof Head, &Read, nullptr);
+  CloseHandle(File);
+  const bool Utf16 = Read >= 2 && ((Head[0] == 0xFF && Head[1] == 0xFE) || (Head[0] == 0xFE && Head[1] == 0xFF));
+  const bool Utf8 = Read == 3 && Head[0] == 0xEF && Head[1] == 0xBB && Head[2] == 0xBF;
+  return !Utf16 && !Utf8;
+}
+
+std::wstring ThroughAnsi(const std::wstring& Text) {
+  if (Text.empty()) return Text;
+  const int Bytes = WideCharToMultiByte(CP_ACP, 0, Text.c_str(), static_cast<int>(Text.size()), nullptr, 0,
+                                        nullptr, nullptr);
+  std::string Ansi(static_cast<size_t>(Bytes), '\0');
+  WideCharToMultiByte(CP_ACP, 0, Text.c_str(), static_cast<int>(Text.size()), Ansi.data(), Bytes, nullptr, nullptr);
+  const int Chars = MultiByteToWideChar(CP_ACP, 0, Ansi.data(), Bytes, nullptr, 0);
+  std::wstring Back(static_cast<size_t>(Chars), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, Ansi.data(), Bytes, Back.data(), Chars);
+  return Back;
+}
+
+// The profile functions may say a write went well when the disk took only
+// part of the file (a full disk cuts it short). So the file is read again
+// from the disk, once they have let go of the copy they keep in memory: every
+// key it held before must still be there, and every key written must hold
+// its new value.
+bool ReachedTheDisk(const std::wstring& Path, const std::vector<TProfileLine>& Before, const std::wstring& Section,
+                    std::span<const TProfileValue> Values) {
   WritePrivateProfileStringW(nullptr, nullptr, nullptr, Path.c_str());
-  if (ProfileContent(Path) != Meant) return false;
+  const std::vector<TProfileLine> After = ProfileLines(Path);
   WritePrivateProfileStringW(nullptr, nullptr, nullptr, Path.c_str());
+  std::vector<std::wstring> Keys;
+  for (const TProfileValue& V : Values) Keys.push_back(ToWide(V.Key));
+  const auto Written = [&](const TProfileLine& L) {
+    return SameName(L.Section, Section) &&
+           std::any_of(Keys.begin(), Keys.end(), [&](const std::wstring& K) { return SameName(K, L.Key); });
+  };
+  for (const TProfileLine& L : Before)
+    if (!Written(L) && !HasLine(After, L.Section, L.Key, L.Value)) return false;
+  const bool Ansi = IsAnsiFile(Path);
+  for (size_t I = 0; I < Values.size(); ++I) {
+    const std::wstring Value = ToWide(Values[I].Value);
+    if (!HasLine(After, Section, Keys[I], Ansi ? ThroughAnsi(Value) : Value)) return false;
+  }
   // The bytes are on the disk before the file takes the old one's place.
   HANDLE File = CreateFileW(Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -142,10 +206,11 @@ bool TIniProfileStore::WriteStrings(const std::string& Section, std::span<const 
   bool Ok = Attributes != INVALID_FILE_ATTRIBUTES ? CopyFileW(Path.c_str(), Copy.c_str(), FALSE) != FALSE
                                                   : CreateUnicodeFile(Copy);
   const std::wstring WSection = ToWide(Section);
+  const std::vector<TProfileLine> Before = Ok ? ProfileLines(Copy) : std::vector<TProfileLine>{};
   for (const TProfileValue& V : Values)
     Ok = Ok && WritePrivateProfileStringW(WSection.c_str(), ToWide(V.Key).c_str(), ToWide(V.Value).c_str(),
                                           Copy.c_str()) != FALSE;
-  Ok = Ok && ReachedTheDisk(Copy);
+  Ok = Ok && ReachedTheDisk(Copy, Before, WSection, Values);
   Ok = Ok && MoveFileExW(Copy.c_str(), Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
   if (!Ok) {
     WritePrivateProfileStringW(nullptr, nullptr, nullptr, Copy.c_str());

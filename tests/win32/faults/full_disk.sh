@@ -83,8 +83,8 @@ COUNTER=$(tr -d '\r\0' <"$INI" | sed -n 's/^Last Screenshot Number=//p' | head -
 umount "$DOCS" && MOUNTED=0
 
 # The settings window closing onto a full disk. A per-user copy, being there,
-# is the file read and written. It fills most of one page of the tmpfs, so
-# what the window adds needs a second one.
+# is the file read and written. It fills all but the last 150 bytes of one
+# page of the tmpfs, so what the window adds (some 230 bytes) needs a second.
 [[ -d $USER_DIR ]] || { mkdir -p "$USER_DIR"; USER_DIR_MADE=1; }
 if [[ -n $(ls -A "$USER_DIR") ]]; then
   echo "skipped the settings part: $USER_DIR is not empty"
@@ -94,9 +94,10 @@ mount -t tmpfs -o size=256k emberdell-full-settings "$USER_DIR"
 USER_MOUNTED=1
 {
   printf '[Main]\r\nPlay Fire Sound=0\r\nPlay Chimes Sound=0\r\nShow Preview=0\r\nActive Presets='
-  for ((I = 0; I < 160; I++)); do printf '~(Default) Wood %03d~,' "$I"; done
-  printf '~(Default) Wood~\r\n'
+  for ((I = 0; I < 170; I++)); do printf '~(Default) Wood %03d~,' "$I"; done
 } >"$USER_INI"
+PAD=$((4096 - 150 - $(stat -c %s "$USER_INI") - 18))
+{ printf '~(Default) Wood'; head -c "$PAD" /dev/zero | tr '\0' x; printf '~\r\n'; } >>"$USER_INI"
 cp "$USER_INI" "$WORK/user.ini"
 # One page to give back later, then everything else.
 dd if=/dev/zero of="$USER_DIR/page" bs=4096 count=1 status=none
