@@ -163,7 +163,7 @@ constexpr DWORD kSettingsLockWaitMs = 10000;
 // processes saving at once each build on what the other wrote.
 class TSettingsLock {
  public:
-  TSettingsLock() : FMutex(CreateMutexW(nullptr, FALSE, L"EmberdellSettingsMutex")) {
+  TSettingsLock() : FMutex(CreateMutexW(nullptr, FALSE, kSettingsLockName)) {
     if (FMutex == nullptr) return;
     const DWORD Result = WaitForSingleObject(FMutex, kSettingsLockWaitMs);
     // An owner that ended without letting go left a whole file behind: the

@@ -11,6 +11,10 @@
 
 namespace emberdell {
 
+// Held by an Emberdell process from reading the settings file for a save to
+// replacing it.
+inline constexpr wchar_t kSettingsLockName[] = L"EmberdellSettingsMutex";
+
 class TIniProfileStore : public IProfileStore {
  public:
   // Path is UTF-8. With CreateFolder the file's folder is made before the

@@ -64,6 +64,45 @@ TEST_F(SettingsFiles, ARunReadsTheFileAndWritesOnlyTheCounterBack) {
   EXPECT_FALSE(Settings.Get(L"Active Backgrounds").has_value());
 }
 
+// Two processes saving at once: while another one holds the settings lock
+// (here the test, standing in for a settings window that is saving), a run's
+// counter waits, and then lands on what the other process wrote.
+TEST_F(SettingsFiles, ASaveWaitsForAnotherProcessesSaveAndKeepsItsKeys) {
+  ASSERT_TRUE(Settings.Set(kCounter, 41));
+  ASSERT_TRUE(Settings.Set(L"Fadeout", 700));
+  HANDLE Lock = CreateMutexW(nullptr, TRUE, kSettingsLockName);
+  ASSERT_NE(Lock, nullptr);
+  ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "another process holds the lock";
+  struct TRelease {
+    HANDLE& Lock;
+    ~TRelease() {
+      if (Lock != nullptr) {
+        ReleaseMutex(Lock);
+        CloseHandle(Lock);
+      }
+    }
+  } Release{Lock};
+  const auto Before = ReadWholeFile(SharedIniPath());
+
+  Start(L"/s");
+  ASSERT_NE(WaitForFlame(), nullptr);
+  PressKey('F');
+  ASSERT_TRUE(WaitForShot(42).has_value());
+  PressKey(VK_ESCAPE);
+  // The run ends its frames and turns to the file at once; it must not
+  // write while the lock is held.
+  EXPECT_FALSE(WaitUntil(3000, [&] { return ReadWholeFile(SharedIniPath()) != Before; }))
+      << "the run wrote the file while another process was saving it";
+  // The other process's save lands, then it lets go.
+  ASSERT_TRUE(Settings.Set(L"Fadeout", 500));
+  ReleaseMutex(Lock);
+  CloseHandle(Lock);
+  Lock = nullptr;
+  ASSERT_TRUE(WaitForEnd().has_value());
+  EXPECT_EQ(Settings.Get(kCounter), L"42");
+  EXPECT_EQ(Settings.Get(L"Fadeout"), L"500") << "the run's save lost the other process's key";
+}
+
 // A run or a preview that changes nothing leaves the file's bytes as they
 // were: no moment of writing at which a power cut could cut it short.
 TEST_F(SettingsFiles, ARunAndAPreviewThatChangeNothingLeaveTheFileAlone) {
