@@ -400,6 +400,16 @@ TEST(SettingsFileText, GreekAndJapaneseNamesSurviveASaveAndALoad) {
     EXPECT_EQ(Loaded.ActivePresets, Values.ActivePresets);
     EXPECT_EQ(Loaded.ActiveBackgrounds, Values.ActiveBackgrounds);
     EXPECT_EQ(Loaded.FPS, 30);
+    // A name that the profile functions would strip of its quotes is written
+    // inside one more pair, and the save still sees it land.
+    Values.ActiveBackgrounds = {"'Hot'"};
+    EXPECT_TRUE(SaveSettings(Values, Files));
+    LoadSettings(Loaded, Files);
+    EXPECT_EQ(Loaded.ActiveBackgrounds, Values.ActiveBackgrounds);
+    Values.ActiveBackgrounds = {"\"Ελιά\""};
+    EXPECT_TRUE(SaveSettings(Values, Files));
+    LoadSettings(Loaded, Files);
+    EXPECT_EQ(Loaded.ActiveBackgrounds, Values.ActiveBackgrounds);
   }
   // On the disk too, not only in the profile functions' cache.
   EXPECT_EQ(IniValue(Path, L"Active Presets"),
