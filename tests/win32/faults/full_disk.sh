@@ -87,7 +87,7 @@ umount "$DOCS" && MOUNTED=0
 # page of the tmpfs, so what the window adds (some 230 bytes) needs a second.
 [[ -d $USER_DIR ]] || { mkdir -p "$USER_DIR"; USER_DIR_MADE=1; }
 if [[ -n $(ls -A "$USER_DIR") ]]; then
-  echo "skipped the settings part: $USER_DIR is not empty"
+  echo "skipped closing the settings window: $USER_DIR is not empty"
   exit $BAD
 fi
 mount -t tmpfs -o size=256k emberdell-full-settings "$USER_DIR"

@@ -129,9 +129,8 @@ TEST_F(SettingsFiles, ARunAndAPreviewThatChangeNothingLeaveTheFileAlone) {
   EXPECT_FALSE(FileExists(PerUserIniPath()));
 }
 
-// Seventy ticked pictures with Cyrillic names make a list far longer than
-// the 2047 characters a value was once read as: opening and closing the
-// settings window keeps every tick.
+// Seventy ticked pictures with Cyrillic names make a list of some 3000
+// bytes: opening and closing the settings window keeps every tick.
 TEST_F(SettingsFiles, SeventyTickedCyrillicBackgroundsSurviveTheSettingsWindow) {
   const std::wstring Pictures = ScrFolder() + L"Background Images";
   const bool HadPictures = FolderExists(Pictures);
