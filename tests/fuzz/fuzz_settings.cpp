@@ -2,10 +2,10 @@
 // file's "Key=Value" lines, served by a profile store in memory.
 #include <cstdint>
 #include <map>
+#include <span>
 #include <string>
 
 #include "core/host/uGlobals.h"
-#include "core/styles/uDelimitedText.h"
 #include "core/styles/uSettingsSaving.h"
 
 using namespace emberdell;
@@ -43,8 +43,8 @@ class TMemoryStore final : public IProfileStore {
       Value = Value.substr(1, Value.size() - 2);
     return true;
   }
-  bool WriteString(const std::string&, const std::string& Key, const std::string& Value) override {
-    FValues[Key] = Value;
+  bool WriteStrings(const std::string&, std::span<const TProfileValue> Values) override {
+    for (const TProfileValue& V : Values) FValues[V.Key] = V.Value;
     return true;
   }
 
@@ -64,16 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   (void)PictureHeightForRun(Values.PictureHeight);
   (void)VolumeForRun(Values.FireVolume);
   if (!SaveSettings(Values, Files)) __builtin_trap();
-  // A second load of what was saved gives the same settings, as long as the
-  // lists fit the longest value a settings file keeps (longer ones are cut).
+  // A second load of what was saved gives the same settings, however long
+  // the lists: values are read whole, as the real store reads them.
   TSettings Again;
   LoadSettings(Again, Files);
-  const bool ListsFit = ListToDelimitedText(Values.ActivePresets).size() <= MaxValueLength &&
-                        ListToDelimitedText(Values.ActiveBackgrounds).size() <= MaxValueLength;
-  if (!ListsFit) {
-    Again.ActivePresets = Values.ActivePresets;
-    Again.ActiveBackgrounds = Values.ActiveBackgrounds;
-  }
   if (!(Again == Values)) __builtin_trap();
   return 0;
 }

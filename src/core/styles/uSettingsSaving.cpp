@@ -64,9 +64,7 @@ std::string ProfileText(const std::string& Value) {
 }
 
 bool ReadText(IProfileStore& Store, const char* Key, std::string& Text) {
-  if (!Store.ReadString(IniSection, Key, Text)) return false;
-  if (Text.size() > MaxValueLength) Text.resize(MaxValueLength);
-  return true;
+  return Store.ReadString(IniSection, Key, Text);
 }
 
 // The variable keeps its value when the key is missing or unusable: its
@@ -121,10 +119,19 @@ void MigrateEntry(const TSettingEntry& Entry, IRegistrySource& Registry, TSettin
              Entry.Member);
 }
 
+// A key already holding the text that would be written is left out, so a
+// save that changes nothing does not touch the file: a run or a preview
+// closing is then no moment at which a power cut can hurt it.
 bool WriteAll(IProfileStore& Store, std::span<const TSettingEntry* const> List, const TSettings& Values) {
-  for (const TSettingEntry* E : List)
-    if (!Store.WriteString(IniSection, E->Key, ProfileText(SettingText(*E, Values)))) return false;
-  return true;
+  std::vector<TProfileValue> Batch;
+  const bool Present = Store.Exists();
+  for (const TSettingEntry* E : List) {
+    const std::string Text = SettingText(*E, Values);
+    std::string Stored;
+    if (Present && ReadText(Store, E->Key, Stored) && Stored == Text) continue;
+    Batch.push_back({E->Key, ProfileText(Text)});
+  }
+  return Batch.empty() || Store.WriteStrings(IniSection, Batch);
 }
 
 TStoreResult Failure(const IProfileStore& Store) { return {false, "Unable to write to " + Store.Path()}; }

@@ -25,13 +25,16 @@ inline constexpr const char* IniFileName = "Emberdell Screensaver.ini";
 inline constexpr const char* IniSection = "Main";
 // Under HKEY_CURRENT_USER.
 inline constexpr const char* OldRegistryKey = "Software\\Quorvane Software\\Emberdell\\";
-// A value longer than this is cut when read, as the profile functions do with
-// the buffer the settings were always read through.
-inline constexpr size_t MaxValueLength = 2047;
+// One key and the text written for it.
+struct TProfileValue {
+  std::string Key;
+  std::string Value;
+};
 
 // One INI file. The host's implementation reads the way the system's profile
 // functions do: surrounding blanks and one pair of matching quotes around a
-// value are dropped.
+// value are dropped. A value is read whole, however long: a list cut short
+// here would be written back cut at the next save.
 class IProfileStore {
  public:
   virtual ~IProfileStore() = default;
@@ -39,8 +42,9 @@ class IProfileStore {
   virtual bool Exists() = 0;
   // False when the file, section or key is missing.
   virtual bool ReadString(const std::string& Section, const std::string& Key, std::string& Value) = 0;
-  // False when the value could not be written.
-  virtual bool WriteString(const std::string& Section, const std::string& Key, const std::string& Value) = 0;
+  // Writes every value of the batch, or none: on false the file is as it
+  // was, and on true it holds them all. A file is never left half-written.
+  virtual bool WriteStrings(const std::string& Section, std::span<const TProfileValue> Values) = 0;
 };
 
 // The older version's key (OldRegistryKey).
@@ -91,8 +95,9 @@ class TSettingsFiles {
   IProfileStore& ReadFrom();
   // The file in the Windows directory, where an installer puts "InstallDir".
   IProfileStore& Shared() { return FWindowsDir; }
-  // Writes the entries in the given order, stopping at the first key that
-  // cannot be written.
+  // Writes, in the given order, the entries whose text differs from what
+  // the file holds; when none does, the file is not touched at all. The
+  // batch is written whole or not at all.
   TStoreResult Write(std::span<const TSettingEntry* const> Entries, const TSettings& Values);
 
  private:
@@ -109,7 +114,8 @@ std::string PerUserIniPath(const std::string& AppDataDir);
 // was; so does an empty "Active Presets" or "Active Backgrounds". An
 // "InstallDir" in the shared file wins over the per-user copy's.
 void LoadSettings(TSettings& Values, TSettingsFiles& Files);
-// Every setting except "InstallDir" and "Last Screenshot Number".
+// Every setting except "InstallDir" and "Last Screenshot Number"; only those
+// that changed reach the file.
 TStoreResult SaveSettings(const TSettings& Values, TSettingsFiles& Files);
 TStoreResult SaveScreenshotNumber(const TSettings& Values, TSettingsFiles& Files);
 // Copies the old registry values into Values and the file and deletes the

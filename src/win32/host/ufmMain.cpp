@@ -419,9 +419,13 @@ void TfmMain::FormClose() {
   FTimerThread.reset();
   ReleaseRunOnce();
   // A counter that cannot be written is not worth a message over a
-  // screensaver; the next run starts from the old number.
-  if (FShotLedger) Settings.LastScreenshotNumber = FShotLedger->NumberToStore();
-  if (FSettingsFiles) SaveScreenshotNumber(Settings, *FSettingsFiles);
+  // screensaver; the next run starts from the old number. Without a
+  // screenshot asked for there is nothing new to store, and the file is left
+  // alone; with one, only a counter that stepped is written.
+  if (FShotLedger && FSettingsFiles) {
+    Settings.LastScreenshotNumber = FShotLedger->NumberToStore();
+    SaveScreenshotNumber(Settings, *FSettingsFiles);
+  }
   FClosed = true;
 }
 

@@ -142,7 +142,8 @@ INT_PTR TfmSettings::DialogProc(HWND Window, UINT Message, WPARAM WParam, LPARAM
       SetFocus(FTabs);
       return FALSE;
     case WM_CLOSE:
-      if (FormClose()) EndDialog(Window, IDOK);
+      FormClose();
+      EndDialog(Window, IDOK);
       return TRUE;
     case WM_DESTROY:
       FreeAlphaPaintBoxes(TAlphaForm::Settings, Window);
@@ -239,7 +240,8 @@ INT_PTR TfmSettings::Command(HWND Page, int Id, int Code) {
   switch (Id) {
     case IDOK:
     case IDCANCEL:  // OK is both the default and the cancel button
-      if (FormClose()) EndDialog(FHandle, IDOK);
+      FormClose();
+      EndDialog(FHandle, IDOK);
       return TRUE;
     case IDC_SHOWPREVIEW: cbShowPreviewClick(); return TRUE;
     case IDC_SELECTPRESETSALL: btnSelectPresetsClick(true); return TRUE;
@@ -661,14 +663,18 @@ void TfmSettings::lbURLClick(int Id) {
 
 void TfmSettings::MouseDownToEasyMove() { emberdell::MouseDownToEasyMove(FHandle); }
 
-bool TfmSettings::FormClose() {
+void TfmSettings::FormClose() {
   Settings.ActiveBackgrounds = TickedBackgrounds(FBackgroundTree);
   FPresetsTab.AskSaveChangedPreset();
-  const TStoreResult Saved = FHost.SaveAllSettings();
-  if (Saved) return true;
-  // The window stays open; closing again tries again.
-  MessageBoxW(FHandle, ToWide(Saved.Message).c_str(), L"Emberdell Screensaver", MB_OK | MB_ICONERROR);
-  return false;
+  // A file that cannot be written must not keep the user in the window:
+  // Retry tries again (after the user freed the disk or the file), Cancel
+  // closes without saving. The file is as it was either way.
+  for (;;) {
+    const TStoreResult Saved = FHost.SaveAllSettings();
+    if (Saved || MessageBoxW(FHandle, ToWide(Saved.Message).c_str(), L"Emberdell Screensaver",
+                             MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY)
+      return;
+  }
 }
 
 void TfmSettings::PresetAdded(const std::string& Name) {

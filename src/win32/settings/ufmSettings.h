@@ -78,7 +78,9 @@ class TfmSettings : public TDialog<TfmSettings>, private IPresetsTabHost {
 
   void FormCreate();
   void FormShow();
-  bool FormClose();  // false: the settings could not be written, the window stays
+  // Saves the settings; when they cannot be written, the user chooses
+  // between trying again and closing without saving.
+  void FormClose();
   void CreatePages();
   void ShowPage(int Index);
   void SetHints();

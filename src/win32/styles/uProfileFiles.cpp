@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "win32/host/uWinText.h"
@@ -16,9 +17,16 @@ bool TIniProfileStore::Exists() {
 bool TIniProfileStore::ReadString(const std::string& Section, const std::string& Key, std::string& Value) {
   // A default no value can hold tells a missing key from an empty one.
   static const wchar_t Missing[] = L"\x1F<missing>\x1F";
-  std::vector<wchar_t> Buffer(MaxValueLength + 1, L'\0');
-  GetPrivateProfileStringW(ToWide(Section).c_str(), ToWide(Key).c_str(), Missing, Buffer.data(),
-                           static_cast<DWORD>(Buffer.size()), ToWide(FPath).c_str());
+  const std::wstring WSection = ToWide(Section), WKey = ToWide(Key), Path = ToWide(FPath);
+  // The profile functions cut a value to the buffer they are given and say
+  // so only by filling it: the buffer grows until the value fits.
+  std::vector<wchar_t> Buffer(2048, L'\0');
+  for (;;) {
+    const DWORD Length = GetPrivateProfileStringW(WSection.c_str(), WKey.c_str(), Missing, Buffer.data(),
+                                                  static_cast<DWORD>(Buffer.size()), Path.c_str());
+    if (Length + 1 < Buffer.size()) break;
+    Buffer.assign(Buffer.size() * 2, L'\0');
+  }
   if (std::wstring(Buffer.data()) == Missing) return false;
   Value = ToUtf8(Buffer.data());
   return true;
@@ -26,41 +34,191 @@ bool TIniProfileStore::ReadString(const std::string& Section, const std::string&
 
 namespace {
 
-// True when this call made the file. A file that exists keeps its encoding:
-// an ANSI file written by an older version stays ANSI and reads as before.
+// A file that starts as UTF-16 with a byte-order mark stays UTF-16 for the
+// profile functions; one they make themselves is ANSI, which turns a Greek
+// or Japanese style name into question marks.
 bool CreateUnicodeFile(const std::wstring& Path) {
-  HANDLE File = CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE File = CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (File == INVALID_HANDLE_VALUE) return false;
   static const BYTE ByteOrderMark[] = {0xFF, 0xFE};
   DWORD Written = 0;
   const bool Ok = WriteFile(File, ByteOrderMark, sizeof ByteOrderMark, &Written, nullptr) &&
                   Written == sizeof ByteOrderMark;
   CloseHandle(File);
-  if (!Ok) DeleteFileW(Path.c_str());
   return Ok;
 }
 
+// A list of strings each ending in a NUL, as the profile functions hand
+// section names and sections back; the buffer grows until the list fits.
+template <class TRead>
+std::wstring ProfileList(TRead Read) {
+  std::vector<wchar_t> Buffer(4096, L'\0');
+  for (;;) {
+    const DWORD Length = Read(Buffer.data(), static_cast<DWORD>(Buffer.size()));
+    if (Length + 2 < Buffer.size()) return std::wstring(Buffer.data(), Length);
+    Buffer.assign(Buffer.size() * 2, L'\0');
+  }
+}
+
+struct TProfileLine {
+  std::wstring Section, Key, Value;
+};
+
+// Every key of every section, as the profile functions read the file.
+std::vector<TProfileLine> ProfileLines(const std::wstring& Path) {
+  std::vector<TProfileLine> Lines;
+  const std::wstring Names = ProfileList(
+      [&](wchar_t* Buffer, DWORD Size) { return GetPrivateProfileSectionNamesW(Buffer, Size, Path.c_str()); });
+  for (size_t At = 0; At < Names.size();) {
+    const std::wstring Name = Names.c_str() + At;
+    At += Name.size() + 1;
+    const std::wstring Section = ProfileList([&](wchar_t* Buffer, DWORD Size) {
+      return GetPrivateProfileSectionW(Name.c_str(), Buffer, Size, Path.c_str());
+    });
+    for (size_t Line = 0; Line < Section.size();) {
+      const std::wstring Text = Section.c_str() + Line;
+      Line += Text.size() + 1;
+      const size_t Equals = Text.find(L'=');
+      Lines.push_back({Name, Text.substr(0, Equals), Equals == std::wstring::npos ? L"" : Text.substr(Equals + 1)});
+    }
+  }
+  return Lines;
+}
+
+bool SameName(const std::wstring& A, const std::wstring& B) {
+  return CompareStringOrdinal(A.c_str(), static_cast<int>(A.size()), B.c_str(), static_cast<int>(B.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+bool HasLine(const std::vector<TProfileLine>& Lines, const std::wstring& Section, const std::wstring& Key,
+             const std::wstring& Value) {
+  return std::any_of(Lines.begin(), Lines.end(), [&](const TProfileLine& L) {
+    return SameName(L.Section, Section) && SameName(L.Key, Key) && L.Value == Value;
+  });
+}
+
+// A file without a byte-order mark is ANSI to the profile functions: what
+// they keep of a value is what the code page can hold.
+bool IsAnsiFile(const std::wstring& Path) {
+  HANDLE File = CreateFileW(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (File == INVALID_HANDLE_VALUE) return false;
+  unsigned char Head[3] = {};
+  DWORD Read = 0;
+  ReadFile(File, Head, sizeof Head, &Read, nullptr);
+  CloseHandle(File);
+  const bool Utf16 = Read >= 2 && ((Head[0] == 0xFF && Head[1] == 0xFE) || (Head[0] == 0xFE && Head[1] == 0xFF));
+  const bool Utf8 = Read == 3 && Head[0] == 0xEF && Head[1] == 0xBB && Head[2] == 0xBF;
+  return !Utf16 && !Utf8;
+}
+
+std::wstring ThroughAnsi(const std::wstring& Text) {
+  if (Text.empty()) return Text;
+  const int Bytes = WideCharToMultiByte(CP_ACP, 0, Text.c_str(), static_cast<int>(Text.size()), nullptr, 0,
+                                        nullptr, nullptr);
+  std::string Ansi(static_cast<size_t>(Bytes), '\0');
+  WideCharToMultiByte(CP_ACP, 0, Text.c_str(), static_cast<int>(Text.size()), Ansi.data(), Bytes, nullptr, nullptr);
+  const int Chars = MultiByteToWideChar(CP_ACP, 0, Ansi.data(), Bytes, nullptr, 0);
+  std::wstring Back(static_cast<size_t>(Chars), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, Ansi.data(), Bytes, Back.data(), Chars);
+  return Back;
+}
+
+// The profile functions may say a write went well when the disk took only
+// part of the file (a full disk cuts it short). So the file is read again
+// from the disk, once they have let go of the copy they keep in memory: every
+// key it held before must still be there, and every key written must hold
+// its new value.
+bool ReachedTheDisk(const std::wstring& Path, const std::vector<TProfileLine>& Before, const std::wstring& Section,
+                    std::span<const TProfileValue> Values) {
+  WritePrivateProfileStringW(nullptr, nullptr, nullptr, Path.c_str());
+  const std::vector<TProfileLine> After = ProfileLines(Path);
+  WritePrivateProfileStringW(nullptr, nullptr, nullptr, Path.c_str());
+  std::vector<std::wstring> Keys;
+  for (const TProfileValue& V : Values) Keys.push_back(ToWide(V.Key));
+  const auto Written = [&](const TProfileLine& L) {
+    return SameName(L.Section, Section) &&
+           std::any_of(Keys.begin(), Keys.end(), [&](const std::wstring& K) { return SameName(K, L.Key); });
+  };
+  for (const TProfileLine& L : Before)
+    if (!Written(L) && !HasLine(After, L.Section, L.Key, L.Value)) return false;
+  const bool Ansi = IsAnsiFile(Path);
+  for (size_t I = 0; I < Values.size(); ++I) {
+    const std::wstring Value = ToWide(Values[I].Value);
+    if (!HasLine(After, Section, Keys[I], Ansi ? ThroughAnsi(Value) : Value)) return false;
+  }
+  // The bytes are on the disk before the file takes the old one's place.
+  HANDLE File = CreateFileW(Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (File == INVALID_HANDLE_VALUE) return false;
+  const bool Flushed = FlushFileBuffers(File) != FALSE;
+  CloseHandle(File);
+  return Flushed;
+}
+
+// Long enough for a save on a slow disk, short enough that a process that
+// hangs while holding the lock cannot keep the user from closing the window.
+constexpr DWORD kSettingsLockWaitMs = 10000;
+
+// Held from reading the file to replacing it, so that two Emberdell
+// processes saving at once each build on what the other wrote.
+class TSettingsLock {
+ public:
+  TSettingsLock() : FMutex(CreateMutexW(nullptr, FALSE, kSettingsLockName)) {
+    if (FMutex == nullptr) return;
+    const DWORD Result = WaitForSingleObject(FMutex, kSettingsLockWaitMs);
+    // An owner that ended without letting go left a whole file behind: the
+    // file is only ever replaced in one step.
+    FOwned = Result == WAIT_OBJECT_0 || Result == WAIT_ABANDONED;
+  }
+  ~TSettingsLock() {
+    if (FOwned) ReleaseMutex(FMutex);
+    if (FMutex != nullptr) CloseHandle(FMutex);
+  }
+  TSettingsLock(const TSettingsLock&) = delete;
+  TSettingsLock& operator=(const TSettingsLock&) = delete;
+  bool Owned() const { return FOwned; }
+
+ private:
+  HANDLE FMutex;
+  bool FOwned = false;
+};
+
 }  // namespace
 
-bool TIniProfileStore::WriteString(const std::string& Section, const std::string& Key, const std::string& Value) {
+bool TIniProfileStore::WriteStrings(const std::string& Section, std::span<const TProfileValue> Values) {
   const std::wstring Path = ToWide(FPath);
-  // A file the user made read-only stays as it is, also for an account the
-  // file system would let write anyway.
-  const DWORD Attributes = GetFileAttributesW(Path.c_str());
-  if (Attributes != INVALID_FILE_ATTRIBUTES && (Attributes & FILE_ATTRIBUTE_READONLY)) return false;
   if (FCreateFolder) {
     const size_t Slash = Path.find_last_of(L"\\/");
     if (Slash != std::wstring::npos) SHCreateDirectoryExW(nullptr, Path.substr(0, Slash).c_str(), nullptr);
   }
-  // The profile functions write a file they create in the ANSI code page,
-  // which turns a Greek or Japanese style name into question marks; a file
-  // that starts as UTF-16 with a byte-order mark is kept in UTF-16.
-  const bool Created = CreateUnicodeFile(Path);
-  const bool Written = WritePrivateProfileStringW(ToWide(Section).c_str(), ToWide(Key).c_str(),
-                                                  ToWide(Value).c_str(), Path.c_str()) != FALSE;
-  // A file holding nothing but the mark would count as existing settings.
-  if (!Written && Created) DeleteFileW(Path.c_str());
-  return Written;
+  TSettingsLock Lock;
+  if (!Lock.Owned()) return false;
+  // A file the user made read-only stays as it is, also for an account the
+  // file system would let write anyway.
+  const DWORD Attributes = GetFileAttributesW(Path.c_str());
+  if (Attributes != INVALID_FILE_ATTRIBUTES && (Attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    return false;
+  // The new settings go into a copy beside the file, which then takes the
+  // file's place in one step: a process killed or a disk filled on the way
+  // leaves the old file whole. A copy keeps the file's encoding, so an ANSI
+  // file from an older version stays ANSI.
+  const std::wstring Copy = Path + L".saving";
+  bool Ok = Attributes != INVALID_FILE_ATTRIBUTES ? CopyFileW(Path.c_str(), Copy.c_str(), FALSE) != FALSE
+                                                  : CreateUnicodeFile(Copy);
+  const std::wstring WSection = ToWide(Section);
+  const std::vector<TProfileLine> Before = Ok ? ProfileLines(Copy) : std::vector<TProfileLine>{};
+  for (const TProfileValue& V : Values)
+    Ok = Ok && WritePrivateProfileStringW(WSection.c_str(), ToWide(V.Key).c_str(), ToWide(V.Value).c_str(),
+                                          Copy.c_str()) != FALSE;
+  Ok = Ok && ReachedTheDisk(Copy, Before, WSection, Values);
+  Ok = Ok && MoveFileExW(Copy.c_str(), Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  if (!Ok) {
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, Copy.c_str());
+    DeleteFileW(Copy.c_str());
+  }
+  // What the profile functions hold of the file itself is read again.
+  WritePrivateProfileStringW(nullptr, nullptr, nullptr, Path.c_str());
+  return Ok;
 }
 
 TRegistrySource::TRegistrySource(HKEY Root, const std::string& SubKey) : FRoot(Root), FSubKey(ToWide(SubKey)) {

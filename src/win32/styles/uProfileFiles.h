@@ -4,11 +4,16 @@
 
 #include <windows.h>
 
+#include <span>
 #include <string>
 
 #include "core/styles/uSettingsSaving.h"
 
 namespace emberdell {
+
+// Held by an Emberdell process from reading the settings file for a save to
+// replacing it.
+inline constexpr wchar_t kSettingsLockName[] = L"EmberdellSettingsMutex";
 
 class TIniProfileStore : public IProfileStore {
  public:
@@ -19,7 +24,9 @@ class TIniProfileStore : public IProfileStore {
   std::string Path() const override { return FPath; }
   bool Exists() override;
   bool ReadString(const std::string& Section, const std::string& Key, std::string& Value) override;
-  bool WriteString(const std::string& Section, const std::string& Key, const std::string& Value) override;
+  // Through a copy beside the file that then replaces it, under a lock
+  // shared by every Emberdell process.
+  bool WriteStrings(const std::string& Section, std::span<const TProfileValue> Values) override;
 
  private:
   std::string FPath;

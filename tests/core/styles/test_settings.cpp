@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <span>
 #include <utility>
 
 #include "core/styles/uDelimitedText.h"
@@ -27,10 +28,16 @@ class TFakeIniFile : public IProfileStore {
     Value = AsRead(It->second);
     return true;
   }
-  bool WriteString(const std::string& Section, const std::string& Key, const std::string& Value) override {
-    Writes.push_back(Key);
-    if (!Writable || Key == FailAtKey) return false;
-    Raw[{Section, Key}] = Value;
+  // As the host's store does: a batch lands whole or not at all.
+  bool WriteStrings(const std::string& Section, std::span<const TProfileValue> Values) override {
+    ++Batches;
+    bool Fails = !Writable;
+    for (const TProfileValue& V : Values) {
+      Writes.push_back(V.Key);
+      Fails = Fails || V.Key == FailAtKey;
+    }
+    if (Fails) return false;
+    for (const TProfileValue& V : Values) Raw[{Section, V.Key}] = V.Value;
     Present = true;
     return true;
   }
@@ -54,6 +61,7 @@ class TFakeIniFile : public IProfileStore {
 
   std::map<std::pair<std::string, std::string>, std::string> Raw;
   std::vector<std::string> Writes;  // every key whose writing was attempted
+  int Batches = 0;                   // calls that reached the file
   bool Writable = true;
   std::string FailAtKey;
   bool Present = false;
@@ -229,20 +237,112 @@ TEST(Settings, EmptyListsKeepTheCurrentEntries) {
   EXPECT_EQ(S.ActivePresets, Strings{""});
 }
 
-TEST(Settings, ValuesAreCutAt2047Characters) {
+// Whatever is written reads back whole: a list cut on reading would be
+// written back cut at the next save, and a cut inside a character leaves a
+// name that is no longer text.
+TEST(Settings, LongValuesRoundTripWhole) {
+  std::vector<std::string> Cyrillic, Ascii;
+  for (int I = 0; I < 500; ++I) {
+    const std::string Number = (I < 10 ? "00" : I < 100 ? "0" : "") + std::to_string(I);
+    Cyrillic.push_back("\xD0\x9F\xD0\xBB\xD0\xB0\xD0\xBC\xD1\x8F \xD0\xBA\xD0\xB0\xD0\xBC\xD0\xB8\xD0\xBD\xD0\xB0 "
+                       "\xD0\xBD\xD0\xBE\xD0\xBC\xD0\xB5\xD1\x80 " + Number);  // "Пламя камина номер NNN"
+    Ascii.push_back("Trips - Picture " + Number);
+  }
+  struct TCase {
+    const char* Name;
+    std::vector<std::string> Backgrounds;
+    std::string ProgramDir;
+  };
+  const TCase Cases[] = {
+      {"500 Cyrillic names", Cyrillic, "C:\\Program Files\\Emberdell\\"},
+      {"70 Cyrillic names", {Cyrillic.begin(), Cyrillic.begin() + 70}, "C:\\Program Files\\Emberdell\\"},
+      {"500 plain names", Ascii, "C:\\Program Files\\Emberdell\\"},
+      {"one name of 5000 letters", {std::string(5000, 'a')}, "C:\\Program Files\\Emberdell\\"},
+      {"a folder of 3000 letters", {"Beach"}, "D:\\" + std::string(3000, 'x') + "\\"},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TFakeIniFile Ini(SharedPath);
+    TSettingsFiles Files(Ini);
+    TSettings S = Fresh();
+    S.ActiveBackgrounds = C.Backgrounds;
+    S.ActivePresets = C.Backgrounds;
+    ASSERT_TRUE(SaveSettings(S, Files));
+    // "InstallDir" reaches the file only through the migration.
+    Ini.Set("InstallDir", C.ProgramDir);
+    TSettings Loaded = Fresh();
+    LoadSettings(Loaded, Files);
+    EXPECT_EQ(Loaded.ActiveBackgrounds, C.Backgrounds);
+    EXPECT_EQ(Loaded.ActivePresets, C.Backgrounds);
+    EXPECT_EQ(Loaded.ProgramDir, C.ProgramDir);
+    // Loading and saving again, as opening and closing the settings window
+    // does, leaves the file as it was.
+    const auto Before = Ini.Raw;
+    ASSERT_TRUE(SaveSettings(Loaded, Files));
+    EXPECT_EQ(Ini.Raw, Before);
+  }
+  // An "InstallDir" without a backslash is used as it stands.
   TFakeIniFile Ini(SharedPath);
-  const std::string Long(2047, 'a');
-  Ini.Set("Active Presets", Long + ",Tail");
-  Ini.Set("InstallDir", "D:\\" + std::string(3000, 'x'));
+  Ini.Set("InstallDir", "D:\\Fire");
   TSettingsFiles Files(Ini);
   TSettings S = Fresh();
   LoadSettings(S, Files);
-  EXPECT_EQ(S.ActivePresets, Strings{Long});
-  EXPECT_EQ(S.ProgramDir.size(), 2047u);
-  // An "InstallDir" without a backslash is used as it stands.
-  Ini.Set("InstallDir", "D:\\Fire");
-  LoadSettings(S, Files);
   EXPECT_EQ(S.ProgramDir + "Flame Presets\\", "D:\\FireFlame Presets\\");
+}
+
+// A save writes the keys whose text differs from the file's, and when none
+// does it does not reach the file at all.
+TEST(Settings, NothingIsWrittenWhenNothingChanged) {
+  struct TCase {
+    const char* Name;
+    std::function<void(TFakeIniFile&)> Before;  // the file before the save
+    std::function<void(TSettings&)> Change;     // what the user changed since loading
+    bool CounterOnly;                           // SaveScreenshotNumber rather than SaveSettings
+    Strings Written;                            // keys of the one batch, none: no batch
+  };
+  const auto Saved = [](TFakeIniFile& Ini) {
+    TSettingsFiles Files(Ini);
+    TSettings S = Fresh();
+    S.LastScreenshotNumber = 4;
+    ASSERT_TRUE(SaveSettings(S, Files));
+    ASSERT_TRUE(SaveScreenshotNumber(S, Files));
+  };
+  const TCase Cases[] = {
+      {"settings unchanged", Saved, [](TSettings&) {}, false, {}},
+      {"counter unchanged", Saved, [](TSettings&) {}, true, {}},
+      {"one setting changed", Saved, [](TSettings& S) { S.FPS = 60; }, false, {"FPS"}},
+      {"a list changed", Saved, [](TSettings& S) { S.ActiveBackgrounds.push_back("Beach"); }, false,
+       {"Active Backgrounds"}},
+      {"counter stepped", Saved, [](TSettings& S) { S.LastScreenshotNumber = 5; }, true,
+       {"Last Screenshot Number"}},
+      {"a value that reads the same but is written otherwise",
+       [](TFakeIniFile& Ini) { Ini.Set("Last Screenshot Number", "+4"); }, [](TSettings&) {}, true,
+       {"Last Screenshot Number"}},
+      {"a quoted name kept in its quotes", [](TFakeIniFile& Ini) { Ini.Set("Active Presets", "\"'Hot'\""); },
+       [](TSettings& S) { S.ActivePresets = {"'Hot'"}; }, false,
+       {"Active Backgrounds", "Change on startup", "Changing delay", "Picture Height", "Allow Fadeout",
+        "Allow Second Monitor", "Ignore Mouse Move", "Show Preview", "Fadeout", "FPS", "Fire Volume",
+        "Play Fire Sound", "Chimes Volume", "Play Chimes Sound"}},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TFakeIniFile Ini(SharedPath);
+    C.Before(Ini);
+    TSettingsFiles Files(Ini);
+    TSettings S = Fresh();
+    LoadSettings(S, Files);
+    C.Change(S);
+    Ini.Writes.clear();
+    Ini.Batches = 0;
+    const auto Before = Ini.Raw;
+    ASSERT_TRUE(C.CounterOnly ? SaveScreenshotNumber(S, Files) : SaveSettings(S, Files));
+    EXPECT_EQ(Ini.Writes, C.Written);
+    EXPECT_EQ(Ini.Batches, C.Written.empty() ? 0 : 1);
+    if (C.Written.empty()) EXPECT_EQ(Ini.Raw, Before);
+    TSettings Loaded = Fresh();
+    LoadSettings(Loaded, Files);
+    EXPECT_EQ(Loaded, S);
+  }
 }
 
 TEST(Settings, SaveWritesKeysInOrder) {
@@ -320,22 +420,37 @@ TEST(Settings, SaveAndLoadRoundTrip) {
   EXPECT_EQ(Loaded.ActivePresets, S.ActivePresets);
 }
 
-TEST(Settings, WriteFailureStopsAtThatKey) {
-  TFakeIniFile Ini(SharedPath);
-  Ini.FailAtKey = "Allow Fadeout";
-  TSettingsFiles Files(Ini);
-  const TStoreResult Result = SaveSettings(Fresh(), Files);
-  EXPECT_FALSE(Result);
-  EXPECT_EQ(Result.Message, "Unable to write to C:\\WINDOWS\\Emberdell Screensaver.ini");
-  EXPECT_EQ(Ini.Writes.back(), "Allow Fadeout");
-  for (const char* Written : {"Active Presets", "Active Backgrounds", "Change on startup", "Changing delay",
-                              "Picture Height"})
-    EXPECT_TRUE(Ini.Has(Written)) << Written;
-  for (const char* NotWritten : {"Allow Fadeout", "Allow Second Monitor", "Play Chimes Sound"})
-    EXPECT_FALSE(Ini.Has(NotWritten)) << NotWritten;
-
-  Ini.Writable = false;
-  EXPECT_EQ(SaveScreenshotNumber(Fresh(), Files).Message, "Unable to write to " + SharedPath);
+// A save that fails anywhere leaves the file as it was: never the first
+// half of the new settings over the second half of the old.
+TEST(Settings, AFailedBatchLeavesTheFileAsItWas) {
+  struct TCase {
+    const char* Name;
+    const char* FailAt;  // nullptr: the file cannot be written at all
+    bool CounterOnly;
+  };
+  const TCase Cases[] = {
+      {"the first key", "Active Presets", false},
+      {"a key in the middle", "Allow Fadeout", false},
+      {"the last key", "Play Chimes Sound", false},
+      {"a file closed to writing", nullptr, false},
+      {"the counter", nullptr, true},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TFakeIniFile Ini(SharedPath);
+    Ini.Set("FPS", "31");
+    Ini.Set("Last Screenshot Number", "3");
+    if (C.FailAt != nullptr) Ini.FailAtKey = C.FailAt; else Ini.Writable = false;
+    TSettingsFiles Files(Ini);
+    TSettings S = Fresh();
+    S.ActiveBackgrounds = {"Beach"};
+    S.LastScreenshotNumber = 9;
+    const auto Before = Ini.Raw;
+    const TStoreResult Result = C.CounterOnly ? SaveScreenshotNumber(S, Files) : SaveSettings(S, Files);
+    EXPECT_FALSE(Result);
+    EXPECT_EQ(Result.Message, "Unable to write to C:\\WINDOWS\\Emberdell Screensaver.ini");
+    EXPECT_EQ(Ini.Raw, Before);
+  }
 }
 
 TEST(Settings, MigrationCopiesTheRegistryOnce) {
@@ -410,7 +525,8 @@ TEST(Settings, MigrationKeepsTheKeyWhenTheFileCannotBeWritten) {
   EXPECT_FALSE(Result);
   EXPECT_EQ(Result.Message, "Unable to write to " + SharedPath);
   EXPECT_EQ(Registry.Deletes, 0);
-  EXPECT_TRUE(Ini.Has("Fadeout"));
+  // Nothing of the move lands: the next start moves every value again.
+  EXPECT_FALSE(Ini.Has("Fadeout"));
   EXPECT_FALSE(Ini.Has("Last Screenshot Number"));
 }
 

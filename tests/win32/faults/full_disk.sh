@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# "F" onto a nearly full disk: a small tmpfs is mounted as the documents
-# folder of the Wine prefix, filled to the brim, and a run takes a
-# screenshot. No half-written file may be left, the run goes on and ends
-# normally, and "Last Screenshot Number" does not step.
+# Writes onto a full disk, each on a small tmpfs filled to the brim.
+# - "F": the tmpfs is the documents folder of the Wine prefix and a run takes
+#   a screenshot. No half-written file may be left, the run goes on and ends
+#   normally, and "Last Screenshot Number" does not step.
+# - Closing the settings window: the tmpfs is the per-user settings folder,
+#   whose copy is the one read and written. The save is reported, the user
+#   can still leave ("Cancel"), and the old file is left whole.
 # Runs in the Wine prefix and on the display that scripts/test set up.
 #   full_disk.sh PATH/TO/Emberdell.scr
 set -euo pipefail
@@ -14,13 +17,19 @@ for Tool in wine xdotool mount umount; do
 done
 DOCS="$WINEPREFIX/drive_c/users/$(whoami)/Documents"
 INI="$WINEPREFIX/drive_c/windows/Emberdell Screensaver.ini"
+USER_DIR="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Emberdell"
+USER_INI="$USER_DIR/Emberdell Screensaver.ini"
 WORK=$(mktemp -d)
 MOUNTED=0
+USER_MOUNTED=0
+USER_DIR_MADE=0
 SCR_PID=""
 cleanup() {
   set +e
   [[ -n $SCR_PID ]] && kill "$SCR_PID" 2>/dev/null
   ((MOUNTED)) && umount "$DOCS"
+  ((USER_MOUNTED)) && umount "$USER_DIR"
+  ((USER_DIR_MADE)) && rmdir "$USER_DIR"
   if [[ -f $WORK/saved.ini ]]; then mv "$WORK/saved.ini" "$INI"; else rm -f "$INI"; fi
   rm -rf "$WORK"
 }
@@ -71,4 +80,59 @@ COUNTER=$(tr -d '\r\0' <"$INI" | sed -n 's/^Last Screenshot Number=//p' | head -
 [[ $COUNTER == 7 ]] || { echo "FAIL: the counter is now '$COUNTER', not 7"; BAD=1; }
 [[ $CODE == 0 ]] || { echo "FAIL: the run ended with code $CODE"; BAD=1; }
 ((BAD)) || echo "a screenshot onto a full disk left no file and no step of the counter; the run went on"
+umount "$DOCS" && MOUNTED=0
+
+# The settings window closing onto a full disk. A per-user copy, being there,
+# is the file read and written. It fills all but the last 150 bytes of one
+# page of the tmpfs, so what the window adds (some 230 bytes) needs a second.
+[[ -d $USER_DIR ]] || { mkdir -p "$USER_DIR"; USER_DIR_MADE=1; }
+if [[ -n $(ls -A "$USER_DIR") ]]; then
+  echo "skipped closing the settings window: $USER_DIR is not empty"
+  exit $BAD
+fi
+mount -t tmpfs -o size=256k emberdell-full-settings "$USER_DIR"
+USER_MOUNTED=1
+{
+  printf '[Main]\r\nPlay Fire Sound=0\r\nPlay Chimes Sound=0\r\nShow Preview=0\r\nActive Presets='
+  for ((I = 0; I < 170; I++)); do printf '~(Default) Wood %03d~,' "$I"; done
+} >"$USER_INI"
+PAD=$((4096 - 150 - $(stat -c %s "$USER_INI") - 18))
+{ printf '~(Default) Wood'; head -c "$PAD" /dev/zero | tr '\0' x; printf '~\r\n'; } >>"$USER_INI"
+cp "$USER_INI" "$WORK/user.ini"
+# One page to give back later, then everything else.
+dd if=/dev/zero of="$USER_DIR/page" bs=4096 count=1 status=none
+dd if=/dev/zero of="$USER_DIR/filler" bs=1k status=none 2>/dev/null || true
+
+settings_windows() { xdotool search --onlyvisible --name '^Emberdell Screensaver$' 2>/dev/null | wc -l; }
+settings_up() { (($(settings_windows) >= 1)); }
+message_up() { (($(settings_windows) >= 2)); }
+
+# Closes the settings window with Enter; the message must come, Esc
+# ("Cancel") must end the program, and the copy must be as it was.
+close_onto_full_disk() {
+  local what=$1 code
+  wine "$SCR" /c &
+  SCR_PID=$!
+  wait_for 60 settings_up || { echo "FAIL ($what): no settings window"; return 1; }
+  sleep 1
+  xdotool search --onlyvisible --name '^Emberdell Screensaver$' windowactivate --sync 2>/dev/null || true
+  xdotool key Return
+  wait_for 30 message_up || { running || echo "FAIL ($what): the window closed as if the save had worked"; \
+    running && echo "FAIL ($what): no message about the failed save"; return 1; }
+  xdotool key Escape
+  wait_for 30 ended || { echo "FAIL ($what): the window cannot be left after the failed save"; return 1; }
+  wait "$SCR_PID" && code=0 || code=$?
+  SCR_PID=""
+  [[ $code == 0 ]] || { echo "FAIL ($what): the program ended with code $code"; return 1; }
+  cmp -s "$USER_INI" "$WORK/user.ini" || { echo "FAIL ($what): the settings file changed"; return 1; }
+  local left
+  left=$(ls -A "$USER_DIR" | grep -v -x -e filler -e page -e 'Emberdell Screensaver.ini' || true)
+  [[ -z $left ]] || { echo "FAIL ($what): left behind: $left"; return 1; }
+  echo "closing the settings window onto a full disk ($what) was reported, could be left, and kept the file whole"
+}
+close_onto_full_disk "no room at all" || BAD=1
+# Room for a copy of the file but not for the new settings: the write that
+# the disk cuts short must be seen as failed.
+rm -f "$USER_DIR/page"
+close_onto_full_disk "room for the old file only" || BAD=1
 exit $BAD

@@ -6,7 +6,10 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
+#include "core/engine/uImageFiles.h"
+#include "core/styles/uDelimitedText.h"
 #include "core/styles/uSettingsSaving.h"
 #include "tests/win32/harness/scr_run.h"
 #include "tests/win32/harness/scr_sandbox.h"
@@ -61,24 +64,126 @@ TEST_F(SettingsFiles, ARunReadsTheFileAndWritesOnlyTheCounterBack) {
   EXPECT_FALSE(Settings.Get(L"Active Backgrounds").has_value());
 }
 
-TEST_F(SettingsFiles, TheCounterIsWrittenOnEveryClose) {
-  // "+7" reads as 7 and is written back as "7": the text tells a written
-  // counter from one left alone.
-  ASSERT_TRUE(Settings.Set(kCounter, L"+7"));
-  RunToEnd(L"/c");
-  EXPECT_EQ(Settings.Get(kCounter), L"7") << "after the settings mode";
+// Two processes saving at once: while another one holds the settings lock
+// (here the test, standing in for a settings window that is saving), a run's
+// counter waits, and then lands on what the other process wrote.
+TEST_F(SettingsFiles, ASaveWaitsForAnotherProcessesSaveAndKeepsItsKeys) {
+  ASSERT_TRUE(Settings.Set(kCounter, 41));
+  ASSERT_TRUE(Settings.Set(L"Fadeout", 700));
+  HANDLE Lock = CreateMutexW(nullptr, TRUE, kSettingsLockName);
+  ASSERT_NE(Lock, nullptr);
+  ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "another process holds the lock";
+  struct TRelease {
+    HANDLE& Lock;
+    ~TRelease() {
+      if (Lock != nullptr) {
+        ReleaseMutex(Lock);
+        CloseHandle(Lock);
+      }
+    }
+  } Release{Lock};
+  const auto Before = ReadWholeFile(SharedIniPath());
 
-  ASSERT_TRUE(Settings.Set(kCounter, L"+8"));
+  Start(L"/s");
+  ASSERT_NE(WaitForFlame(), nullptr);
+  PressKey('F');
+  ASSERT_TRUE(WaitForShot(42).has_value());
+  PressKey(VK_ESCAPE);
+  // The run ends its frames and turns to the file at once; it must not
+  // write while the lock is held.
+  EXPECT_FALSE(WaitUntil(3000, [&] { return ReadWholeFile(SharedIniPath()) != Before; }))
+      << "the run wrote the file while another process was saving it";
+  // The other process's save lands, then it lets go.
+  ASSERT_TRUE(Settings.Set(L"Fadeout", 500));
+  ReleaseMutex(Lock);
+  CloseHandle(Lock);
+  Lock = nullptr;
+  ASSERT_TRUE(WaitForEnd().has_value());
+  EXPECT_EQ(Settings.Get(kCounter), L"42");
+  EXPECT_EQ(Settings.Get(L"Fadeout"), L"500") << "the run's save lost the other process's key";
+}
+
+// A run or a preview that changes nothing leaves the file's bytes as they
+// were: no moment of writing at which a power cut could cut it short.
+TEST_F(SettingsFiles, ARunAndAPreviewThatChangeNothingLeaveTheFileAlone) {
+  // "+7" reads as 7 and would be written back as "7": the text tells a
+  // written counter from one left alone.
+  ASSERT_TRUE(Settings.Set(kCounter, L"+7"));
+  ASSERT_TRUE(Settings.Set(L"FPS", 20));
+  const auto Before = ReadWholeFile(SharedIniPath());
+  ASSERT_TRUE(Before.has_value());
+
   Start(L"/s");
   ASSERT_NE(WaitForFlame(), nullptr);
   PressKey(VK_ESCAPE);
   ASSERT_TRUE(WaitForEnd().has_value());
-  EXPECT_EQ(Settings.Get(kCounter), L"8") << "after a full-screen run without a screenshot";
+  EXPECT_EQ(ReadWholeFile(SharedIniPath()), Before) << "a full-screen run without a screenshot wrote the file";
 
-  // With no file at all the counter still lands in a new one.
+  RunToEnd(L"/p 4711");
+  EXPECT_EQ(ReadWholeFile(SharedIniPath()), Before) << "a preview wrote the file";
+
+  // With no file at all, neither makes one.
   ASSERT_TRUE(DeleteFileW(SharedIniPath().c_str()));
+  RunToEnd(L"/p 4711");
+  EXPECT_FALSE(FileExists(SharedIniPath()));
+  EXPECT_FALSE(FileExists(PerUserIniPath()));
+}
+
+// Seventy ticked pictures with Cyrillic names make a list of some 3000
+// bytes: opening and closing the settings window keeps every tick.
+TEST_F(SettingsFiles, SeventyTickedCyrillicBackgroundsSurviveTheSettingsWindow) {
+  const std::wstring Pictures = ScrFolder() + L"Background Images";
+  const bool HadPictures = FolderExists(Pictures);
+  CreateDirectoryW(Pictures.c_str(), nullptr);
+  wchar_t Temp[MAX_PATH];
+  ASSERT_NE(GetTempPathW(MAX_PATH, Temp), 0u);
+  const std::wstring Seed = std::wstring(Temp) + L"emberdell-seed-" + std::to_wstring(GetTickCount()) + L".jpg";
+  std::vector<uint8_t> Pixels(32 * 24 * 4, 0x80);
+  std::string Error;
+  ASSERT_TRUE(WriteJpegFile(ToUtf8(Seed), 32, 24, Pixels.data(), 90, false, Error)) << Error;
+  std::vector<std::wstring> Files;
+  std::vector<std::string> Names;
+  struct TCleanup {
+    std::vector<std::wstring>& Files;
+    std::wstring Seed, Folder;
+    bool KeepFolder;
+    ~TCleanup() {
+      for (const std::wstring& F : Files) DeleteFileW(F.c_str());
+      DeleteFileW(Seed.c_str());
+      if (!KeepFolder) RemoveDirectoryW(Folder.c_str());
+    }
+  } Cleanup{Files, Seed, Pictures, HadPictures};
+  for (int I = 0; I < 70; ++I) {
+    const std::wstring Name = L"\u041F\u043B\u0430\u043C\u044F \u043A\u0430\u043C\u0438\u043D\u0430 "
+                              L"\u043D\u043E\u043C\u0435\u0440 " +
+                              std::wstring(I < 10 ? L"0" : L"") + std::to_wstring(I);  // "Пламя камина номер NN"
+    Files.push_back(Pictures + L"\\" + Name + L".jpg");
+    ASSERT_TRUE(CopyFileW(Seed.c_str(), Files.back().c_str(), FALSE)) << GetLastError();
+    Names.push_back(ToUtf8(Name));
+  }
+  const std::wstring List = ToWide(ListToDelimitedText(Names));
+  ASSERT_GT(ListToDelimitedText(Names).size(), 2047u);
+  // A file that starts with the byte-order mark, as the program makes it:
+  // the names stay Cyrillic, not the ANSI code page's question marks.
+  {
+    HANDLE File = CreateFileW(SharedIniPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(File, INVALID_HANDLE_VALUE);
+    DWORD Written = 0;
+    WriteFile(File, "\xFF\xFE", 2, &Written, nullptr);
+    CloseHandle(File);
+  }
+  ASSERT_TRUE(Settings.Set(L"Active Backgrounds", List.c_str()));
+  ASSERT_TRUE(Settings.Set(L"Show Preview", 0));
+
   RunToEnd(L"/c");
-  EXPECT_EQ(Settings.Get(kCounter), L"0");
+  const auto After = Settings.Get(L"Active Backgrounds");
+  ASSERT_TRUE(After.has_value());
+  const std::vector<std::string> Kept = DelimitedTextToList(ToUtf8(*After));
+  EXPECT_EQ(Kept.size(), 70u);
+  EXPECT_EQ(Kept, Names);
+  // And the next start reads them all again.
+  RunToEnd(L"/c");
+  EXPECT_EQ(Settings.Get(L"Active Backgrounds"), List);
 }
 
 TEST_F(SettingsFiles, OldRegistrySettingsMoveIntoTheFileOnce) {
@@ -138,10 +243,11 @@ TEST_F(SettingsFiles, APerUserCopyTakesOverWhenTheWindowsDirectoryFileCannotBeWr
   EXPECT_EQ(IniValue(PerUser, L"Active Presets"), L"~(Default) Wood~");
   EXPECT_EQ(IniValue(PerUser, L"Active Backgrounds"), L"~(Default) Desktop Snapshot~");
 
-  // The next start reads the copy and writes back into it.
-  ASSERT_TRUE(SetIniValue(PerUser, kCounter, L"+60"));
+  // The next start reads the copy and writes back into it ("+30" reads as
+  // 30 and is written back as "30").
+  ASSERT_TRUE(SetIniValue(PerUser, L"FPS", L"+30"));
   RunToEnd(L"/c");
-  EXPECT_EQ(IniValue(PerUser, kCounter), L"60");
+  EXPECT_EQ(IniValue(PerUser, L"FPS"), L"30");
 }
 
 // The text of a message box of the process, or nothing when Window is not one.
@@ -149,6 +255,16 @@ std::wstring MessageText(HWND Window) {
   wchar_t Text[512] = L"";
   GetDlgItemTextW(Window, 0xFFFF, Text, 512);
   return Text;
+}
+
+// A message box of Scr's whose text is Expected, once it shows over Window.
+HWND WaitForMessage(HWND Window, const std::wstring& Expected) {
+  HWND Box = nullptr;
+  WaitUntil(kStartDeadlineMs, [&] {
+    Box = GetLastActivePopup(Window);
+    return Box != Window && MessageText(Box) == Expected && IsWindowVisible(Box);
+  });
+  return Box != Window && MessageText(Box) == Expected ? Box : nullptr;
 }
 
 TEST_F(SettingsFiles, AFailedWriteOutsideARunIsReported) {
@@ -176,18 +292,59 @@ TEST_F(SettingsFiles, AFailedWriteOutsideARunIsReported) {
   })) << "no settings window after the message";
   EXPECT_TRUE(OldRegistryKeyExists());
 
-  // Closing the window: the same message, and the window stays open.
+  // Closing the window: the same message; "Retry" tries again and says so
+  // again, and the window stays meanwhile.
   PostMessageW(Window, WM_CLOSE, 0, 0);
-  HWND Second = nullptr;
-  ASSERT_TRUE(WaitUntil(kStartDeadlineMs, [&] {
-    Second = GetLastActivePopup(Window);
-    return Second != Window && MessageText(Second) == Expected;
-  })) << "closing the window did not report the failed write";
-  PostMessageW(Second, WM_COMMAND, IDOK, 0);
-  EXPECT_FALSE(Scr.WaitForExit(500).has_value()) << "the window closed although nothing was saved";
+  HWND Second = WaitForMessage(Window, Expected);
+  ASSERT_NE(Second, nullptr) << "closing the window did not report the failed write";
+  EXPECT_NE(GetDlgItem(Second, IDRETRY), nullptr) << "the message offers no retry";
+  PostMessageW(Second, WM_COMMAND, IDRETRY, 0);
+  ASSERT_TRUE(WaitUntil(kStartDeadlineMs, [&] { return !IsWindow(Second); }));
+  HWND Third = WaitForMessage(Window, Expected);
+  ASSERT_NE(Third, nullptr) << "a retry that failed again was not reported";
+  EXPECT_TRUE(IsWindowVisible(Window));
+  // "Cancel" leaves without saving, and the program ends as after a save.
+  PostMessageW(Third, WM_COMMAND, IDCANCEL, 0);
+  const auto Code = Scr.WaitForExit(kExitDeadlineMs);
+  ASSERT_TRUE(Code.has_value()) << "the window cannot be left when nothing can be saved";
+  EXPECT_EQ(*Code, 0u);
+  EXPECT_TRUE(FolderExists(SharedIniPath()));
+  EXPECT_TRUE(FolderExists(PerUser));
+  EXPECT_FALSE(FileExists(PerUser + L".saving"));
 
   // A run stays silent: the preview of a gone window ends without a word.
   RunToEnd(L"/p 4711");
+}
+
+// Both files read-only: the window still closes, and neither file changes.
+TEST_F(SettingsFiles, ReadOnlySettingsFilesDoNotKeepTheUserInTheWindow) {
+  ASSERT_TRUE(Settings.Set(L"FPS", 37));
+  const std::wstring PerUser = PerUserIniPath();
+  CreateDirectoryW(PerUser.substr(0, PerUser.rfind(L'\\')).c_str(), nullptr);
+  ASSERT_TRUE(SetIniValue(PerUser, L"FPS", L"38"));
+  const auto SharedBefore = ReadWholeFile(SharedIniPath()), UserBefore = ReadWholeFile(PerUser);
+  ASSERT_TRUE(SetFileAttributesW(SharedIniPath().c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(SetFileAttributesW(PerUser.c_str(), FILE_ATTRIBUTE_READONLY));
+  struct TWritable {
+    std::wstring A, B;
+    ~TWritable() {
+      SetFileAttributesW(A.c_str(), FILE_ATTRIBUTE_NORMAL);
+      SetFileAttributesW(B.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+  } Writable{SharedIniPath(), PerUser};
+
+  TScrProcess Scr(L"/c");
+  ASSERT_TRUE(Scr.Started());
+  HWND Window = Scr.WaitForWindow(L"#32770", kStartDeadlineMs);
+  ASSERT_NE(Window, nullptr) << "no settings window";
+  PostMessageW(Window, WM_CLOSE, 0, 0);
+  HWND Box = WaitForMessage(Window, L"Unable to write to " + PerUser);
+  ASSERT_NE(Box, nullptr) << "the failed save was not reported";
+  PostMessageW(Box, WM_COMMAND, IDCANCEL, 0);
+  const auto Code = Scr.WaitForExit(kExitDeadlineMs);
+  ASSERT_TRUE(Code.has_value()) << "the window cannot be left when nothing can be saved";
+  EXPECT_EQ(ReadWholeFile(SharedIniPath()), SharedBefore);
+  EXPECT_EQ(ReadWholeFile(PerUser), UserBefore);
 }
 
 TEST_F(SettingsFiles, AReadOnlySettingsFileIsLeftAsItIsAndThePerUserCopyTakesOver) {
@@ -207,7 +364,7 @@ TEST_F(SettingsFiles, ANewFileIsUtf16AndAnOldAnsiFileStaysAsItIs) {
   const auto Made = ReadWholeFile(SharedIniPath());
   ASSERT_TRUE(Made.has_value());
   EXPECT_EQ(Made->substr(0, 2), "\xFF\xFE") << "no byte-order mark on the file the program made";
-  EXPECT_EQ(Settings.Get(kCounter), L"0");
+  EXPECT_EQ(Settings.Get(L"FPS"), L"25");
 
   ASSERT_TRUE(DeleteFileW(SharedIniPath().c_str()));
   ASSERT_TRUE(Settings.Set(L"FPS", L"30"));  // the profile functions make an ANSI file
@@ -217,7 +374,7 @@ TEST_F(SettingsFiles, ANewFileIsUtf16AndAnOldAnsiFileStaysAsItIs) {
   ASSERT_TRUE(Kept.has_value());
   EXPECT_NE(Kept->substr(0, 2), "\xFF\xFE");
   EXPECT_EQ(Settings.Get(L"FPS"), L"30");
-  EXPECT_EQ(Settings.Get(kCounter), L"0");
+  EXPECT_EQ(Settings.Get(L"Fadeout"), L"700");
 }
 
 // Through the program's own store and the system's profile functions, in
@@ -242,6 +399,16 @@ TEST(SettingsFileText, GreekAndJapaneseNamesSurviveASaveAndALoad) {
     EXPECT_EQ(Loaded.ActivePresets, Values.ActivePresets);
     EXPECT_EQ(Loaded.ActiveBackgrounds, Values.ActiveBackgrounds);
     EXPECT_EQ(Loaded.FPS, 30);
+    // A name that the profile functions would strip of its quotes is written
+    // inside one more pair, and the save still sees it land.
+    Values.ActiveBackgrounds = {"'Hot'"};
+    EXPECT_TRUE(SaveSettings(Values, Files));
+    LoadSettings(Loaded, Files);
+    EXPECT_EQ(Loaded.ActiveBackgrounds, Values.ActiveBackgrounds);
+    Values.ActiveBackgrounds = {"\"Ελιά\""};
+    EXPECT_TRUE(SaveSettings(Values, Files));
+    LoadSettings(Loaded, Files);
+    EXPECT_EQ(Loaded.ActiveBackgrounds, Values.ActiveBackgrounds);
   }
   // On the disk too, not only in the profile functions' cache.
   EXPECT_EQ(IniValue(Path, L"Active Presets"),
