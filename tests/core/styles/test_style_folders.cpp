@@ -16,6 +16,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+fs::path TestPath(const std::string& Name) {
+  fs::path Path;
+  EXPECT_TRUE(Utf8Path(Name, Path)) << Name;
+  return Path;
+}
+
 class TwoFolders : public testing::Test {
  protected:
   void SetUp() override {
@@ -32,11 +38,11 @@ class TwoFolders : public testing::Test {
     return p;
   }
   static void Put(const std::string& Folder, const std::string& File, int Intensity = 1) {
-    fs::create_directories(Utf8Path(Folder));
+    fs::create_directories(TestPath(Folder));
     const TFlamePreset p = Style(Intensity);
-    std::ofstream(Utf8Path(Folder + File), std::ios::binary).write(reinterpret_cast<const char*>(&p), sizeof p);
+    std::ofstream(TestPath(Folder + File), std::ios::binary).write(reinterpret_cast<const char*>(&p), sizeof p);
   }
-  static bool Has(const std::string& Folder, const std::string& File) { return fs::exists(Utf8Path(Folder + File)); }
+  static bool Has(const std::string& Folder, const std::string& File) { return fs::exists(TestPath(Folder + File)); }
   int LoadedIntensity(const std::string& Name) {
     TFlamePreset p = Style(-1);
     LoadPreset(Folders, Name, p);
@@ -155,7 +161,7 @@ TEST_F(TwoFolders, DeletingRemovesTheFileWhereItLives) {
 
   // A style that stays where it is (here a folder in its place, which
   // cannot be removed while it holds something) gives the error message.
-  fs::create_directories(Utf8Path(Folders.Program + "Stuck.wyk/inside"));
+  fs::create_directories(TestPath(Folders.Program + "Stuck.wyk/inside"));
   const TSaveResult Stuck = DeletePreset(Folders, "Stuck");
   EXPECT_FALSE(Stuck);
   EXPECT_EQ(Stuck.Message, IOErrorMessage(Stuck.Code));
@@ -164,7 +170,7 @@ TEST_F(TwoFolders, DeletingRemovesTheFileWhereItLives) {
 #if defined(_WIN32)
   // A delivered style marked read-only cannot be deleted on Windows.
   Put(Folders.Program, "Locked.wyk");
-  const fs::path Locked = Utf8Path(Folders.Program + "Locked.wyk");
+  const fs::path Locked = TestPath(Folders.Program + "Locked.wyk");
   fs::permissions(Locked, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
   const TSaveResult Denied = DeletePreset(Folders, "Locked");
