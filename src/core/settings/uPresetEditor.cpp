@@ -53,6 +53,16 @@ void TPresetEditor::Load(const std::string& Name) {
   FSite.Publish(FPreset);
 }
 
+std::string TPresetEditor::SaveName() const {
+  // A long name is stored cut; the style the user chose is still the one
+  // whose whole name the list shows, and a file of the cut name may be
+  // another style altogether.
+  const std::string Stored = PresetName(FPreset);
+  const std::string Entry = SelectedName();
+  if (!Entry.empty() && !SameText(Stored, Entry) && IsStoredNameOf(Stored, Entry)) return Entry;
+  return Stored;
+}
+
 void TPresetEditor::ShowPreset() {
   // The trackbars cannot show a value outside their range; the style takes
   // the value they show, so what burns is what the editor says.
@@ -74,10 +84,11 @@ void TPresetEditor::UpdateDeleteButton() {
 
 void TPresetEditor::AskSaveChangedPreset() {
   if (FChanged) {
-    if (FSite.AskYesNo(SaveChangesQuestion(PresetName(FPreset)), false)) {
+    const std::string Name = SaveName();
+    if (FSite.AskYesNo(SaveChangesQuestion(Name), false)) {
       btnSaveClick();
     } else {
-      Load(PresetName(FPreset));
+      Load(Name);
       ShowPreset();
       UpdateDeleteButton();
     }
@@ -109,7 +120,7 @@ void TPresetEditor::cbCurrentPresetChange(const std::string& Entry) {
 }
 
 bool TPresetEditor::btnSaveClick() {
-  const TSaveResult Result = FSite.SavePreset(PresetName(FPreset), FPreset);
+  const TSaveResult Result = FSite.SavePreset(SaveName(), FPreset);
   if (!Result) {
     FSite.ShowError(Result.Message);
     return false;

@@ -74,7 +74,10 @@ class TPresetEditor {
 
   // --- the tab's own controls
   void cbCurrentPresetChange(const std::string& Entry);  // "" for no entry
-  bool btnSaveClick();                                    // false when the save failed
+  // Writes the chosen entry's file when the stored name is that entry's name
+  // cut to fit the record, else the file of the stored name. False when the
+  // save failed.
+  bool btnSaveClick();
   // Name as typed. A name the site refuses is reported and nothing is
   // written; false then, so the dialog can ask again.
   bool btnSaveAsClick(const std::string& Name);
@@ -89,6 +92,8 @@ class TPresetEditor {
  private:
   void SetPresetChanged();
   void Load(const std::string& Name);
+  // The style "Save" writes and the prompt's "No" reloads.
+  std::string SaveName() const;
   int Find(const std::string& Name) const;
 
   IPresetEditorSite& FSite;
