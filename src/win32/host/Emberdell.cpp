@@ -15,6 +15,7 @@
 int WINAPI wWinMain(HINSTANCE Instance, HINSTANCE, LPWSTR, int) {
   using namespace emberdell;
   // Process-wide state first: everything after reads it.
+  InstallAnsiCodePage();
   Settings.ProgramDir = ExtractFilePath(ToUtf8(ProgramPath()));
   UserDataDir = UserDataDirFor(GetAppDataPath());
   ScreenshotDir = ScreenshotDirFor(GetSpecialPath());
