@@ -17,6 +17,19 @@ int FlameIntensityPosition(const TFlamePreset& Preset) {
 
 int WindPosition(const TFlamePreset& Preset) { return std::clamp<int>(Preset.Wind, WindMin, WindMax); }
 
+std::string EntryOfStoredName(const std::vector<std::string>& Names, const std::string& Stored) {
+  std::string Found;
+  int Matches = 0;
+  for (const std::string& Name : Names) {
+    if (Name == Stored) return Name;
+    if (IsStoredNameOf(Stored, Name)) {
+      Found = Name;
+      ++Matches;
+    }
+  }
+  return Matches == 1 ? Found : std::string();
+}
+
 TPresetEditor::TPresetEditor(IPresetEditorSite& Site) : FSite(Site) {}
 
 std::string TPresetEditor::SelectedName() const { return FSelected >= 0 ? FNames[size_t(FSelected)] : std::string(); }
@@ -30,11 +43,11 @@ int TPresetEditor::Find(const std::string& Name) const {
 void TPresetEditor::FillList(const std::vector<std::string>& Names) {
   FNames = Names;
   if (Find(RandomPresetName) < 0) FNames.push_back(RandomPresetName);
-  // The entry equal to the style being edited, exactly, or none.
+  // The entry the style being edited came from, or none.
   FSelected = -1;
-  const std::string Current = PresetName(FPreset);
-  for (size_t i = 0; i < FNames.size(); ++i)
-    if (FNames[i] == Current) FSelected = int(i);
+  const std::string Entry = EntryOfStoredName(FNames, PresetName(FPreset));
+  for (size_t i = 0; i < FNames.size() && !Entry.empty(); ++i)
+    if (FNames[i] == Entry) FSelected = int(i);
 }
 
 void TPresetEditor::Adopt(const TFlamePreset& Preset) { FPreset = Preset; }

@@ -24,6 +24,11 @@ inline constexpr int WindMin = -1, WindMax = 1;
 int FlameIntensityPosition(const TFlamePreset& Preset);
 int WindPosition(const TFlamePreset& Preset);
 
+// The entry of Names a style with the stored name Stored came from: the one
+// of that very name, else the only one it is a cut of (see IsStoredNameOf);
+// "" when there is none or no telling which.
+std::string EntryOfStoredName(const std::vector<std::string>& Names, const std::string& Stored);
+
 // What the editor needs from outside: files, questions, the style tree.
 class IPresetEditorSite {
  public:

@@ -351,3 +351,33 @@ TEST_F(PresetEditorTest, AStoredNameThatReallyDiffersStillNamesTheFileSaved) {
     EXPECT_EQ(Site.Log, std::vector<std::string>{"save " + Saved}) << Entry;
   }
 }
+
+TEST_F(PresetEditorTest, AWindowOpeningOnACutNameChoosesItsEntry) {
+  ResetAnsiCodePage();
+  const std::string Other = Fire + " 2";  // "Огонь в камине 2" has the same cut
+  struct Case {
+    std::vector<std::string> Names;
+    std::string Chosen;
+  };
+  const Case Cases[] = {
+      {{"Gas Flame", Fire}, Fire},
+      {{"Gas Flame", Fire, FireCut}, FireCut},  // the file of the stored name itself
+      {{"Gas Flame", Fire, Other}, ""},         // no telling which
+      {{"Gas Flame"}, ""},
+  };
+  for (const Case& c : Cases) {
+    EXPECT_EQ(EntryOfStoredName(c.Names, FireCut), c.Chosen);
+    Editor.Adopt(Style(Fire));
+    Editor.FillList(c.Names);
+    EXPECT_EQ(Editor.SelectedName(), c.Chosen);
+  }
+  // Opened on the whole name's entry, Save writes that file.
+  Site.Files[Fire] = Style(Fire);
+  Editor.Adopt(Site.Files[Fire]);
+  Editor.FillList({"Gas Flame", Fire});
+  Editor.ShowPreset();
+  Editor.tbWindChange(1);
+  Site.Log.clear();
+  ASSERT_TRUE(Editor.btnSaveClick());
+  EXPECT_EQ(Site.Log, std::vector<std::string>{"save " + Fire});
+}
