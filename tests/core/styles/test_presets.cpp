@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
 
 #include "core/styles/uPresets.h"
+#include "core/shared/uFileUtils.h"
 #include "core/shared/uRandom.h"
 #include "core/shared/uUnicode.h"
 #include "tests/support/temp_folder.h"
@@ -373,7 +375,11 @@ TEST_F(PresetFolder, AnOlderStyleWithAnAnsiNameSavesIntoItsOwnFile) {
   TFlamePreset Old = Sample("x");
   Old.NameLength = 10;
   std::memcpy(Old.NameChars, "Gr\xFCn Feuer", 10);
-  WriteBytes(Name + ".wyk", Bytes(Old));
+  fs::create_directories(Folder);
+  std::FILE* f = OpenFile(Folder + Name + ".wyk", "wb");  // a UTF-8 name, which the streams would read as ANSI
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(std::fwrite(&Old, sizeof Old, 1, f), 1u);
+  std::fclose(f);
 
   ASSERT_EQ(GetPresetNames(Folder), std::vector<std::string>{Name});
   TFlamePreset q;
