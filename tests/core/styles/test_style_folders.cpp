@@ -134,12 +134,15 @@ TEST_F(TwoFolders, SavingPrefersTheProgramFolderUnlessItCannotBeWrittenOrTheUser
 
 TEST_F(TwoFolders, RefusedNamesWriteAndDeleteNothing) {
   Put((Root / "program").string() + "/", "Outside.wyk");
-  for (const char* Name : {"", "  ", "../Outside", "a:b", "(Random Preset)"}) {
+  // The last is not UTF-8, as an older style's stored name may be.
+  for (const char* Name : {"", "  ", "../Outside", "a:b", "(Random Preset)", "Gr\xFCn"}) {
     const TSaveResult Saved = SavePreset(Folders, Name, Style(1));
     EXPECT_EQ(Saved.Code, 3) << Name;
     EXPECT_EQ(Saved.Message, PresetNameError(Name));
     EXPECT_EQ(DeletePreset(Folders, Name).Message, PresetNameError(Name));
+    EXPECT_EQ(PresetFilePath(Folders, Name), "") << Name;
   }
+  EXPECT_EQ(PresetNameError("Gr\xFCn"), "Invalid filename");
   EXPECT_TRUE(Has((Root / "program").string() + "/", "Outside.wyk"));
   EXPECT_FALSE(fs::exists(Folders.Program));
   EXPECT_FALSE(fs::exists(Folders.PerUser));
@@ -227,6 +230,7 @@ TEST_F(TwoFolders, PicturesOfBothFolders) {
   EXPECT_EQ(BackgroundPicturePath(Pictures, "Ελιά"), Pictures.PerUser + "Ελιά.jpg");
   EXPECT_EQ(BackgroundPicturePath(TStyleFolders{Pictures.Program, ""}, "Ελιά"), Pictures.Program + "Ελιά.jpg");
   EXPECT_EQ(BackgroundPicturePath(Pictures, "../../etc/passwd"), "");
+  EXPECT_EQ(BackgroundPicturePath(Pictures, "Gr\xFCn"), "") << "no file has a name that is not UTF-8";
 }
 
 TEST_F(TwoFolders, FolderNamesFromTheProcessState) {
