@@ -371,13 +371,4 @@ TEST_F(PresetEditorTest, AWindowOpeningOnACutNameChoosesItsEntry) {
     Editor.FillList(c.Names);
     EXPECT_EQ(Editor.SelectedName(), c.Chosen);
   }
-  // Opened on the whole name's entry, Save writes that file.
-  Site.Files[Fire] = Style(Fire);
-  Editor.Adopt(Site.Files[Fire]);
-  Editor.FillList({"Gas Flame", Fire});
-  Editor.ShowPreset();
-  Editor.tbWindChange(1);
-  Site.Log.clear();
-  ASSERT_TRUE(Editor.btnSaveClick());
-  EXPECT_EQ(Site.Log, std::vector<std::string>{"save " + Fire});
 }

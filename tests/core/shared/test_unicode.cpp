@@ -132,31 +132,4 @@ TEST(AnsiCodePage, Windows1252IsTheDefault) {
   EXPECT_FALSE(Utf8ToAnsi("Gr\xFCn", Out)) << "the input must be UTF-8";
 }
 
-TEST(AnsiCodePage, TheHostsCodePageReplacesTheDefault) {
-  // A stand-in for a double-byte code page whose decoder refuses a lead
-  // byte without its trail and whose encoder knows only ASCII.
-  SetAnsiCodePage({[](std::string_view Ansi, std::u16string& Out) {
-                     Out.clear();
-                     for (char c : Ansi) {
-                       if (static_cast<unsigned char>(c) >= 0x80) return false;
-                       Out += static_cast<char16_t>(c);
-                     }
-                     return true;
-                   },
-                   [](std::u16string_view Text, std::string& Out) {
-                     Out.clear();
-                     for (char16_t c : Text) {
-                       if (c >= 0x80) return false;
-                       Out += static_cast<char>(c);
-                     }
-                     return true;
-                   }});
-  std::string Out;
-  EXPECT_FALSE(AnsiToUtf8("Gr\xFCn", Out));
-  EXPECT_EQ(Out, "");
-  EXPECT_FALSE(Utf8ToAnsi("Gr\xC3\xBCn", Out));
-  ResetAnsiCodePage();
-  EXPECT_TRUE(AnsiToUtf8("Gr\xFCn", Out));
-}
-
 }  // namespace

@@ -393,13 +393,3 @@ TEST_F(PresetFolder, AnOlderStyleWithAnAnsiNameSavesIntoItsOwnFile) {
   EXPECT_EQ(r.Wind, 1);
   EXPECT_EQ(Stored(r), "Gr\xFCn Feuer") << "stored as the older version reads it";
 }
-
-TEST_F(PresetFolder, ANameThatIsNotUtf8NamesNoFile) {
-  const TSaveResult r = SavePreset(Folder, "Gr\xFCn", Sample("x"));
-  EXPECT_EQ(r.Code, 3);
-  EXPECT_EQ(r.Message, "Invalid filename");
-  EXPECT_TRUE(GetPresetNames(Folder).empty());
-  TFlamePreset q;
-  LoadPreset(Folder, "Gr\xFCn", q);
-  EXPECT_EQ(PresetName(q), "(Random Preset)");
-}
