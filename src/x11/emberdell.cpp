@@ -73,11 +73,6 @@ std::string Dirname(const std::string& Path) {
   return Slash == std::string::npos ? "." : Path.substr(0, Slash);
 }
 
-bool IsFolder(const std::string& Path) {
-  std::error_code Ec;
-  return std::filesystem::is_directory(Utf8Path(Path), Ec);
-}
-
 // The styles and the fallback picture live in share/emberdell beside the
 // installed program (libexec/xscreensaver/emberdell) or the built one.
 std::string DataFolder() {

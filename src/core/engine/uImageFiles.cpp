@@ -117,8 +117,7 @@ class TOutputFile {
   // the handle, so this goes by the name.
   void RemoveWritten() {
     std::error_code Ignored;
-    const std::filesystem::path Path = Utf8Path(FName);
-    if (std::filesystem::is_regular_file(Path, Ignored)) std::filesystem::remove(Path, Ignored);
+    if (IsRegularFile(FName)) RemoveFile(FName, Ignored);
   }
 
  public:

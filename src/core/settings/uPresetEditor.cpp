@@ -17,6 +17,19 @@ int FlameIntensityPosition(const TFlamePreset& Preset) {
 
 int WindPosition(const TFlamePreset& Preset) { return std::clamp<int>(Preset.Wind, WindMin, WindMax); }
 
+std::string EntryOfStoredName(const std::vector<std::string>& Names, const std::string& Stored) {
+  std::string Found;
+  int Matches = 0;
+  for (const std::string& Name : Names) {
+    if (Name == Stored) return Name;
+    if (IsStoredNameOf(Stored, Name)) {
+      Found = Name;
+      ++Matches;
+    }
+  }
+  return Matches == 1 ? Found : std::string();
+}
+
 TPresetEditor::TPresetEditor(IPresetEditorSite& Site) : FSite(Site) {}
 
 std::string TPresetEditor::SelectedName() const { return FSelected >= 0 ? FNames[size_t(FSelected)] : std::string(); }
@@ -30,11 +43,11 @@ int TPresetEditor::Find(const std::string& Name) const {
 void TPresetEditor::FillList(const std::vector<std::string>& Names) {
   FNames = Names;
   if (Find(RandomPresetName) < 0) FNames.push_back(RandomPresetName);
-  // The entry equal to the style being edited, exactly, or none.
+  // The entry the style being edited came from, or none.
   FSelected = -1;
-  const std::string Current = PresetName(FPreset);
-  for (size_t i = 0; i < FNames.size(); ++i)
-    if (FNames[i] == Current) FSelected = int(i);
+  const std::string Entry = EntryOfStoredName(FNames, PresetName(FPreset));
+  for (size_t i = 0; i < FNames.size() && !Entry.empty(); ++i)
+    if (FNames[i] == Entry) FSelected = int(i);
 }
 
 void TPresetEditor::Adopt(const TFlamePreset& Preset) { FPreset = Preset; }
@@ -51,6 +64,16 @@ void TPresetEditor::Load(const std::string& Name) {
   else
     FSite.LoadPreset(Name, FPreset);
   FSite.Publish(FPreset);
+}
+
+std::string TPresetEditor::SaveName() const {
+  // A long name is stored cut; the style the user chose is still the one
+  // whose whole name the list shows, and a file of the cut name may be
+  // another style altogether.
+  const std::string Stored = PresetName(FPreset);
+  const std::string Entry = SelectedName();
+  if (!Entry.empty() && !SameText(Stored, Entry) && IsStoredNameOf(Stored, Entry)) return Entry;
+  return Stored;
 }
 
 void TPresetEditor::ShowPreset() {
@@ -74,10 +97,11 @@ void TPresetEditor::UpdateDeleteButton() {
 
 void TPresetEditor::AskSaveChangedPreset() {
   if (FChanged) {
-    if (FSite.AskYesNo(SaveChangesQuestion(PresetName(FPreset)), false)) {
+    const std::string Name = SaveName();
+    if (FSite.AskYesNo(SaveChangesQuestion(Name), false)) {
       btnSaveClick();
     } else {
-      Load(PresetName(FPreset));
+      Load(Name);
       ShowPreset();
       UpdateDeleteButton();
     }
@@ -109,7 +133,7 @@ void TPresetEditor::cbCurrentPresetChange(const std::string& Entry) {
 }
 
 bool TPresetEditor::btnSaveClick() {
-  const TSaveResult Result = FSite.SavePreset(PresetName(FPreset), FPreset);
+  const TSaveResult Result = FSite.SavePreset(SaveName(), FPreset);
   if (!Result) {
     FSite.ShowError(Result.Message);
     return false;

@@ -24,6 +24,11 @@ inline constexpr int WindMin = -1, WindMax = 1;
 int FlameIntensityPosition(const TFlamePreset& Preset);
 int WindPosition(const TFlamePreset& Preset);
 
+// The entry of Names a style with the stored name Stored came from: the one
+// of that very name, else the only one it is a cut of (see IsStoredNameOf);
+// "" when there is none or no telling which.
+std::string EntryOfStoredName(const std::vector<std::string>& Names, const std::string& Stored);
+
 // What the editor needs from outside: files, questions, the style tree.
 class IPresetEditorSite {
  public:
@@ -74,7 +79,10 @@ class TPresetEditor {
 
   // --- the tab's own controls
   void cbCurrentPresetChange(const std::string& Entry);  // "" for no entry
-  bool btnSaveClick();                                    // false when the save failed
+  // Writes the chosen entry's file when the stored name is that entry's name
+  // cut to fit the record, else the file of the stored name. False when the
+  // save failed.
+  bool btnSaveClick();
   // Name as typed. A name the site refuses is reported and nothing is
   // written; false then, so the dialog can ask again.
   bool btnSaveAsClick(const std::string& Name);
@@ -89,6 +97,8 @@ class TPresetEditor {
  private:
   void SetPresetChanged();
   void Load(const std::string& Name);
+  // The style "Save" writes and the prompt's "No" reloads.
+  std::string SaveName() const;
   int Find(const std::string& Name) const;
 
   IPresetEditorSite& FSite;

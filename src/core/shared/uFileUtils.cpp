@@ -1,5 +1,6 @@
 #include "core/shared/uFileUtils.h"
 #include "core/shared/uText.h"
+#include "core/shared/uUnicode.h"
 
 #include <cerrno>
 #include <cstring>
@@ -23,24 +24,96 @@ bool EndsWithNoCase(const std::string& Text, const std::string& Suffix) {
 
 }  // namespace
 
-std::filesystem::path Utf8Path(const std::string& FileName) {
-  return std::filesystem::path(std::u8string(FileName.begin(), FileName.end()));
+bool Utf8Path(const std::string& FileName, std::filesystem::path& Path) {
+  Path.clear();
+#if defined(_WIN32)
+  // The library's own conversion throws on what it cannot convert.
+  std::u16string Wide;
+  if (!Utf8ToUtf16(FileName, Wide)) return false;
+  Path = std::filesystem::path(std::wstring(Wide.begin(), Wide.end()));
+#else
+  if (!IsValidUtf8(FileName)) return false;
+  Path = std::filesystem::path(FileName);
+#endif
+  return true;
 }
 
-std::string PathToUtf8(const std::filesystem::path& Path) {
-  const std::u8string Text = Path.u8string();
-  return std::string(Text.begin(), Text.end());
+bool PathToUtf8(const std::filesystem::path& Path, std::string& FileName) {
+#if defined(_WIN32)
+  const std::wstring& Wide = Path.native();
+  return Utf16ToUtf8(std::u16string(Wide.begin(), Wide.end()), FileName);
+#else
+  FileName = Path.native();
+  if (IsValidUtf8(FileName)) return true;
+  FileName.clear();
+  return false;
+#endif
 }
 
 std::FILE* OpenFile(const std::string& FileName, const char* Mode) {
+  std::filesystem::path Path;
+  if (!Utf8Path(FileName, Path)) {
+    errno = ENOENT;
+    return nullptr;
+  }
 #if defined(_WIN32)
-  const std::filesystem::path Path = Utf8Path(FileName);
   std::wstring WideMode;
   for (const char* m = Mode; *m != 0; ++m) WideMode += static_cast<wchar_t>(*m);
   return _wfopen(Path.c_str(), WideMode.c_str());
 #else
-  return std::fopen(FileName.c_str(), Mode);
+  return std::fopen(Path.c_str(), Mode);
 #endif
+}
+
+bool PathExists(const std::string& FileName) {
+  std::filesystem::path Path;
+  std::error_code Ec;
+  return Utf8Path(FileName, Path) && std::filesystem::exists(Path, Ec);
+}
+
+bool IsFolder(const std::string& FileName) {
+  std::filesystem::path Path;
+  std::error_code Ec;
+  return Utf8Path(FileName, Path) && std::filesystem::is_directory(Path, Ec);
+}
+
+bool IsRegularFile(const std::string& FileName) {
+  std::filesystem::path Path;
+  std::error_code Ec;
+  return Utf8Path(FileName, Path) && std::filesystem::is_regular_file(Path, Ec);
+}
+
+bool RemoveFile(const std::string& FileName, std::error_code& Error) {
+  Error.clear();
+  std::filesystem::path Path;
+  if (!Utf8Path(FileName, Path)) {
+    Error = std::make_error_code(std::errc::invalid_argument);
+    return false;
+  }
+  std::filesystem::remove(Path, Error);
+  return !Error;
+}
+
+bool RenameFile(const std::string& From, const std::string& To, std::error_code& Error) {
+  Error.clear();
+  std::filesystem::path FromPath, ToPath;
+  if (!Utf8Path(From, FromPath) || !Utf8Path(To, ToPath)) {
+    Error = std::make_error_code(std::errc::invalid_argument);
+    return false;
+  }
+  std::filesystem::rename(FromPath, ToPath, Error);
+  return !Error;
+}
+
+bool CreateFolders(const std::string& Folder, std::error_code& Error) {
+  Error.clear();
+  std::filesystem::path Path;
+  if (!Utf8Path(Folder, Path)) {
+    Error = std::make_error_code(std::errc::invalid_argument);
+    return false;
+  }
+  std::filesystem::create_directories(Path, Error);
+  return !Error;
 }
 
 std::string SystemErrorText(int ErrorNumber) {
@@ -53,8 +126,7 @@ bool ReadWholeFile(const std::string& FileName, std::vector<uint8_t>& Out, std::
   Out.clear();
   // Some systems open a folder for reading and only fail, or report an
   // absurd length, later.
-  std::error_code Ignored;
-  if (std::filesystem::is_directory(Utf8Path(FileName), Ignored)) {
+  if (IsFolder(FileName)) {
     Error = "cannot open \"" + FileName + "\": it is a folder";
     return false;
   }
@@ -118,13 +190,17 @@ bool ReadWholeFile(const std::string& FileName, std::vector<uint8_t>& Out, std::
 
 std::vector<std::string> ListFiles(const std::string& Folder, const std::string& Extension) {
   std::vector<std::string> Files;
+  std::filesystem::path Path;
+  if (!Utf8Path(Folder, Path)) return Files;
   std::error_code Ec;
-  std::filesystem::directory_iterator It(Utf8Path(Folder), Ec), End;
+  std::filesystem::directory_iterator It(Path, Ec), End;
   for (; !Ec && It != End; It.increment(Ec)) {
     // A folder named like a file of the kind cannot be opened as one.
     std::error_code TypeEc;
     if (It->is_directory(TypeEc)) continue;
-    const std::string File = PathToUtf8(It->path().filename());
+    // A name with no UTF-8 form could be neither shown nor opened again.
+    std::string File;
+    if (!PathToUtf8(It->path().filename(), File)) continue;
     if (EndsWithNoCase(File, Extension)) Files.push_back(File);
   }
   return Files;

@@ -11,22 +11,66 @@
 #include "core/shared/uFileUtils.h"
 #include "core/shared/uPrecision.h"
 #include "core/shared/uRandom.h"
+#include "core/shared/uText.h"
+#include "core/shared/uUnicode.h"
 
 namespace emberdell {
 
-namespace fs = std::filesystem;
+namespace {
+
+std::string StoredNameText(std::string_view Stored) {
+  if (IsValidUtf8(Stored)) return std::string(Stored);
+  std::string Text;
+  if (AnsiToUtf8(Stored, Text)) return Text;
+  return ValidUtf8(Stored);
+}
+
+void StoreName(TFlamePreset& Preset, std::string_view Bytes) {
+  Preset.NameLength = static_cast<uint8_t>(Bytes.size());
+  std::memcpy(Preset.NameChars, Bytes.data(), Bytes.size());
+}
+
+// The ANSI form of the longest start of Name that fits the record, or
+// nothing when the code page cannot hold Name or its bytes would read back
+// as another name (ANSI bytes that happen to form UTF-8 read as UTF-8).
+bool AnsiStoredName(const std::string& Name, std::string& Stored) {
+  std::string Whole;
+  if (!Utf8ToAnsi(Name, Whole)) return false;
+  // A double-byte code page may need more bytes than characters, so the
+  // cut is found by characters.
+  for (size_t Count = sizeof(TFlamePreset::NameChars); Count > 0; --Count) {
+    const std::string Prefix = Name.substr(0, Utf8CharsLength(Name, Count));
+    if (!Utf8ToAnsi(Prefix, Stored) || Stored.size() > sizeof(TFlamePreset::NameChars)) continue;
+    return StoredNameText(Stored) == Prefix;
+  }
+  Stored.clear();
+  return Name.empty();
+}
+
+}  // namespace
 
 std::string PresetName(const TFlamePreset& Preset) {
-  return std::string(Preset.NameChars, std::min<size_t>(Preset.NameLength, sizeof Preset.NameChars));
+  return StoredNameText(
+      std::string_view(Preset.NameChars, std::min<size_t>(Preset.NameLength, sizeof Preset.NameChars)));
 }
 
 void SetPresetName(TFlamePreset& Preset, const std::string& Name) {
-  size_t Length = std::min(Name.size(), sizeof Preset.NameChars);
-  // Names are UTF-8: a cut inside a character would leave a stored name that
-  // no later save could turn into a file name.
-  while (Length < Name.size() && Length > 0 && (static_cast<unsigned char>(Name[Length]) & 0xC0) == 0x80) --Length;
-  Preset.NameLength = static_cast<uint8_t>(Length);
-  std::memcpy(Preset.NameChars, Name.data(), Length);
+  std::string Ansi;
+  if (AnsiStoredName(Name, Ansi)) {
+    StoreName(Preset, Ansi);
+    return;
+  }
+  // A cut inside a character would leave a stored name that reads as
+  // another one.
+  StoreName(Preset, std::string_view(Name).substr(0, Utf8FitLength(Name, sizeof Preset.NameChars)));
+}
+
+bool IsStoredNameOf(const std::string& Stored, const std::string& FileName) {
+  if (SameText(Stored, FileName)) return true;
+  TFlamePreset Probe{};
+  SetPresetName(Probe, FileName);
+  if (SameText(Stored, PresetName(Probe))) return true;
+  return SameText(Stored, FileName.substr(0, Utf8CharsLength(FileName, sizeof Probe.NameChars)));
 }
 
 std::string PresetFileName(const std::string& Folder, const std::string& Name) {
@@ -56,7 +100,7 @@ int IOErrorFromErrno(int Errno) {
 }
 
 bool IsValidPresetName(const std::string& Name) {
-  if (Name.empty() || Name == "." || Name == "..") return false;
+  if (Name.empty() || Name == "." || Name == ".." || !IsValidUtf8(Name)) return false;
   for (unsigned char c : Name) {
     if (c < 32) return false;
     if (std::strchr("\\/:*?\"<>|", c) != nullptr) return false;
@@ -106,7 +150,7 @@ TSaveResult SavePreset(const std::string& Folder, const std::string& Name, const
   TFlamePreset Copy = Preset;
   SetPresetName(Copy, Name);
   std::error_code Ec;
-  fs::create_directories(Utf8Path(Folder), Ec);  // a failure shows when the file is opened
+  CreateFolders(Folder, Ec);  // a failure shows when the file is opened
 
   // Write beside the old file and replace it only when the new record is
   // complete, so a full disk never leaves a style cut short.
@@ -125,12 +169,11 @@ TSaveResult SavePreset(const std::string& Folder, const std::string& Name, const
   const bool Closed = std::fclose(f) == 0;
   if (!Closed && WriteErrno == 0) WriteErrno = errno;
   if (!Written || !Closed) {
-    fs::remove(Utf8Path(Temp), Ec);
+    RemoveFile(Temp, Ec);
     return Fail(WriteErrno != 0 ? WriteErrno : ENOSPC);
   }
-  fs::rename(Utf8Path(Temp), Utf8Path(Target), Ec);
-  if (Ec) {
-    fs::remove(Utf8Path(Temp), Ec);
+  if (!RenameFile(Temp, Target, Ec)) {
+    RemoveFile(Temp, Ec);
     return Fail(EACCES);
   }
   return Result;
@@ -138,7 +181,7 @@ TSaveResult SavePreset(const std::string& Folder, const std::string& Name, const
 
 void DeletePreset(const std::string& Folder, const std::string& Name) {
   std::error_code Ec;
-  fs::remove(Utf8Path(PresetFileName(Folder, Name)), Ec);
+  RemoveFile(PresetFileName(Folder, Name), Ec);
 }
 
 namespace {

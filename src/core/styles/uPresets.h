@@ -34,9 +34,19 @@ inline constexpr const char* RandomPresetName = "(Random Preset)";
 inline constexpr const char* DefaultPresetName = "(Default) Wood";
 inline constexpr const char* PresetExtension = ".wyk";
 
-std::string PresetName(const TFlamePreset& Preset);     // at most 20 characters
-// The first 20 bytes of Name, less a UTF-8 character they would cut.
+// The stored name as UTF-8. Names this version stores are UTF-8 or, where
+// the ANSI code page holds them, ANSI; the older version's are ANSI. Bytes
+// that read as neither show with replacement characters.
+std::string PresetName(const TFlamePreset& Preset);
+// Stores as much of Name (UTF-8) as fits, cut only between characters: in
+// the ANSI code page when it holds the whole name and those bytes read back
+// as that name, so that the older version reads it too and 20 characters
+// fit; else as UTF-8.
 void SetPresetName(TFlamePreset& Preset, const std::string& Name);
+// True when a style saved under the file name FileName may carry Stored as
+// its name: the same name, or FileName cut to fit the record, as this
+// version cuts it or as the older one did (its first 20 characters).
+bool IsStoredNameOf(const std::string& Stored, const std::string& FileName);
 
 // The folder is ProgramDir + "Flame Presets\"; callers pass it with its
 // trailing separator, and a style called N is the file Folder + N + ".wyk".

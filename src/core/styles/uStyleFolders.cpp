@@ -8,22 +8,21 @@
 #include "core/engine/uBackgrounds.h"
 #include "core/shared/uFileUtils.h"
 #include "core/shared/uRandom.h"
+#include "core/shared/uUnicode.h"
 
 namespace emberdell {
 
-namespace fs = std::filesystem;
-
 namespace {
 
-bool FileExists(const std::string& Path) {
-  std::error_code Ec;
-  return fs::exists(Utf8Path(Path), Ec);
-}
+bool FileExists(const std::string& Path) { return PathExists(Path); }
 
 // Why Name cannot be the name of a file in one of the folders; "" when it can.
 std::string FileNameError(const std::string& Name, const char* What) {
   const std::string Kind = What;
   if (Name.find_first_not_of(" \t") == std::string::npos) return "Please type a name for the " + Kind + ".";
+  // No file can carry a name that is not UTF-8; the user sees what a save
+  // under a bad file name reports.
+  if (!IsValidUtf8(Name)) return IOErrorMessage(3);
   for (unsigned char c : Name)
     if (c < 32 || std::strchr("\\/:*?\"<>|", c) != nullptr)
       return "A " + Kind + " name cannot contain any of these characters: \\ / : * ? \" < > |";
@@ -77,12 +76,12 @@ std::string PresetNameError(const std::string& Name) {
 
 bool CanWriteFolder(const std::string& Folder) {
   std::error_code Ec;
-  fs::create_directories(Utf8Path(Folder), Ec);
+  CreateFolders(Folder, Ec);
   const std::string Probe = Folder + "~emberdell write test.tmp";
   std::FILE* f = OpenFile(Probe, "wb");
   if (f == nullptr) return false;
   const bool Closed = std::fclose(f) == 0;
-  fs::remove(Utf8Path(Probe), Ec);
+  RemoveFile(Probe, Ec);
   return Closed;
 }
 
@@ -127,7 +126,7 @@ TSaveResult DeletePreset(const TStyleFolders& Folders, const std::string& Name) 
   const std::string Path = PresetFilePath(Folders, Name);
   TSaveResult Result;
   std::error_code Ec;
-  fs::remove(Utf8Path(Path), Ec);
+  RemoveFile(Path, Ec);
   if (!FileExists(Path)) return Result;
   // The error code may be a system one (Windows) or an errno value; its
   // portable condition gives the errno either way.

@@ -19,6 +19,7 @@ namespace {
 int Start(HINSTANCE Instance) {
   using namespace emberdell;
   // Process-wide state first: everything after reads it.
+  InstallAnsiCodePage();
   Settings.ProgramDir = ExtractFilePath(ToUtf8(ProgramPath()));
   UserDataDir = UserDataDirFor(GetAppDataPath());
   ScreenshotDir = ScreenshotDirFor(GetSpecialPath());

@@ -10,6 +10,7 @@
 #include "core/engine/uBackgrounds.h"
 #include "core/host/uGlobals.h"
 #include "core/shared/uRandom.h"
+#include "core/settings/uPresetEditor.h"
 #include "core/styles/uPresets.h"
 #include "core/styles/uStyleFolders.h"
 #include "settings/SettingsIds.h"
@@ -495,10 +496,10 @@ void TfmSettings::FillLists() {
   std::string Current;
   {
     std::lock_guard<std::mutex> Guard(PresetLock);
-    Current = PresetName(CurrentPreset);
+    Current = EntryOfStoredName(Names, PresetName(CurrentPreset));
   }
   HTREEITEM Selected = nullptr;
-  for (size_t i = 0; i < FPresetTree.size(); ++i)
+  for (size_t i = 0; i < FPresetTree.size() && !Current.empty(); ++i)
     if (FPresetTree[i].Text == Current) Selected = ItemOf(FTvPresets, {i, std::nullopt});
   // Selecting loads the style into the editor, as a click on it would.
   if (Selected != nullptr) {

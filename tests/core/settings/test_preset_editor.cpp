@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 
 #include "core/settings/uPresetEditor.h"
+#include "core/shared/uUnicode.h"
 
 using namespace emberdell;
 
@@ -282,4 +284,91 @@ TEST_F(PresetEditorTest, AStyleThatCannotBeDeletedStaysListed) {
   EXPECT_EQ(Editor.Names().size(), 4u);
   EXPECT_EQ(Editor.SelectedName(), "Gas Flame");
   EXPECT_EQ(std::count(Site.Log.begin(), Site.Log.end(), "deleted Gas Flame"), 0);
+}
+
+namespace {
+
+// "Огонь в камине": 14 letters, 27 bytes of UTF-8, stored cut as "Огонь в кам".
+const std::string Fire = "\xD0\x9E\xD0\xB3\xD0\xBE\xD0\xBD\xD1\x8C \xD0\xB2 \xD0\xBA\xD0\xB0\xD0\xBC\xD0\xB8\xD0\xBD\xD0\xB5";
+const std::string FireCut = Fire.substr(0, 20);
+
+}  // namespace
+
+TEST_F(PresetEditorTest, SaveWritesTheChosenStyleWhoseNameWasStoredCut) {
+  ResetAnsiCodePage();
+  Site.Files[Fire] = Style(Fire, 6, 80);
+  Site.Files[FireCut] = Style(FireCut, 7, 90);  // another style, named as the cut
+  Editor.FillList({DefaultPresetName, "Gas Flame", Fire, FireCut});
+  ASSERT_EQ(PresetName(Site.Files[Fire]), FireCut);
+  const TFlamePreset Other = Site.Files[FireCut];
+
+  // Save, then the prompt's Yes, then its No: each reaches the chosen file.
+  Editor.cbCurrentPresetChange(Fire);
+  Editor.tbWindChange(1);
+  Site.Log.clear();
+  ASSERT_TRUE(Editor.btnSaveClick());
+  EXPECT_EQ(Site.Log, std::vector<std::string>{"save " + Fire});
+  EXPECT_EQ(Site.Files[Fire].Wind, 1);
+
+  Editor.tbWindChange(-1);
+  Site.Answers = {true};
+  Editor.cbCurrentPresetChange("Gas Flame");
+  EXPECT_EQ(Site.Questions.back(), SaveChangesQuestion(Fire));
+  EXPECT_EQ(Site.Files[Fire].Wind, -1);
+
+  Editor.cbCurrentPresetChange(Fire);
+  Editor.tbWindChange(0);
+  Site.Answers = {false};
+  Site.Log.clear();
+  Editor.AskSaveChangedPreset();
+  EXPECT_EQ(Editor.Preset().Wind, -1) << "No reloads the chosen style";
+  EXPECT_EQ(std::count(Site.Log.begin(), Site.Log.end(), "random"), 0);
+
+  EXPECT_EQ(std::memcmp(&Site.Files[FireCut], &Other, sizeof Other), 0) << "the other style was written";
+}
+
+TEST_F(PresetEditorTest, SaveAfterSaveAsOfALongNameWritesThatName) {
+  ResetAnsiCodePage();
+  ASSERT_TRUE(Editor.btnSaveAsClick(Fire));
+  Editor.tbWindChange(1);
+  Site.Log.clear();
+  ASSERT_TRUE(Editor.btnSaveClick());
+  EXPECT_EQ(Site.Log, std::vector<std::string>{"save " + Fire});
+  EXPECT_EQ(Site.Files.count(FireCut), 0u);
+}
+
+TEST_F(PresetEditorTest, AStoredNameThatReallyDiffersStillNamesTheFileSaved) {
+  // "Blaze.wyk" holds a style stored as "Embers": Save writes "Embers.wyk",
+  // and so does a stored name that is only the start of the entry's name.
+  Site.Files["Blaze"] = Style("Embers");
+  Site.Files["Fire 2"] = Style("Fire");
+  Editor.FillList({DefaultPresetName, "Gas Flame", "Blaze", "Fire 2"});
+  for (const auto& [Entry, Saved] : {std::pair<std::string, std::string>{"Blaze", "Embers"}, {"Fire 2", "Fire"}}) {
+    Editor.cbCurrentPresetChange(Entry);
+    Editor.tbWindChange(1);
+    Site.Log.clear();
+    ASSERT_TRUE(Editor.btnSaveClick());
+    EXPECT_EQ(Site.Log, std::vector<std::string>{"save " + Saved}) << Entry;
+  }
+}
+
+TEST_F(PresetEditorTest, AWindowOpeningOnACutNameChoosesItsEntry) {
+  ResetAnsiCodePage();
+  const std::string Other = Fire + " 2";  // "Огонь в камине 2" has the same cut
+  struct Case {
+    std::vector<std::string> Names;
+    std::string Chosen;
+  };
+  const Case Cases[] = {
+      {{"Gas Flame", Fire}, Fire},
+      {{"Gas Flame", Fire, FireCut}, FireCut},  // the file of the stored name itself
+      {{"Gas Flame", Fire, Other}, ""},         // no telling which
+      {{"Gas Flame"}, ""},
+  };
+  for (const Case& c : Cases) {
+    EXPECT_EQ(EntryOfStoredName(c.Names, FireCut), c.Chosen);
+    Editor.Adopt(Style(Fire));
+    Editor.FillList(c.Names);
+    EXPECT_EQ(Editor.SelectedName(), c.Chosen);
+  }
 }

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
 
 #include "core/styles/uPresets.h"
+#include "core/shared/uFileUtils.h"
 #include "core/shared/uRandom.h"
+#include "core/shared/uUnicode.h"
 #include "tests/support/temp_folder.h"
 
 using namespace emberdell;
@@ -291,4 +294,102 @@ TEST(MorphPreset, StepsTowardTheTargetWithoutPassingIt) {
   MorphPreset(Cur, Tgt);
   EXPECT_GE(Cur.SpiresLength, -1);
   EXPECT_LE(Cur.SpiresLength, 2147483647);
+}
+
+namespace {
+
+std::string Stored(const TFlamePreset& p) { return std::string(p.NameChars, p.NameLength); }
+
+}  // namespace
+
+TEST(PresetStoredName, AnsiWhereTheCodePageHoldsTheNameElseUtf8CutBetweenCharacters) {
+  ResetAnsiCodePage();
+  struct Case {
+    const char* What;
+    std::string Name, Stored, Reads;
+  };
+  const std::string Fire = "\xD0\x9E\xD0\xB3\xD0\xBE\xD0\xBD\xD1\x8C \xD0\xB2 \xD0\xBA\xD0\xB0\xD0\xBC\xD0\xB8\xD0\xBD\xD0\xB5";
+  const std::string FireCut = Fire.substr(0, 20);  // "Огонь в кам", whole letters
+  const Case Cases[] = {
+      {"ascii", "Gas Flame", "Gas Flame", "Gas Flame"},
+      {"latin in ansi", "Gr\xC3\xBCn Feuer", "Gr\xFCn Feuer", "Gr\xC3\xBCn Feuer"},
+      {"twenty ansi characters of a longer name", "Gr\xC3\xBCne Glut im Kamin am Abend",
+       "Gr\xFCne Glut im Kamin ", "Gr\xC3\xBCne Glut im Kamin "},
+      {"cyrillic has no ansi form", Fire, FireCut, FireCut},
+      {"a cut never splits a letter", "a" + Fire, "a" + Fire.substr(0, 18), "a" + Fire.substr(0, 18)},
+      {"ansi bytes that read as other utf-8", "\xC3\x83\xC2\xBC" "ber", "\xC3\x83\xC2\xBC" "ber",
+       "\xC3\x83\xC2\xBC" "ber"},
+      {"a name with a character ansi lacks", "Gr\xC3\xBCn \xD0\x9E", "Gr\xC3\xBCn \xD0\x9E", "Gr\xC3\xBCn \xD0\x9E"},
+  };
+  for (const Case& c : Cases) {
+    TFlamePreset p{};
+    SetPresetName(p, c.Name);
+    EXPECT_EQ(Stored(p), c.Stored) << c.What;
+    EXPECT_EQ(PresetName(p), c.Reads) << c.What;
+  }
+}
+
+TEST(PresetStoredName, BytesThatAreNeitherUtf8NorAnsiShowReplaced) {
+  // A code page that cannot read byte 0xFC, as a double-byte one cannot
+  // read a lead byte without its trail.
+  SetAnsiCodePage({[](std::string_view Ansi, std::u16string& Out) {
+                     Out.assign(Ansi.begin(), Ansi.end());
+                     return Ansi.find('\xFC') == std::string_view::npos;
+                   },
+                   [](std::u16string_view, std::string&) { return false; }});
+  TFlamePreset p{};
+  p.NameLength = 4;
+  std::memcpy(p.NameChars, "Gr\xFCn", 4);
+  EXPECT_EQ(PresetName(p), "Gr\xEF\xBF\xBDn");
+  ResetAnsiCodePage();
+  EXPECT_EQ(PresetName(p), "Gr\xC3\xBCn");
+}
+
+TEST(PresetStoredName, ACutStoredNameCountsAsTheFileName) {
+  ResetAnsiCodePage();
+  const std::string Fire = "\xD0\x9E\xD0\xB3\xD0\xBE\xD0\xBD\xD1\x8C \xD0\xB2 \xD0\xBA\xD0\xB0\xD0\xBC\xD0\xB8\xD0\xBD\xD0\xB5";
+  // "Огонь в камине у дома", 21 letters: the older version kept 20 of them.
+  const std::string Home = Fire + " \xD1\x83 \xD0\xB4\xD0\xBE\xD0\xBC\xD0\xB0";
+  struct Case {
+    std::string Stored, File;
+    bool Same;
+  };
+  const Case Cases[] = {
+      {"Gas Flame", "Gas Flame", true},
+      {"gas flame", "Gas Flame", true},
+      {Fire.substr(0, 20), Fire, true},
+      {Fire.substr(0, 18), Fire, false},  // shorter than any cut
+      {Home.substr(0, Home.size() - 2), Home, true},
+      {"Gr\xC3\xBCne Glut im Kamin ", "Gr\xC3\xBCne Glut im Kamin am Abend", true},
+      {"Gr\xC3\xBCne Glut im Kamin", "Gr\xC3\xBCne Glut im Kamin am Abend", false},
+      {"Fire", "Fire 2", false},
+      {"Fire 2", "Fire", false},
+      {"Embers", "Blaze", false},
+  };
+  for (const Case& c : Cases) EXPECT_EQ(IsStoredNameOf(c.Stored, c.File), c.Same) << c.Stored << " / " << c.File;
+}
+
+TEST_F(PresetFolder, AnOlderStyleWithAnAnsiNameSavesIntoItsOwnFile) {
+  ResetAnsiCodePage();
+  const std::string Name = "Gr\xC3\xBCn Feuer";
+  TFlamePreset Old = Sample("x");
+  Old.NameLength = 10;
+  std::memcpy(Old.NameChars, "Gr\xFCn Feuer", 10);
+  fs::create_directories(Folder);
+  std::FILE* f = OpenFile(Folder + Name + ".wyk", "wb");  // a UTF-8 name, which the streams would read as ANSI
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(std::fwrite(&Old, sizeof Old, 1, f), 1u);
+  std::fclose(f);
+
+  ASSERT_EQ(GetPresetNames(Folder), std::vector<std::string>{Name});
+  TFlamePreset q;
+  LoadPreset(Folder, Name, q);
+  ASSERT_EQ(PresetName(q), Name);
+  q.Wind = 1;
+  ASSERT_TRUE(SavePreset(Folder, PresetName(q), q));
+  EXPECT_EQ(GetPresetNames(Folder), std::vector<std::string>{Name}) << "a second file was written";
+  TFlamePreset r;
+  LoadPreset(Folder, Name, r);
+  EXPECT_EQ(r.Wind, 1);
+  EXPECT_EQ(Stored(r), "Gr\xFCn Feuer") << "stored as the older version reads it";
 }

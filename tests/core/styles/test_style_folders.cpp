@@ -16,6 +16,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+fs::path TestPath(const std::string& Name) {
+  fs::path Path;
+  EXPECT_TRUE(Utf8Path(Name, Path)) << Name;
+  return Path;
+}
+
 class TwoFolders : public testing::Test {
  protected:
   void SetUp() override {
@@ -32,11 +38,11 @@ class TwoFolders : public testing::Test {
     return p;
   }
   static void Put(const std::string& Folder, const std::string& File, int Intensity = 1) {
-    fs::create_directories(Utf8Path(Folder));
+    fs::create_directories(TestPath(Folder));
     const TFlamePreset p = Style(Intensity);
-    std::ofstream(Utf8Path(Folder + File), std::ios::binary).write(reinterpret_cast<const char*>(&p), sizeof p);
+    std::ofstream(TestPath(Folder + File), std::ios::binary).write(reinterpret_cast<const char*>(&p), sizeof p);
   }
-  static bool Has(const std::string& Folder, const std::string& File) { return fs::exists(Utf8Path(Folder + File)); }
+  static bool Has(const std::string& Folder, const std::string& File) { return fs::exists(TestPath(Folder + File)); }
   int LoadedIntensity(const std::string& Name) {
     TFlamePreset p = Style(-1);
     LoadPreset(Folders, Name, p);
@@ -128,12 +134,15 @@ TEST_F(TwoFolders, SavingPrefersTheProgramFolderUnlessItCannotBeWrittenOrTheUser
 
 TEST_F(TwoFolders, RefusedNamesWriteAndDeleteNothing) {
   Put((Root / "program").string() + "/", "Outside.wyk");
-  for (const char* Name : {"", "  ", "../Outside", "a:b", "(Random Preset)"}) {
+  // The last is not UTF-8, as an older style's stored name may be.
+  for (const char* Name : {"", "  ", "../Outside", "a:b", "(Random Preset)", "Gr\xFCn"}) {
     const TSaveResult Saved = SavePreset(Folders, Name, Style(1));
     EXPECT_EQ(Saved.Code, 3) << Name;
     EXPECT_EQ(Saved.Message, PresetNameError(Name));
     EXPECT_EQ(DeletePreset(Folders, Name).Message, PresetNameError(Name));
+    EXPECT_EQ(PresetFilePath(Folders, Name), "") << Name;
   }
+  EXPECT_EQ(PresetNameError("Gr\xFCn"), "Invalid filename");
   EXPECT_TRUE(Has((Root / "program").string() + "/", "Outside.wyk"));
   EXPECT_FALSE(fs::exists(Folders.Program));
   EXPECT_FALSE(fs::exists(Folders.PerUser));
@@ -155,7 +164,7 @@ TEST_F(TwoFolders, DeletingRemovesTheFileWhereItLives) {
 
   // A style that stays where it is (here a folder in its place, which
   // cannot be removed while it holds something) gives the error message.
-  fs::create_directories(Utf8Path(Folders.Program + "Stuck.wyk/inside"));
+  fs::create_directories(TestPath(Folders.Program + "Stuck.wyk/inside"));
   const TSaveResult Stuck = DeletePreset(Folders, "Stuck");
   EXPECT_FALSE(Stuck);
   EXPECT_EQ(Stuck.Message, IOErrorMessage(Stuck.Code));
@@ -164,7 +173,7 @@ TEST_F(TwoFolders, DeletingRemovesTheFileWhereItLives) {
 #if defined(_WIN32)
   // A delivered style marked read-only cannot be deleted on Windows.
   Put(Folders.Program, "Locked.wyk");
-  const fs::path Locked = Utf8Path(Folders.Program + "Locked.wyk");
+  const fs::path Locked = TestPath(Folders.Program + "Locked.wyk");
   fs::permissions(Locked, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
   const TSaveResult Denied = DeletePreset(Folders, "Locked");
@@ -221,6 +230,7 @@ TEST_F(TwoFolders, PicturesOfBothFolders) {
   EXPECT_EQ(BackgroundPicturePath(Pictures, "Ελιά"), Pictures.PerUser + "Ελιά.jpg");
   EXPECT_EQ(BackgroundPicturePath(TStyleFolders{Pictures.Program, ""}, "Ελιά"), Pictures.Program + "Ελιά.jpg");
   EXPECT_EQ(BackgroundPicturePath(Pictures, "../../etc/passwd"), "");
+  EXPECT_EQ(BackgroundPicturePath(Pictures, "Gr\xFCn"), "") << "no file has a name that is not UTF-8";
 }
 
 TEST_F(TwoFolders, FolderNamesFromTheProcessState) {

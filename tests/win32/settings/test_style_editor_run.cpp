@@ -7,10 +7,15 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "core/settings/uCurveEditor.h"
+#include "core/shared/uFileUtils.h"
+#include "core/shared/uUnicode.h"
+#include "core/styles/uDelimitedText.h"
 #include "core/styles/uPresets.h"
 #include "settings/PresetsTabIds.h"
 #include "settings/SettingsIds.h"
@@ -29,6 +34,25 @@ void Mouse(DWORD Flags) {
   ASSERT_EQ(SendInput(1, &In, sizeof In), 1u);
 }
 
+// "Grün Feuer", "Огонь в камине" and the 20 bytes of UTF-8 it is stored as.
+const std::wstring GreenFire = L"Gr\u00FCn Feuer.wyk";
+const std::wstring HearthFire = L"\u041E\u0433\u043E\u043D\u044C \u0432 \u043A\u0430\u043C\u0438\u043D\u0435.wyk";
+const std::wstring HearthFireCut = L"\u041E\u0433\u043E\u043D\u044C \u0432 \u043A\u0430\u043C.wyk";
+
+// Typed as an input method or the on-screen keyboard types: characters, not keys.
+void TypeText(const std::wstring& Text) {
+  for (wchar_t c : Text) {
+    INPUT In[2]{};
+    for (INPUT& i : In) {
+      i.type = INPUT_KEYBOARD;
+      i.ki.wScan = c;
+      i.ki.dwFlags = KEYEVENTF_UNICODE;
+    }
+    In[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    ASSERT_EQ(SendInput(2, In, sizeof In[0]), 2u);
+  }
+}
+
 class StyleEditorRun : public TRunTest {
  protected:
   const fs::path Program = fs::path(ScrFolder()) / "Flame Presets";
@@ -42,6 +66,9 @@ class StyleEditorRun : public TRunTest {
   void TearDown() override {
     std::error_code Ignored;
     fs::remove(Program / "ember glow.wyk", Ignored);
+    fs::remove(Program / GreenFire, Ignored);
+    fs::remove(Program / HearthFire, Ignored);
+    fs::remove(Program / HearthFireCut, Ignored);
     fs::remove_all(PerUser, Ignored);
     if (fs::exists(Aside)) {
       fs::remove(Program, Ignored);
@@ -49,17 +76,16 @@ class StyleEditorRun : public TRunTest {
     }
   }
 
-  // Everything a user does, from "/c" up to OK.
-  void EditAndSaveAs() {
+  // "/c", then a click on the first tab and Right, which goes on to "Flame
+  // Styles". Sets Window to the settings window once the tab shows.
+  void OpenFlameStyles(HWND& Window) {
     Start(L"/c");
-    const HWND Window = Scr->WaitForWindow(L"#32770", kStartDeadlineMs);
+    Window = Scr->WaitForWindow(L"#32770", kStartDeadlineMs);
     ASSERT_NE(Window, nullptr);
     ASSERT_TRUE(WaitUntil(5000, [&] {
       SetForegroundWindow(Window);
       return GetForegroundWindow() == Window;
     }));
-    // The first tab has the focus after a click on it; Right goes on to
-    // "Flame Styles".
     RECT Pages;
     GetWindowRect(Control(Window, IDC_PAGES), &Pages);
     MoveCursorTo(Pages.left + 20, Pages.top + 10);
@@ -68,6 +94,75 @@ class StyleEditorRun : public TRunTest {
     const HWND Draw = Control(Window, IDC_DRAW);
     ASSERT_NE(Draw, nullptr);
     ASSERT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(Draw) != FALSE; })) << "the Flame Styles tab is not shown";
+  }
+
+  static void ClickOn(HWND Control) {
+    RECT r;
+    GetWindowRect(Control, &r);
+    MoveCursorTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ClickLeft();
+  }
+
+  // "Wind direction": a click on its track gives it the focus, then Home or
+  // End moves it to the other end from where it was. Returns the new wind.
+  static int FlipWind(HWND Window) {
+    const HWND Wind = Control(Window, IDC_WIND);
+    const LRESULT Before = SendMessageW(Wind, TBM_GETPOS, 0, 0);
+    RECT Track;
+    GetWindowRect(Wind, &Track);
+    // The thumb's own spot moves nothing; a click beside it pages one step.
+    MoveCursorTo(Before > 0 ? Track.left + 6 : Track.right - 6, (Track.top + Track.bottom) / 2);
+    ClickLeft();
+    const int After = Before > 0 ? -1 : 1;
+    PressKey(After > 0 ? VK_END : VK_HOME);
+    EXPECT_TRUE(WaitUntil(5000, [&] { return SendMessageW(Wind, TBM_GETPOS, 0, 0) == After; }));
+    return After;
+  }
+
+  // Presses "Save" once it is enabled.
+  static void PressSave(HWND Window) {
+    const HWND Save = Control(Window, IDC_SAVE);
+    ASSERT_TRUE(WaitUntil(5000, [&] { return IsWindowEnabled(Save) != FALSE; })) << "Save is not enabled";
+    ClickOn(Save);
+  }
+
+  static std::wstring ChosenStyle(HWND Window) {
+    const HWND List = Control(Window, IDC_CURRENTPRESET);
+    const LRESULT Index = SendMessageW(List, CB_GETCURSEL, 0, 0);
+    if (Index == CB_ERR) return L"";
+    std::wstring Text(size_t(SendMessageW(List, CB_GETLBTEXTLEN, WPARAM(Index), 0)) + 1, L'\0');
+    Text.resize(size_t(SendMessageW(List, CB_GETLBTEXT, WPARAM(Index), reinterpret_cast<LPARAM>(Text.data()))));
+    return Text;
+  }
+
+  static std::optional<TFlamePreset> ReadStyle(const fs::path& File) {
+    std::string Name;
+    TFlamePreset Style;
+    if (!PathToUtf8(File, Name) || !ReadPresetFile(Name, Style)) return std::nullopt;
+    return Style;
+  }
+
+  // OK: Enter on the settings window, or a click on the button where the
+  // focus rests on a control that keeps Enter (a button that a click just
+  // disabled); the process must end.
+  void PressOk(HWND Window, bool Click = false) {
+    ASSERT_TRUE(WaitUntil(5000, [&] {
+      SetForegroundWindow(Window);
+      return GetForegroundWindow() == Window;
+    }));
+    if (Click)
+      ClickOn(Control(Window, IDOK));
+    else
+      PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitForEnd().has_value()) << "still running after OK";
+  }
+
+  // Everything a user does, from "/c" up to OK.
+  void EditAndSaveAs() {
+    HWND Window = nullptr;
+    OpenFlameStyles(Window);
+    if (HasFatalFailure()) return;
+    const HWND Draw = Control(Window, IDC_DRAW);
 
     RECT Client;
     GetClientRect(Draw, &Client);
@@ -108,14 +203,7 @@ class StyleEditorRun : public TRunTest {
     PressKey(VK_RETURN);
     ASSERT_TRUE(WaitUntil(10000, [&] { return !IsWindow(Ask); }));
 
-    // OK: Enter on the settings window.
-    ASSERT_TRUE(WaitUntil(5000, [&] {
-      SetForegroundWindow(Window);
-      return GetForegroundWindow() == Window;
-    }));
-    PressKey(VK_RETURN);
-    const auto Code = WaitForEnd();
-    ASSERT_TRUE(Code.has_value()) << "still running after OK";
+    PressOk(Window);
   }
 
   void ExpectStyle(const fs::path& File) {
@@ -153,6 +241,68 @@ TEST_F(StyleEditorRun, AProgramFolderThatCannotBeWrittenSavesForTheUser) {
   EditAndSaveAs();
   ExpectStyle(PerUser / "ember glow.wyk");
   EXPECT_TRUE(fs::is_regular_file(Program));
+}
+
+TEST_F(StyleEditorRun, AStyleOfTheOlderVersionWithAnAnsiNameSavesUnderItsName) {
+  // Stored as the older version stores names: "Grün Feuer" in Windows-1252,
+  // 0xFC for the u with diaeresis. It is the only active style, so the
+  // window opens on it.
+  TFlamePreset Old;
+  std::memset(&Old, 0, sizeof Old);
+  MakeRandomPreset(Old);
+  Old.Wind = 0;
+  Old.NameLength = 10;
+  std::memcpy(Old.NameChars, "Gr\xFCn Feuer", 10);
+  std::ofstream(Program / GreenFire, std::ios::binary).write(reinterpret_cast<const char*>(&Old), sizeof Old);
+  const std::u16string Active = Utf8ToUtf16Lossy(ListToDelimitedText({"Gr\xC3\xBCn Feuer"}));
+  ASSERT_TRUE(Settings.Set(L"Active Presets", std::wstring(Active.begin(), Active.end()).c_str()));
+
+  HWND Window = nullptr;
+  OpenFlameStyles(Window);
+  if (HasFatalFailure()) return;
+  EXPECT_EQ(ChosenStyle(Window), L"Gr\u00FCn Feuer");
+  const int Wind = FlipWind(Window);
+  PressSave(Window);
+  ASSERT_TRUE(WaitUntil(10000, [&] {
+    const auto Saved = ReadStyle(Program / GreenFire);
+    return !Running() || (Saved && Saved->Wind == Wind);
+  }));
+  ASSERT_TRUE(Running()) << "the settings window ended on Save";
+  const auto Saved = ReadStyle(Program / GreenFire);
+  ASSERT_TRUE(Saved.has_value());
+  EXPECT_EQ(Saved->Wind, Wind);
+  EXPECT_EQ(ChosenStyle(Window), L"Gr\u00FCn Feuer");
+  PressOk(Window, true);
+}
+
+TEST_F(StyleEditorRun, SaveAfterSaveAsOfALongCyrillicNameWritesThatStyle) {
+  HWND Window = nullptr;
+  OpenFlameStyles(Window);
+  if (HasFatalFailure()) return;
+  ClickOn(Control(Window, IDC_SAVEAS));
+  HWND Ask = nullptr;
+  ASSERT_TRUE(WaitUntil(10000, [&] {
+    Ask = FindWindowW(nullptr, L"Emberdell - New Flame Style");
+    return Ask != nullptr && GetForegroundWindow() == Ask;
+  })) << "no name dialog";
+  TypeText(HearthFire.substr(0, HearthFire.size() - 4));
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(WaitUntil(10000, [&] { return !IsWindow(Ask); }));
+  ASSERT_TRUE(WaitUntil(5000, [&] { return ReadStyle(Program / HearthFire).has_value(); })) << "Save As wrote nothing";
+
+  ASSERT_TRUE(WaitUntil(5000, [&] {
+    SetForegroundWindow(Window);
+    return GetForegroundWindow() == Window;
+  }));
+  const int Wind = FlipWind(Window);
+  PressSave(Window);
+  EXPECT_TRUE(WaitUntil(10000, [&] {
+    const auto Saved = ReadStyle(Program / HearthFire);
+    return Saved && Saved->Wind == Wind;
+  })) << "the chosen style did not get the edit";
+  EXPECT_FALSE(fs::exists(Program / HearthFireCut));
+  PressOk(Window, true);
+  EXPECT_FALSE(fs::exists(Program / HearthFireCut));
 }
 
 }  // namespace emberdell::test
