@@ -6,6 +6,9 @@
 # - Closing the settings window: the tmpfs is the per-user settings folder,
 #   whose copy is the one read and written. The save is reported, the user
 #   can still leave ("Cancel"), and the old file is left whole.
+# - "Save" of a style: the tmpfs is the per-user style folder. The host test
+#   StyleEditorRun.ASaveOntoAFullDisk... presses Save and finds "Disk full"
+#   reported and the old style whole.
 # Runs in the Wine prefix and on the display that scripts/test set up.
 #   full_disk.sh PATH/TO/Emberdell.scr
 set -euo pipefail
@@ -23,12 +26,15 @@ WORK=$(mktemp -d)
 MOUNTED=0
 USER_MOUNTED=0
 USER_DIR_MADE=0
+STYLES_MOUNTED=0
 SCR_PID=""
 cleanup() {
   set +e
   [[ -n $SCR_PID ]] && kill "$SCR_PID" 2>/dev/null
   ((MOUNTED)) && umount "$DOCS"
+  ((STYLES_MOUNTED)) && umount "$USER_DIR/Flame Presets"
   ((USER_MOUNTED)) && umount "$USER_DIR"
+  rmdir "$USER_DIR/Flame Presets" 2>/dev/null
   ((USER_DIR_MADE)) && rmdir "$USER_DIR"
   if [[ -f $WORK/saved.ini ]]; then mv "$WORK/saved.ini" "$INI"; else rm -f "$INI"; fi
   rm -rf "$WORK"
@@ -135,4 +141,22 @@ close_onto_full_disk "no room at all" || BAD=1
 # the disk cuts short must be seen as failed.
 rm -f "$USER_DIR/page"
 close_onto_full_disk "room for the old file only" || BAD=1
+umount "$USER_DIR" && USER_MOUNTED=0
+
+# "Save" of a style that lives in the per-user folder, onto a full disk.
+STYLES="$USER_DIR/Flame Presets"
+mkdir -p "$STYLES"
+mount -t tmpfs -o size=64k emberdell-full-styles "$STYLES"
+STYLES_MOUNTED=1
+cp "$(dirname "$SCR")/Flame Presets/Gas Flame.wyk" "$STYLES/Full Disk.wyk"
+dd if=/dev/zero of="$STYLES/filler" bs=1k status=none 2>/dev/null || true
+if EMBERDELL_FULL_STYLE_FOLDER=1 wine "$(dirname "$SCR")/emberdell_win32_tests.exe" \
+    --gtest_filter='StyleEditorRun.ASaveOntoAFullDiskIsReportedAndKeepsTheOldStyle' >"$WORK/style.log" 2>&1 &&
+    grep -q '^\[       OK \]' "$WORK/style.log"; then
+  echo "a style saved onto a full disk was reported and the old one kept whole"
+else
+  echo "FAIL: saving a style onto a full disk:"
+  grep -E 'Failure|Expected|Which is|left behind|no |still' "$WORK/style.log" | head -n 20
+  BAD=1
+fi
 exit $BAD

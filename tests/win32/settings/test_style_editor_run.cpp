@@ -306,3 +306,55 @@ TEST_F(StyleEditorRun, SaveAfterSaveAsOfALongCyrillicNameWritesThatStyle) {
 }
 
 }  // namespace emberdell::test
+
+namespace emberdell::test {
+
+// "Save" onto a full disk. Run by tests/win32/faults/full_disk.sh, which
+// mounts a full tmpfs as the per-user style folder with "Full Disk.wyk" in
+// it (a per-user style is saved where it is); skipped on its own.
+TEST_F(StyleEditorRun, ASaveOntoAFullDiskIsReportedAndKeepsTheOldStyle) {
+  if (GetEnvironmentVariableW(L"EMBERDELL_FULL_STYLE_FOLDER", nullptr, 0) == 0)
+    GTEST_SKIP() << "only inside the full-disk fault run";
+  const fs::path File = PerUser / L"Full Disk.wyk";
+  const auto Before = ReadWholeFile(File.wstring());
+  ASSERT_TRUE(Before.has_value()) << "the fault run put no style there";
+  ASSERT_TRUE(Settings.Set(L"Active Presets", L"~Full Disk~"));
+
+  HWND Window = nullptr;
+  OpenFlameStyles(Window);
+  if (HasFatalFailure()) return;
+  EXPECT_EQ(ChosenStyle(Window), L"Full Disk");
+  FlipWind(Window);
+  PressSave(Window);
+  // The run-time error message in the application's error box.
+  HWND Box = nullptr;
+  ASSERT_TRUE(WaitUntil(10000, [&] {
+    for (HWND W : Scr->Windows(L"#32770")) {
+      wchar_t Text[64] = L"";
+      if (W != Window && GetDlgItemTextW(W, 0xFFFF, Text, 64) > 0 && std::wstring(Text) == L"Disk full") Box = W;
+    }
+    return Box != nullptr;
+  })) << "no \"Disk full\" message";
+  PostMessageW(Box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil(10000, [&] { return !IsWindow(Box); }));
+  EXPECT_EQ(ReadWholeFile(File.wstring()), Before) << "the old style was not kept whole";
+  std::error_code Ignored;
+  for (const auto& Entry : fs::directory_iterator(PerUser, Ignored)) {
+    const std::wstring Name = Entry.path().filename().wstring();
+    EXPECT_TRUE(Name == L"Full Disk.wyk" || Name == L"filler") << "left behind: " << Entry.path().string();
+  }
+  // Closing asks about the edit that could not be saved; No drops it.
+  ASSERT_TRUE(WaitUntil(5000, [&] {
+    SetForegroundWindow(Window);
+    return GetForegroundWindow() == Window;
+  }));
+  PostMessageW(Window, WM_COMMAND, IDOK, 0);
+  HWND Question = nullptr;
+  ASSERT_TRUE(WaitUntil(10000, [&] { return (Question = FindWindowW(L"#32770", L"Warning")) != nullptr; }))
+      << "no question about the unsaved edit";
+  PostMessageW(Question, WM_COMMAND, IDNO, 0);
+  ASSERT_TRUE(WaitForEnd().has_value()) << "still running after OK";
+  EXPECT_EQ(ReadWholeFile(File.wstring()), Before);
+}
+
+}  // namespace emberdell::test
