@@ -201,7 +201,7 @@ void TfmMain::AttachFlame(TMonitor& Monitor, const TRect& Target, const int32_t*
   TFramesPaused Paused(FTimerThread.get(), false);
   if (!Monitor.Canvas) Monitor.Canvas = std::make_unique<TWindowCanvas>(Monitor.Window);
   if (!Monitor.Flame) Monitor.Flame = std::make_unique<TFlame>();
-  Monitor.Flame->FFadeOutTime = Settings.FadeoutTime;
+  Monitor.Flame->FFadeOutTime = RunFadeoutTime(Settings.FadeoutTime);
   Monitor.Flame->Init(Monitor.Canvas.get(), Target, Picture.data(), &CurrentPreset, PictureHeight);
   if (Monitor.First) Monitor.First->SetBurning(true);
 }
