@@ -275,7 +275,7 @@ void TfmMain::ShowFullScreen() {
 
 void TfmMain::ShowPreview() {
   FHostPreview = std::make_unique<THostPreview>(FInstance, FParentWindow);
-  if (!FHostPreview->Open()) {
+  if (!FHostPreview->Open(FClock)) {
     Close();
     return;
   }
