@@ -206,7 +206,15 @@ void TFlame::SaveScreenshot() {
     if (Done) Done(false);
     return;
   }
+  // A press while the writer already holds all it takes is dropped before
+  // the frame is copied; what it holds is still written whole.
+  if (!FShots.HasRoom()) {
+    FShots.SetLastError("too many screenshots are still being written");
+    if (Done) Done(false);
+    return;
+  }
   // Only the copy happens on the frame thread.
+  bool Taken = false;
   try {
     TScreenshotJob Job;
     Job.FileName = FShotFileName;
@@ -215,11 +223,12 @@ void TFlame::SaveScreenshot() {
     Job.Image.assign(FImage.begin(), FImage.end());
     for (int j = 0; j < 256; ++j) std::memcpy(Job.Colors[j].data(), FBitmapInfo.Colors[j], 4);
     Job.Done = Done;
-    FShots.Submit(std::move(Job));
+    Taken = FShots.Submit(Job);
+    if (!Taken) FShots.SetLastError("too many screenshots are still being written");
   } catch (...) {
     FShots.SetLastError("the screenshot could not be taken: out of memory");
-    if (Done) Done(false);
   }
+  if (!Taken && Done) Done(false);
 }
 
 }  // namespace emberdell

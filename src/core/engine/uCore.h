@@ -100,6 +100,9 @@ class TFlame {
   void RequestScreenshot(const std::string& FileName, std::function<void(bool Written)> Done = {});
   // Waits until every screenshot taken so far is written or has failed.
   void FlushScreenshots() { FShots.Flush(); }
+  // False while the writer holds as many screenshots as it takes: a request
+  // now would be dropped.
+  bool CanTakeScreenshot() const { return FShots.HasRoom(); }
   // True while a screenshot is still on its way to the disk.
   bool WritingScreenshots() const { return FShots.Busy(); }
   // How the files are written; before the first screenshot only.

@@ -364,6 +364,8 @@ void TfmMain::BeginExit() {
 
 void TfmMain::TakeScreenshot() {
   if (ScreenshotDir.empty() || FMonitors.empty() || !FMonitors[0].Flame) return;
+  // A press while the writer is full is dropped and takes no number.
+  if (!FMonitors[0].Flame->CanTakeScreenshot()) return;
   const int Made = SHCreateDirectoryExW(nullptr, ToWide(ScreenshotDir).c_str(), nullptr);
   if (Made != ERROR_SUCCESS && Made != ERROR_ALREADY_EXISTS && Made != ERROR_FILE_EXISTS) return;
   // A file where the folder should be is a folder that cannot be made.

@@ -423,6 +423,56 @@ TEST(Flame, ASlowDiskHoldsUpNeitherTheFramesNorTheRequests) {
   EXPECT_TRUE(fs::exists(Dir / "2.bmp"));
 }
 
+TEST(Flame, PressesBeyondTheWritersRoomAreDroppedAndTheTakenOnesWrittenWhole) {
+  const support::TTempFolder Temp("emberdell-flame");
+  const fs::path& Dir = Temp.Path();
+  std::mutex Gate;
+  std::unique_lock<std::mutex> Closed(Gate);  // a disk slower than any press
+  std::mutex ToldLock;
+  std::vector<int> Told(TScreenshotWriter::MaxInFlight + 3, -1);
+  const auto Tell = [&](size_t i) {
+    return [&, i](bool Written) {
+      std::lock_guard<std::mutex> Guard(ToldLock);
+      Told[i] = Written ? 1 : 0;
+    };
+  };
+  const auto ToldOf = [&](size_t i) {
+    std::lock_guard<std::mutex> Guard(ToldLock);
+    return Told[i];
+  };
+  const auto Name = [&](size_t i) { return (Dir / (std::to_string(i) + ".bmp")).string(); };
+  TFlame F;
+  TFlamePreset S = Style();
+  int32_t PH = 100;
+  F.Init(nullptr, TRect{0, 0, 24, 16}, nullptr, &S, &PH);
+  F.SetScreenshotFileWriter([&](const std::string& File, int W, int H, const uint8_t* Pixels, std::string& Error) {
+    std::lock_guard<std::mutex> Wait(Gate);
+    return WriteBmpFile(File, W, H, Pixels, Error);
+  });
+  for (size_t i = 0; i < Told.size(); ++i) {
+    EXPECT_EQ(F.CanTakeScreenshot(), i < TScreenshotWriter::MaxInFlight) << i;
+    F.RequestScreenshot(Name(i), Tell(i));
+    F.NextFrame();
+  }
+  // The dropped ones hear so at once, on the frame's thread.
+  for (size_t i = TScreenshotWriter::MaxInFlight; i < Told.size(); ++i) EXPECT_EQ(ToldOf(i), 0) << i;
+  EXPECT_FALSE(F.LastScreenshotError().empty());
+  Closed.unlock();
+  F.FlushScreenshots();
+  for (size_t i = 0; i < Told.size(); ++i) {
+    const bool Taken = i < TScreenshotWriter::MaxInFlight;
+    EXPECT_EQ(ToldOf(i), Taken ? 1 : 0) << i;
+    TPixelImage Shot;
+    std::string Error;
+    EXPECT_EQ(ReadPictureFile(Name(i), Shot, Error), Taken) << i << Error;
+    if (Taken) {
+      EXPECT_EQ(Shot.Width * Shot.Height, 24 * 16) << i;
+    }
+  }
+  // Once the disk has caught up, the next press is taken again.
+  EXPECT_TRUE(F.CanTakeScreenshot());
+}
+
 TEST(Flame, MainThreadCallsWhileFramesRun) {
   // As in a run: the frame thread computes frames while the main thread
   // requests screenshots, starts the fade-out and draws random numbers.
