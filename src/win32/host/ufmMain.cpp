@@ -202,7 +202,10 @@ void TfmMain::AttachFlame(TMonitor& Monitor, const TRect& Target, const int32_t*
   if (!Monitor.Canvas) Monitor.Canvas = std::make_unique<TWindowCanvas>(Monitor.Window);
   if (!Monitor.Flame) Monitor.Flame = std::make_unique<TFlame>();
   Monitor.Flame->FFadeOutTime = RunFadeoutTime(Settings.FadeoutTime);
-  Monitor.Flame->Init(Monitor.Canvas.get(), Target, Picture.data(), &CurrentPreset, PictureHeight);
+  // No picture (no memory left even for the snapshot) burns over black; an
+  // engine without the memory for its area burns nothing, and the run goes on.
+  const bool Whole = Width > 0 && Height > 0 && Picture.size() == size_t(Width) * size_t(Height) * 4;
+  Monitor.Flame->Init(Monitor.Canvas.get(), Target, Whole ? Picture.data() : nullptr, &CurrentPreset, PictureHeight);
   if (Monitor.First) Monitor.First->SetBurning(true);
 }
 

@@ -15,6 +15,7 @@
 #include "core/engine/uFlameStep.h"
 #include "core/engine/uImageFiles.h"
 #include "core/shared/uRandom.h"
+#include "tests/support/failing_new.h"
 #include "tests/support/temp_folder.h"
 
 using namespace emberdell;
@@ -471,6 +472,33 @@ TEST(Flame, PressesBeyondTheWritersRoomAreDroppedAndTheTakenOnesWrittenWhole) {
   }
   // Once the disk has caught up, the next press is taken again.
   EXPECT_TRUE(F.CanTakeScreenshot());
+}
+
+TEST(Flame, AnAreaTooLargeForTheMemoryLeftBurnsNothingAndTheRunGoesOn) {
+  TFlame F;
+  TFlamePreset S = Style();
+  int32_t PH = 100;
+  TRecordingCanvas Canvas;
+  const auto Pic = Picture(64, 48);
+  F.Init(&Canvas, TRect{0, 0, 64, 48}, Pic.data(), &S, &PH);
+  F.NextFrame();
+  ASSERT_EQ(Canvas.Frames, 1);
+  {
+    // A repeated start on a larger area: its planes (307200 bytes each)
+    // cannot be had.
+    const support::TFailLargeAllocations NoMemory(100000);
+    EXPECT_NO_THROW(F.Init(&Canvas, TRect{0, 0, 640, 480}, nullptr, &S, &PH));
+  }
+  EXPECT_EQ(F.Width() * F.Height(), 0);
+  F.NextFrame();
+  F.StartFadeOut();
+  F.NextFrame();
+  EXPECT_EQ(Canvas.Frames, 1);
+  // With the memory back, the next start burns as a first one does.
+  F.Init(&Canvas, TRect{0, 0, 64, 48}, Pic.data(), &S, &PH);
+  F.NextFrame();
+  EXPECT_EQ(Canvas.Frames, 2);
+  EXPECT_EQ(F.Width(), 64);
 }
 
 TEST(Flame, MainThreadCallsWhileFramesRun) {
