@@ -31,6 +31,11 @@ namespace {
 // make the progressive decoder spin, so it is cut short.
 constexpr int MaxJpegScans = 1000;
 
+// libjpeg may take this much beyond twice the picture's decoded size: its
+// tables, one row group and saved markers. A progressive picture holds all
+// its coefficients at once, up to 8 bytes a pixel with four components.
+constexpr uint64_t JpegWorkingMemory = 16ull << 20;
+
 // Room for the headers and metadata of a picture file on top of its pixels
 // when deciding whether a file is too large to be worth reading.
 constexpr uint64_t FileOverhead = 1ull << 20;
@@ -239,6 +244,32 @@ void ConvertJpegRow(const JSAMPLE* Row, int Components, bool InvertedCmyk, JDIME
   }
 }
 
+bool ArithmeticCoded(const jpeg_decompress_struct& Info) { return Info.arith_code != FALSE; }
+
+// The fewest bytes a Huffman-coded file of this layout can hold: every scan
+// codes each block of its components with at least one bit, and a file
+// codes every component, so at least the least-sampled component's blocks
+// at a bit each. A broken file that claims a vast picture in a few hundred
+// bytes is refused before anything is allocated for it. Arithmetic coding
+// can go below a bit a block, so it is not judged this way.
+uint64_t MinimumHuffmanBytes(const jpeg_decompress_struct& Info) {
+  uint64_t Fewest = UINT64_MAX;
+  for (int c = 0; c < Info.num_components; ++c) {
+    const jpeg_component_info& Component = Info.comp_info[c];
+    Fewest = std::min<uint64_t>(Fewest, uint64_t{Component.width_in_blocks} * Component.height_in_blocks);
+  }
+  return Fewest == UINT64_MAX ? 0 : Fewest / 8;
+}
+
+// At most twice the decoded picture's size and at most the largest picture
+// accepted: every real layout fits, a broken one costs no more.
+uint64_t JpegMemoryBudget(uint64_t Width, uint64_t Height, const TPictureLimits& Limits) {
+  const uint64_t Twice = Width * Height * 8 + JpegWorkingMemory;
+  const uint64_t Cap = std::max<uint64_t>(Limits.MaxBytes, JpegWorkingMemory);
+  // libjpeg counts in long, 32 bits on Windows.
+  return std::min<uint64_t>({Twice, Cap, 0x7FFFFFFFull});
+}
+
 // Holds the setjmp: nothing with a destructor may be alive across a libjpeg
 // call in here.
 bool RunDecompress(jpeg_decompress_struct& Info, TJpegErrors& Errors, const uint8_t* Data,
@@ -258,6 +289,14 @@ bool RunDecompress(jpeg_decompress_struct& Info, TJpegErrors& Errors, const uint
     SetMessage(Errors, PictureTooLarge(Width, Height));
     return false;
   }
+  if (!ArithmeticCoded(Info) && Size < MinimumHuffmanBytes(Info)) {
+    SetMessage(Errors, "JPEG file too small for a picture of " + std::to_string(Width) + " x " +
+                           std::to_string(Height) + " pixels");
+    return false;
+  }
+  // Without a backing store, libjpeg's memory manager fails the decode
+  // cleanly, before allocating, when a file asks for more than this.
+  Info.mem->max_memory_to_use = static_cast<long>(JpegMemoryBudget(Width, Height, Limits));
   switch (Info.jpeg_color_space) {
     case JCS_GRAYSCALE: Info.out_color_space = JCS_GRAYSCALE; break;
     case JCS_YCbCr:

@@ -282,6 +282,97 @@ TEST(JpegDecodeTest, LimitsAndEmptySizesAreRefusedFromTheHeader) {
   }
 }
 
+// A broken progressive file as built by hand: three full-size components
+// (so 600 MB of coefficients for a 20000 x 5000 picture), one scan and then
+// EntropyBytes of data that end without an end marker.
+TBytes HugeProgressiveClaim(size_t EntropyBytes) {
+  TBytes B = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x43, 0x00};
+  B.insert(B.end(), 64, 1);
+  const uint8_t Frame[] = {0xFF, 0xC2, 0x00, 0x11, 0x08, 0x13, 0x88, 0x4E, 0x20, 0x03,
+                           1,    0x11, 0,    2,    0x11, 0,    3,    0x11, 0};
+  B.insert(B.end(), std::begin(Frame), std::end(Frame));
+  // One DC table: the single code "0", for a difference of 0.
+  const uint8_t Table[] = {0xFF, 0xC4, 0x00, 0x14, 0x00, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  B.insert(B.end(), std::begin(Table), std::end(Table));
+  const uint8_t Scan[] = {0xFF, 0xDA, 0x00, 0x0C, 0x03, 1, 0x00, 2, 0x00, 3, 0x00, 0x00, 0x00, 0x00};
+  B.insert(B.end(), std::begin(Scan), std::end(Scan));
+  B.insert(B.end(), EntropyBytes, 0x00);
+  return B;
+}
+
+// A small real file whose header now claims a big picture.
+TBytes PatchedClaim(int Width, int Height) {
+  TBytes Jpeg = QuadrantJpeg(64, 48);
+  PatchJpegSize(Jpeg, Width, Height);
+  return Jpeg;
+}
+
+TBytes FlatJpeg(int Width, int Height) {
+  return EncodeJpeg(Width, Height, 3, JCS_RGB, [](int, int, JSAMPLE* P) { P[0] = P[1] = P[2] = 90; }, false, 50);
+}
+
+struct TClaim {
+  const char* What;
+  TBytes Jpeg;
+  bool Readable;
+};
+
+std::vector<TClaim> Claims() {
+  return {
+      {"200 bytes claiming 20000 x 5000", HugeProgressiveClaim(200 - 126), false},
+      {"enough data to be believed, too much memory asked", HugeProgressiveClaim(200000), false},
+      {"a small baseline file claiming 8000 x 6000", PatchedClaim(8000, 6000), false},
+      {"a flat picture that packs tightly", FlatJpeg(2000, 1500), true},
+  };
+}
+
+TEST(JpegDecodeTest, FilesClaimingMorePictureThanTheyHoldFailCleanly) {
+  for (const TClaim& C : Claims()) {
+    TPixelImage Image;
+    std::string Error;
+    const bool Ok = DecodeJpeg(C.Jpeg.data(), C.Jpeg.size(), Image, Error);
+    EXPECT_EQ(Ok, C.Readable) << C.What << ": " << Error;
+    if (!C.Readable) ExpectCleanResult(Ok, Image, Error, 0, 0);
+  }
+}
+
+#ifdef __linux__
+// The process's peak of mapped memory, in kB; a fresh process for each
+// measurement, since the peak never comes down.
+long PeakMappedKb() {
+  std::ifstream Status("/proc/self/status");
+  std::string Line;
+  while (std::getline(Status, Line))
+    if (Line.rfind("VmPeak:", 0) == 0) return std::strtol(Line.c_str() + 7, nullptr, 10);
+  return -1;
+}
+#endif
+
+TEST(JpegDecodeTest, ABrokenFileCostsNoMoreMemoryThanItsHeaderIsWorth) {
+#ifdef __linux__
+  if (PeakMappedKb() < 0) GTEST_SKIP() << "no /proc/self/status";
+  // Each case in a process of its own, started afresh.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  for (const TClaim& C : Claims()) {
+    if (C.Readable) continue;
+    EXPECT_EXIT(
+        {
+          const long Before = PeakMappedKb();
+          TPixelImage Image;
+          std::string Error;
+          const bool Ok = DecodeJpeg(C.Jpeg.data(), C.Jpeg.size(), Image, Error);
+          const long GrewKb = PeakMappedKb() - Before;
+          std::fprintf(stderr, "peak grew by %ld kB\n", GrewKb);
+          std::exit(!Ok && GrewKb < 32 * 1024 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "")
+        << C.What;
+  }
+#else
+  GTEST_SKIP() << "the peak is read from /proc";
+#endif
+}
+
 TEST(JpegDecodeTest, TruncatedFilesFailAtEveryLength) {
   for (bool Progressive : {false, true}) {
     const TBytes Full = QuadrantJpeg(48, 32, Progressive);
