@@ -21,6 +21,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "core/engine/uExifOrientation.h"
 #include "core/shared/uFileUtils.h"
 
 namespace emberdell {
@@ -211,10 +212,12 @@ void SetMessage(TJpegErrors& Errors, const std::string& Text) {
   std::snprintf(Errors.Message, sizeof Errors.Message, "%s", Text.c_str());
 }
 
-// One row of decoded samples to B, G, R, 0.
+// One row of decoded samples to B, G, R, 0, pixel X going to pixel
+// Start + X * Step of Pixels: the picture is turned upright as it is read.
 void ConvertJpegRow(const JSAMPLE* Row, int Components, bool InvertedCmyk, JDIMENSION Width,
-                    uint8_t* Target) {
-  for (JDIMENSION X = 0; X < Width; ++X, Target += 4) {
+                    uint8_t* Pixels, int64_t Start, int64_t Step) {
+  for (JDIMENSION X = 0; X < Width; ++X) {
+    uint8_t* Target = Pixels + (Start + static_cast<int64_t>(X) * Step) * 4;
     uint8_t R, G, B;
     if (Components == 1) {
       R = G = B = Row[X];
@@ -270,6 +273,16 @@ uint64_t JpegMemoryBudget(uint64_t Width, uint64_t Height, const TPictureLimits&
   return std::min<uint64_t>({Twice, Cap, 0x7FFFFFFFull});
 }
 
+TOrientation SavedOrientation(const jpeg_decompress_struct& Info) {
+  for (jpeg_saved_marker_ptr Marker = Info.marker_list; Marker != nullptr; Marker = Marker->next) {
+    if (Marker->marker != JPEG_APP0 + 1) continue;
+    const TOrientation Found = ExifOrientation(Marker->data, Marker->data_length);
+    // Other APP1 blocks (XMP) come before or after; the first Exif one counts.
+    if (Marker->data_length >= 6 && std::memcmp(Marker->data, "Exif\0\0", 6) == 0) return Found;
+  }
+  return TOrientation::AsStored;
+}
+
 // Holds the setjmp: nothing with a destructor may be alive across a libjpeg
 // call in here.
 bool RunDecompress(jpeg_decompress_struct& Info, TJpegErrors& Errors, const uint8_t* Data,
@@ -278,6 +291,8 @@ bool RunDecompress(jpeg_decompress_struct& Info, TJpegErrors& Errors, const uint
   jpeg_create_decompress(&Info);
   Info.progress = &Errors.Progress;
   jpeg_mem_src(&Info, Data, static_cast<unsigned long>(Size));
+  // The Exif block, for the orientation a phone records.
+  jpeg_save_markers(&Info, JPEG_APP0 + 1, 0xFFFF);
   jpeg_read_header(&Info, TRUE);
 
   const JDIMENSION Width = Info.image_width, Height = Info.image_height;
@@ -316,11 +331,13 @@ bool RunDecompress(jpeg_decompress_struct& Info, TJpegErrors& Errors, const uint
 
   const int Components = Info.output_components;
   const bool InvertedCmyk = Info.saw_Adobe_marker;
+  const TOrientedLayout Layout =
+      OrientedLayout(SavedOrientation(Info), static_cast<int>(Width), static_cast<int>(Height));
   JSAMPARRAY Row = (*Info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&Info), JPOOL_IMAGE,
                                               Width * static_cast<JDIMENSION>(Components), 1);
   Out.Pixels.assign(static_cast<size_t>(Width) * Height * 4, 0);
-  Out.Width = static_cast<int>(Width);
-  Out.Height = static_cast<int>(Height);
+  Out.Width = Layout.UprightWidth;
+  Out.Height = Layout.UprightHeight;
   while (Info.output_scanline < Height) {
     const JDIMENSION Y = Info.output_scanline;
     // The memory source never suspends, so no progress means a broken decoder
@@ -329,8 +346,7 @@ bool RunDecompress(jpeg_decompress_struct& Info, TJpegErrors& Errors, const uint
       SetMessage(Errors, "JPEG decoder stopped early");
       return false;
     }
-    ConvertJpegRow(Row[0], Components, InvertedCmyk, Width,
-                   Out.Pixels.data() + static_cast<size_t>(Y) * Width * 4);
+    ConvertJpegRow(Row[0], Components, InvertedCmyk, Width, Out.Pixels.data(), Layout.RowStart(Y), Layout.Step);
   }
   jpeg_finish_decompress(&Info);
   return true;
