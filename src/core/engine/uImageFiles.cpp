@@ -163,7 +163,11 @@ TJpegErrors& ErrorsOf(j_common_ptr Info) { return *reinterpret_cast<TJpegErrors*
 
 [[noreturn]] void JpegErrorExit(j_common_ptr Info) {
   TJpegErrors& Errors = ErrorsOf(Info);
-  (*Info->err->format_message)(Info, Errors.Message);
+  // The memory limit shows as a missing backing store, which says nothing.
+  if (Info->err->msg_code == JERR_NO_BACKING_STORE)
+    std::snprintf(Errors.Message, sizeof Errors.Message, "JPEG decoding would need more memory than the picture may take");
+  else
+    (*Info->err->format_message)(Info, Errors.Message);
   std::longjmp(Errors.Jump, 1);
 }
 
