@@ -1,9 +1,12 @@
 // Picture files as the run meets them in "Background Images": JPEG or BMP,
-// damaged, truncated or claiming enormous sizes.
+// damaged, truncated or claiming enormous sizes, with Exif blocks saying
+// how to turn them. The input is also read as an Exif block by itself, so
+// the block's parser is reached without a decodable picture around it.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "core/engine/uExifOrientation.h"
 #include "core/engine/uImageFiles.h"
 
 using namespace emberdell;
@@ -19,6 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   } else if (!Out.Pixels.empty() || Error.empty()) {
     __builtin_trap();  // a failure leaves nothing behind and says why
   }
+  const int Orientation = static_cast<int>(ExifOrientation(Data, Size));
+  if (Orientation < 1 || Orientation > 8) __builtin_trap();
   TPixelImage Bmp;
   std::string BmpError;
   if (DecodeBmp(Data, Size, Bmp, BmpError, Limits) &&

@@ -16,9 +16,39 @@ namespace {
 constexpr long long MaxPixels = 1ll << 30;
 }  // namespace
 
-void TFlame::Init(IFlameCanvas* Canvas, const TRect& DrawRect, const uint8_t* Picture, const TFlamePreset* Style,
+bool TFlame::Init(IFlameCanvas* Canvas, const TRect& DrawRect, const uint8_t* Picture, const TFlamePreset* Style,
                   const int32_t* PictureHeight) {
   std::lock_guard<std::mutex> Guard(FLock);
+  try {
+    Start(Canvas, DrawRect, Picture, Style, PictureHeight);
+    return true;
+  } catch (const std::bad_alloc&) {
+    // A fire too large for the memory left: the run goes on without one
+    // rather than end, as it would over a picture that failed to load.
+    Release();
+    return false;
+  }
+}
+
+void TFlame::Release() {
+  FImage = {};
+  FHeat = {};
+  FEdges = {};
+  FBackground = {};
+  FPadded = {};
+  FRowSparkCells = {};
+  FEdgeCells = TEdgeCells{};
+  FScratch = TStepScratch{};
+  FChanged.Words = {};
+  FChanged.All = true;
+  FHistory.Reset();
+  FWidth = FHeight = FSize = 0;
+  FPrepared = false;
+  MakeBitmapInfo(0, 0);
+}
+
+void TFlame::Start(IFlameCanvas* Canvas, const TRect& DrawRect, const uint8_t* Picture, const TFlamePreset* Style,
+                   const int32_t* PictureHeight) {
   FShotPending = false;
   long long H = std::max<long long>(0, static_cast<long long>(DrawRect.Bottom) - DrawRect.Top);
   long long W = std::max<long long>(0, static_cast<long long>(DrawRect.Right) - DrawRect.Left);
@@ -206,7 +236,15 @@ void TFlame::SaveScreenshot() {
     if (Done) Done(false);
     return;
   }
+  // A press while the writer already holds all it takes is dropped before
+  // the frame is copied; what it holds is still written whole.
+  if (!FShots.HasRoom()) {
+    FShots.SetLastError("too many screenshots are still being written");
+    if (Done) Done(false);
+    return;
+  }
   // Only the copy happens on the frame thread.
+  bool Taken = false;
   try {
     TScreenshotJob Job;
     Job.FileName = FShotFileName;
@@ -215,11 +253,12 @@ void TFlame::SaveScreenshot() {
     Job.Image.assign(FImage.begin(), FImage.end());
     for (int j = 0; j < 256; ++j) std::memcpy(Job.Colors[j].data(), FBitmapInfo.Colors[j], 4);
     Job.Done = Done;
-    FShots.Submit(std::move(Job));
+    Taken = FShots.Submit(Job);
+    if (!Taken) FShots.SetLastError("too many screenshots are still being written");
   } catch (...) {
     FShots.SetLastError("the screenshot could not be taken: out of memory");
-    if (Done) Done(false);
   }
+  if (!Taken && Done) Done(false);
 }
 
 }  // namespace emberdell

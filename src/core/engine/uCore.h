@@ -87,7 +87,9 @@ class TFlame {
   // (blue, green, red, reserved; top row first) already fitted to the area,
   // or is null for a black picture. Style and PictureHeight are read live
   // every frame and must outlive the engine. Canvas may be null (no drawing).
-  void Init(IFlameCanvas* Canvas, const TRect& DrawRect, const uint8_t* Picture, const TFlamePreset* Style,
+  // False when the memory for the area cannot be had: the engine is then
+  // empty and its frames draw nothing.
+  bool Init(IFlameCanvas* Canvas, const TRect& DrawRect, const uint8_t* Picture, const TFlamePreset* Style,
             const int32_t* PictureHeight);
   // One frame: step, blend, colour table, drawing, pending screenshot.
   void NextFrame();
@@ -100,6 +102,9 @@ class TFlame {
   void RequestScreenshot(const std::string& FileName, std::function<void(bool Written)> Done = {});
   // Waits until every screenshot taken so far is written or has failed.
   void FlushScreenshots() { FShots.Flush(); }
+  // False while the writer holds as many screenshots as it takes: a request
+  // now would be dropped.
+  bool CanTakeScreenshot() const { return FShots.HasRoom(); }
   // True while a screenshot is still on its way to the disk.
   bool WritingScreenshots() const { return FShots.Busy(); }
   // How the files are written; before the first screenshot only.
@@ -142,6 +147,9 @@ class TFlame {
   void UpdateColorTable();
   void Draw();
   void SaveScreenshot();
+  void Start(IFlameCanvas* Canvas, const TRect& DrawRect, const uint8_t* Picture, const TFlamePreset* Style,
+             const int32_t* PictureHeight);
+  void Release();
 
   mutable std::mutex FLock;  // one frame, Init, fade-out start and screenshot hand-over at a time
   IFlameCanvas* FCanvas = nullptr;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <new>
 
 #include "core/shared/uFileUtils.h"
 #include "core/shared/uPrecision.h"
@@ -22,6 +23,8 @@ void MakeBlack(TPixelImage& Out, int Width, int Height) {
   Out.Height = std::max(Height, 0);
   Out.Pixels.assign(static_cast<size_t>(Out.Width) * Out.Height * 4, 0);
 }
+
+bool FitInto(const TPixelImage& Picture, int AreaWidth, int AreaHeight, TPixelImage& Out);
 
 }  // namespace
 
@@ -57,6 +60,19 @@ TFitGeometry FitPicture(int AreaWidth, int AreaHeight, int PictureWidth, int Pic
 }
 
 bool FitPictureToArea(const TPixelImage& Picture, int AreaWidth, int AreaHeight, TPixelImage& Out) {
+  // Fitting happens where a picture failed to load would do: running out
+  // of memory here is one more failed picture, never the end of the run.
+  try {
+    return FitInto(Picture, AreaWidth, AreaHeight, Out);
+  } catch (const std::bad_alloc&) {
+    Out = TPixelImage{};
+    return false;
+  }
+}
+
+namespace {
+
+bool FitInto(const TPixelImage& Picture, int AreaWidth, int AreaHeight, TPixelImage& Out) {
   MakeBlack(Out, AreaWidth, AreaHeight);
   if (Out.Width == 0 || Out.Height == 0 || Picture.Width <= 0 || Picture.Height <= 0 ||
       Picture.Pixels.size() < static_cast<size_t>(Picture.Width) * Picture.Height * 4)
@@ -80,6 +96,8 @@ bool FitPictureToArea(const TPixelImage& Picture, int AreaWidth, int AreaHeight,
   }
   return true;
 }
+
+}  // namespace
 
 bool LoadBackgroundFile(const std::string& FileName, int AreaWidth, int AreaHeight, TPixelImage& Out,
                         std::string& Error) {

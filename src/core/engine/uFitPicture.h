@@ -24,7 +24,8 @@ TFitGeometry FitPicture(int AreaWidth, int AreaHeight, int PictureWidth, int Pic
 
 // Makes Out an AreaWidth x AreaHeight picture: black, with Picture resized to
 // the fitted size and copied 1:1 at the fitted place, cut at the area's edges.
-// False (Out black) when the area or the picture is empty.
+// False (Out black) when the area or the picture is empty; false with Out
+// empty when the memory for fitting cannot be had.
 bool FitPictureToArea(const TPixelImage& Picture, int AreaWidth, int AreaHeight, TPixelImage& Out);
 
 // Reads the JPEG FileName and fits it as above. On any failure Out is left

@@ -21,6 +21,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "core/engine/uExifOrientation.h"
 #include "core/shared/uFileUtils.h"
 
 namespace emberdell {
@@ -30,6 +31,11 @@ namespace {
 // A real photograph has a handful of scans; a file with thousands is built to
 // make the progressive decoder spin, so it is cut short.
 constexpr int MaxJpegScans = 1000;
+
+// libjpeg may take this much beyond twice the picture's decoded size: its
+// tables, one row group and saved markers. A progressive picture holds all
+// its coefficients at once, up to 8 bytes a pixel with four components.
+constexpr uint64_t JpegWorkingMemory = 16ull << 20;
 
 // Room for the headers and metadata of a picture file on top of its pixels
 // when deciding whether a file is too large to be worth reading.
@@ -156,7 +162,11 @@ TJpegErrors& ErrorsOf(j_common_ptr Info) { return *reinterpret_cast<TJpegErrors*
 
 [[noreturn]] void JpegErrorExit(j_common_ptr Info) {
   TJpegErrors& Errors = ErrorsOf(Info);
-  (*Info->err->format_message)(Info, Errors.Message);
+  // The memory limit shows as a missing backing store, which says nothing.
+  if (Info->err->msg_code == JERR_NO_BACKING_STORE)
+    std::snprintf(Errors.Message, sizeof Errors.Message, "JPEG decoding would need more memory than the picture may take");
+  else
+    (*Info->err->format_message)(Info, Errors.Message);
   std::longjmp(Errors.Jump, 1);
 }
 
@@ -205,10 +215,12 @@ void SetMessage(TJpegErrors& Errors, const std::string& Text) {
   std::snprintf(Errors.Message, sizeof Errors.Message, "%s", Text.c_str());
 }
 
-// One row of decoded samples to B, G, R, 0.
+// One row of decoded samples to B, G, R, 0, pixel X going to pixel
+// Start + X * Step of Pixels: the picture is turned upright as it is read.
 void ConvertJpegRow(const JSAMPLE* Row, int Components, bool InvertedCmyk, JDIMENSION Width,
-                    uint8_t* Target) {
-  for (JDIMENSION X = 0; X < Width; ++X, Target += 4) {
+                    uint8_t* Pixels, int64_t Start, int64_t Step) {
+  for (JDIMENSION X = 0; X < Width; ++X) {
+    uint8_t* Target = Pixels + (Start + static_cast<int64_t>(X) * Step) * 4;
     uint8_t R, G, B;
     if (Components == 1) {
       R = G = B = Row[X];
@@ -238,6 +250,42 @@ void ConvertJpegRow(const JSAMPLE* Row, int Components, bool InvertedCmyk, JDIME
   }
 }
 
+bool ArithmeticCoded(const jpeg_decompress_struct& Info) { return Info.arith_code != FALSE; }
+
+// The fewest bytes a Huffman-coded file of this layout can hold: every scan
+// codes each block of its components with at least one bit, and a file
+// codes every component, so at least the least-sampled component's blocks
+// at a bit each. A broken file that claims a vast picture in a few hundred
+// bytes is refused before anything is allocated for it. Arithmetic coding
+// can go below a bit a block, so it is not judged this way.
+uint64_t MinimumHuffmanBytes(const jpeg_decompress_struct& Info) {
+  uint64_t Fewest = UINT64_MAX;
+  for (int c = 0; c < Info.num_components; ++c) {
+    const jpeg_component_info& Component = Info.comp_info[c];
+    Fewest = std::min<uint64_t>(Fewest, uint64_t{Component.width_in_blocks} * Component.height_in_blocks);
+  }
+  return Fewest == UINT64_MAX ? 0 : Fewest / 8;
+}
+
+// At most twice the decoded picture's size and at most the largest picture
+// accepted: every real layout fits, a broken one costs no more.
+uint64_t JpegMemoryBudget(uint64_t Width, uint64_t Height, const TPictureLimits& Limits) {
+  const uint64_t Twice = Width * Height * 8 + JpegWorkingMemory;
+  const uint64_t Cap = std::max<uint64_t>(Limits.MaxBytes, JpegWorkingMemory);
+  // libjpeg counts in long, 32 bits on Windows.
+  return std::min<uint64_t>({Twice, Cap, 0x7FFFFFFFull});
+}
+
+TOrientation SavedOrientation(const jpeg_decompress_struct& Info) {
+  for (jpeg_saved_marker_ptr Marker = Info.marker_list; Marker != nullptr; Marker = Marker->next) {
+    if (Marker->marker != JPEG_APP0 + 1) continue;
+    const TOrientation Found = ExifOrientation(Marker->data, Marker->data_length);
+    // Other APP1 blocks (XMP) come before or after; the first Exif one counts.
+    if (Marker->data_length >= 6 && std::memcmp(Marker->data, "Exif\0\0", 6) == 0) return Found;
+  }
+  return TOrientation::AsStored;
+}
+
 // Holds the setjmp: nothing with a destructor may be alive across a libjpeg
 // call in here.
 bool RunDecompress(jpeg_decompress_struct& Info, TJpegErrors& Errors, const uint8_t* Data,
@@ -246,6 +294,8 @@ bool RunDecompress(jpeg_decompress_struct& Info, TJpegErrors& Errors, const uint
   jpeg_create_decompress(&Info);
   Info.progress = &Errors.Progress;
   jpeg_mem_src(&Info, Data, static_cast<unsigned long>(Size));
+  // The Exif block, for the orientation a phone records.
+  jpeg_save_markers(&Info, JPEG_APP0 + 1, 0xFFFF);
   jpeg_read_header(&Info, TRUE);
 
   const JDIMENSION Width = Info.image_width, Height = Info.image_height;
@@ -257,6 +307,14 @@ bool RunDecompress(jpeg_decompress_struct& Info, TJpegErrors& Errors, const uint
     SetMessage(Errors, PictureTooLarge(Width, Height));
     return false;
   }
+  if (!ArithmeticCoded(Info) && Size < MinimumHuffmanBytes(Info)) {
+    SetMessage(Errors, "JPEG file too small for a picture of " + std::to_string(Width) + " x " +
+                           std::to_string(Height) + " pixels");
+    return false;
+  }
+  // Without a backing store, libjpeg's memory manager fails the decode
+  // cleanly, before allocating, when a file asks for more than this.
+  Info.mem->max_memory_to_use = static_cast<long>(JpegMemoryBudget(Width, Height, Limits));
   switch (Info.jpeg_color_space) {
     case JCS_GRAYSCALE: Info.out_color_space = JCS_GRAYSCALE; break;
     case JCS_YCbCr:
@@ -276,11 +334,13 @@ bool RunDecompress(jpeg_decompress_struct& Info, TJpegErrors& Errors, const uint
 
   const int Components = Info.output_components;
   const bool InvertedCmyk = Info.saw_Adobe_marker;
+  const TOrientedLayout Layout =
+      OrientedLayout(SavedOrientation(Info), static_cast<int>(Width), static_cast<int>(Height));
   JSAMPARRAY Row = (*Info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&Info), JPOOL_IMAGE,
                                               Width * static_cast<JDIMENSION>(Components), 1);
   Out.Pixels.assign(static_cast<size_t>(Width) * Height * 4, 0);
-  Out.Width = static_cast<int>(Width);
-  Out.Height = static_cast<int>(Height);
+  Out.Width = Layout.UprightWidth;
+  Out.Height = Layout.UprightHeight;
   while (Info.output_scanline < Height) {
     const JDIMENSION Y = Info.output_scanline;
     // The memory source never suspends, so no progress means a broken decoder
@@ -289,8 +349,7 @@ bool RunDecompress(jpeg_decompress_struct& Info, TJpegErrors& Errors, const uint
       SetMessage(Errors, "JPEG decoder stopped early");
       return false;
     }
-    ConvertJpegRow(Row[0], Components, InvertedCmyk, Width,
-                   Out.Pixels.data() + static_cast<size_t>(Y) * Width * 4);
+    ConvertJpegRow(Row[0], Components, InvertedCmyk, Width, Out.Pixels.data(), Layout.RowStart(Y), Layout.Step);
   }
   jpeg_finish_decompress(&Info);
   return true;

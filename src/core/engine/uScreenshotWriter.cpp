@@ -31,13 +31,28 @@ void TScreenshotWriter::SetFileWriter(TShotFileWriter Write) {
   FWrite = std::move(Write);
 }
 
-void TScreenshotWriter::Submit(TScreenshotJob Job) {
+bool TScreenshotWriter::Submit(TScreenshotJob& Job) {
   {
     std::lock_guard<std::mutex> Guard(FLock);
+    if (FBroken || FJobs.size() + (FBusy ? 1 : 0) >= MaxInFlight) return false;
+    // The thread first: a job queued for a thread that never started would
+    // keep Flush waiting for ever.
+    if (!FThread.joinable()) {
+      try {
+        FThread = std::thread([this] { Execute(); });
+      } catch (...) {
+        return false;
+      }
+    }
     FJobs.push_back(std::move(Job));
-    if (!FThread.joinable()) FThread = std::thread([this] { Execute(); });
   }
   FChanged.notify_all();
+  return true;
+}
+
+bool TScreenshotWriter::HasRoom() const {
+  std::lock_guard<std::mutex> Guard(FLock);
+  return !FBroken && FJobs.size() + (FBusy ? 1 : 0) < MaxInFlight;
 }
 
 void TScreenshotWriter::Flush() {
@@ -61,18 +76,34 @@ void TScreenshotWriter::SetLastError(std::string Error) {
 }
 
 void TScreenshotWriter::Execute() {
-  std::unique_lock<std::mutex> Guard(FLock);
-  for (;;) {
-    FChanged.wait(Guard, [this] { return FStopping || !FJobs.empty(); });
-    if (FJobs.empty()) return;  // stopping, and nothing left to write
-    TScreenshotJob Job = std::move(FJobs.front());
-    FJobs.pop_front();
-    FBusy = true;
-    Guard.unlock();
-    Write(Job);
-    Guard.lock();
-    FBusy = false;
+  // Nothing may leave the thread's body. Should the queue itself fail (a
+  // lock that cannot be taken), the jobs left are told they were not
+  // written and nothing more is taken, so no one waits for them.
+  try {
+    std::unique_lock<std::mutex> Guard(FLock);
+    for (;;) {
+      FChanged.wait(Guard, [this] { return FStopping || !FJobs.empty(); });
+      if (FJobs.empty()) return;  // stopping, and nothing left to write
+      TScreenshotJob Job = std::move(FJobs.front());
+      FJobs.pop_front();
+      FBusy = true;
+      Guard.unlock();
+      Write(Job);
+      Guard.lock();
+      FBusy = false;
+      FChanged.notify_all();
+    }
+  } catch (...) {
+    std::deque<TScreenshotJob> Left;
+    try {
+      std::lock_guard<std::mutex> Guard(FLock);
+      FBroken = true;
+      FBusy = false;
+      Left.swap(FJobs);
+    } catch (...) {
+    }
     FChanged.notify_all();
+    for (TScreenshotJob& Job : Left) Tell(Job, false);
   }
 }
 
@@ -98,7 +129,15 @@ void TScreenshotWriter::Write(TScreenshotJob& Job) {
   }
   const bool Written = Error.empty();
   SetLastError(std::move(Error));
-  if (Job.Done) Job.Done(Written);
+  Tell(Job, Written);
+}
+
+void TScreenshotWriter::Tell(TScreenshotJob& Job, bool Written) noexcept {
+  // A failed screenshot is silent, whoever listens.
+  try {
+    if (Job.Done) Job.Done(Written);
+  } catch (...) {
+  }
 }
 
 }  // namespace emberdell

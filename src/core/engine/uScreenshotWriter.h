@@ -34,6 +34,11 @@ bool WriteShotFile(const std::string& FileName, int Width, int Height, const uin
 
 class TScreenshotWriter {
  public:
+  // Pictures waiting or being written at once. Each holds a whole frame, and
+  // the end of a run waits for all of them: quick presses onto a slow disk
+  // must cost neither unbounded memory nor a long wait at the exit.
+  static constexpr size_t MaxInFlight = 3;
+
   explicit TScreenshotWriter(TShotFileWriter Write = WriteShotFile);
   // What was handed over is still written before the thread ends.
   ~TScreenshotWriter();
@@ -42,8 +47,12 @@ class TScreenshotWriter {
 
   // Before the first Submit only.
   void SetFileWriter(TShotFileWriter Write);
-  // Queues the job; the thread starts with the first one.
-  void Submit(TScreenshotJob Job);
+  // Queues the job; the thread starts with the first one. False, with the
+  // job left to the caller, when MaxInFlight are already on their way or the
+  // thread cannot run.
+  bool Submit(TScreenshotJob& Job);
+  // Whether a job submitted now would be taken.
+  bool HasRoom() const;
   // Waits until every job handed over so far is written or has failed.
   void Flush();
   // True while a job waits or is being written.
@@ -55,6 +64,7 @@ class TScreenshotWriter {
  private:
   void Execute();
   void Write(TScreenshotJob& Job);
+  static void Tell(TScreenshotJob& Job, bool Written) noexcept;
 
   TShotFileWriter FWrite;
   mutable std::mutex FLock;
@@ -62,6 +72,7 @@ class TScreenshotWriter {
   std::deque<TScreenshotJob> FJobs;
   bool FBusy = false;
   bool FStopping = false;
+  bool FBroken = false;  // the thread could not go on: nothing more is taken
   std::string FLastError;
   std::thread FThread;
 };

@@ -1,5 +1,9 @@
 #include "core/host/uExitRules.h"
 
+#include <algorithm>
+
+#include "core/dialogs/uDialogSettings.h"
+
 namespace emberdell {
 namespace {
 
@@ -40,8 +44,11 @@ TExitDecision ExitRule(const TExitInput& In) {
   }
 }
 
-TExitPlan PlanExit(bool AllowFadeout, int32_t FadeoutTime, bool PlayFireSound) {
+int32_t RunFadeoutTime(int32_t FadeoutTime) { return std::min<int32_t>(FadeoutTime, FadeoutPositionMax * 100); }
+
+TExitPlan PlanExit(bool AllowFadeout, int32_t StoredFadeoutTime, bool PlayFireSound) {
   TExitPlan Plan;
+  const int32_t FadeoutTime = RunFadeoutTime(StoredFadeoutTime);
   if (!AllowFadeout || FadeoutTime <= 0) {
     Plan.CloseNow = true;
     return Plan;

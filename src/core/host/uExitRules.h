@@ -63,4 +63,9 @@ struct TExitPlan {
 // the run without an end; it closes at once instead.
 TExitPlan PlanExit(bool AllowFadeout, int32_t FadeoutTime, bool PlayFireSound);
 
+// The fade-out a run really takes for a stored "Fadeout": at most the
+// exiting dialog's longest, so a hand-edited value cannot keep a screen that
+// no longer listens to input. The stored value itself is left alone.
+int32_t RunFadeoutTime(int32_t FadeoutTime);
+
 }  // namespace emberdell

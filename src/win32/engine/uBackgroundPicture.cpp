@@ -24,7 +24,7 @@ std::vector<uint8_t> FlamePicture(const std::string& Background, const RECT& Bou
     return std::move(Fitted.Pixels);
 
   std::vector<uint8_t> Snapshot = DesktopSnapshot(Bounds, Width, Height);
-  if (PictureHasEdges(Snapshot.data(), Width, Height)) return Snapshot;
+  if (Snapshot.empty() || PictureHasEdges(Snapshot.data(), Width, Height)) return Snapshot;
 
   // Nothing would burn on a flat desktop: try the wallpaper, fitted like
   // any background; without one the flat snapshot stays.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace emberdell {
 
@@ -38,7 +39,13 @@ std::vector<uint8_t> DesktopSnapshot(const RECT& Bounds, int Width, int Height) 
   // The screen's context works in screen coordinates on every monitor; the
   // context is released as soon as the copy is made.
   HDC Dc = GetDC(nullptr);
-  std::vector<uint8_t> Pixels = CopyArea(Dc, Bounds, Width, Height);
+  std::vector<uint8_t> Pixels;
+  // Without the memory for a copy the fire burns over black.
+  try {
+    Pixels = CopyArea(Dc, Bounds, Width, Height);
+  } catch (const std::bad_alloc&) {
+    Pixels = {};
+  }
   if (Dc != nullptr) ReleaseDC(nullptr, Dc);
   return Pixels;
 }

@@ -211,8 +211,11 @@ void TfmMain::AttachFlame(TMonitor& Monitor, const TRect& Target, const int32_t*
   TFramesPaused Paused(FTimerThread.get(), false);
   if (!Monitor.Canvas) Monitor.Canvas = std::make_unique<TWindowCanvas>(Monitor.Window);
   if (!Monitor.Flame) Monitor.Flame = std::make_unique<TFlame>();
-  Monitor.Flame->FFadeOutTime = Settings.FadeoutTime;
-  Monitor.Flame->Init(Monitor.Canvas.get(), Target, Picture.data(), &CurrentPreset, PictureHeight);
+  Monitor.Flame->FFadeOutTime = RunFadeoutTime(Settings.FadeoutTime);
+  // No picture (no memory left even for the snapshot) burns over black; an
+  // engine without the memory for its area burns nothing, and the run goes on.
+  const bool Whole = Width > 0 && Height > 0 && Picture.size() == size_t(Width) * size_t(Height) * 4;
+  Monitor.Flame->Init(Monitor.Canvas.get(), Target, Whole ? Picture.data() : nullptr, &CurrentPreset, PictureHeight);
   if (Monitor.First) Monitor.First->SetBurning(true);
 }
 
@@ -285,7 +288,7 @@ void TfmMain::ShowFullScreen() {
 
 void TfmMain::ShowPreview() {
   FHostPreview = std::make_unique<THostPreview>(FInstance, FParentWindow);
-  if (!FHostPreview->Open()) {
+  if (!FHostPreview->Open(FClock)) {
     Close();
     return;
   }
@@ -374,6 +377,8 @@ void TfmMain::BeginExit() {
 
 void TfmMain::TakeScreenshot() {
   if (ScreenshotDir.empty() || FMonitors.empty() || !FMonitors[0].Flame) return;
+  // A press while the writer is full is dropped and takes no number.
+  if (!FMonitors[0].Flame->CanTakeScreenshot()) return;
   const int Made = SHCreateDirectoryExW(nullptr, ToWide(ScreenshotDir).c_str(), nullptr);
   if (Made != ERROR_SUCCESS && Made != ERROR_ALREADY_EXISTS && Made != ERROR_FILE_EXISTS) return;
   // A file where the folder should be is a folder that cannot be made.

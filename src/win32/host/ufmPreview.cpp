@@ -61,16 +61,16 @@ LRESULT TPreviewSurface::WindowProc(HWND Window, UINT Message, WPARAM WParam, LP
 THostPreview::THostPreview(HINSTANCE Instance, HWND ParentWindow)
     : FInstance(Instance), FParentWindow(ParentWindow) {}
 
-bool THostPreview::Open() {
+bool THostPreview::Open(ITickClock& Clock) {
   HWND Parent = FParentWindow;
   if (Parent == nullptr || !IsWindow(Parent) || !TPreviewSurface::Register(FInstance)) return false;
   // The host may show its window after starting us. Sleeping between the
-  // checks keeps the wait from spinning a core.
-  while (IsWindow(Parent) && !IsWindowVisible(Parent)) {
-    PumpMessages();
-    Sleep(1);
-  }
-  if (!IsWindow(Parent) || !GetClientRect(Parent, &FClient)) return false;
+  // checks keeps the wait from spinning a core; a window that stays hidden
+  // ends the preview as one that goes away does.
+  const THostWindowWait Waited = WaitForHostWindow(
+      Clock, [Parent] { return IsWindow(Parent) != FALSE; }, [Parent] { return IsWindowVisible(Parent) != FALSE; },
+      PumpMessages);
+  if (Waited != THostWindowWait::Shown || !GetClientRect(Parent, &FClient)) return false;
   // The flame burns in a child window of our own over the host's whole
   // client area. The system's dialog ends a preview by destroying the child
   // windows of its preview window, which stays visible: the child's end is

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "core/engine/uCore.h"
+#include "core/host/uHostWindowWait.h"
 #include "win32/host/uWindow.h"
 
 namespace emberdell {
@@ -46,9 +47,9 @@ class THostPreview {
   THostPreview& operator=(const THostPreview&) = delete;
 
   // Waits for the host to show its window, then makes the preview's windows.
-  // False when the host's window is not, or no longer, a window, or the
-  // preview's cannot be made.
-  bool Open();
+  // False when the host's window is not, or no longer, a window, stays
+  // hidden for HostWindowWaitMs, or the preview's cannot be made.
+  bool Open(ITickClock& Clock);
   // The window the frames go to, and the area they cover in it.
   HWND Surface() const;
   TRect Area() const { return TRect{0, 0, FClient.right, FClient.bottom}; }

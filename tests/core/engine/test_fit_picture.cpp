@@ -9,6 +9,7 @@
 #include "core/engine/uImageFiles.h"
 #include "core/shared/uFileUtils.h"
 #include "core/engine/uResample.h"
+#include "tests/support/failing_new.h"
 #include "tests/support/temp_folder.h"
 
 using namespace emberdell;
@@ -123,6 +124,26 @@ TEST(FitPictureToArea, DegenerateSizes) {
   // A one-pixel area and a one-pixel picture.
   EXPECT_TRUE(FitPictureToArea(Solid(1, 1, 40, 50, 60), 1, 1, Out));
   EXPECT_NEAR(Out.Pixels[2], 60, 2);
+}
+
+TEST(FitPictureToArea, RunningOutOfMemoryIsAFailedPictureNotAnEnd) {
+  const TPixelImage Picture = Solid(320, 240, 10, 200, 30);
+  // The area itself (200 x 150: 120000 bytes), then the fitted picture
+  // (213 x 160: 136320 bytes) cannot be had.
+  for (size_t FailFrom : {size_t{100000}, size_t{130000}}) {
+    SCOPED_TRACE(FailFrom);
+    TPixelImage Out;
+    bool Fitted = true;
+    {
+      const support::TFailLargeAllocations NoMemory(FailFrom);
+      EXPECT_NO_THROW(Fitted = FitPictureToArea(Picture, 200, 150, Out));
+    }
+    EXPECT_FALSE(Fitted);
+    EXPECT_EQ(Out.Pixels.size(), size_t(Out.Width) * Out.Height * 4);
+  }
+  TPixelImage Out;
+  ASSERT_TRUE(FitPictureToArea(Picture, 200, 150, Out));
+  EXPECT_FALSE(IsBlack(Out, 100, 75));
 }
 
 TEST(LoadBackgroundFile, FitsARealJpegAndFailsCleanly) {

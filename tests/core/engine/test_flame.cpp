@@ -15,6 +15,7 @@
 #include "core/engine/uFlameStep.h"
 #include "core/engine/uImageFiles.h"
 #include "core/shared/uRandom.h"
+#include "tests/support/failing_new.h"
 #include "tests/support/temp_folder.h"
 
 using namespace emberdell;
@@ -421,6 +422,68 @@ TEST(Flame, ASlowDiskHoldsUpNeitherTheFramesNorTheRequests) {
   EXPECT_EQ(Written.load(), 2);
   EXPECT_EQ(Names, (std::vector<std::string>{(Dir / "1.bmp").string(), (Dir / "2.bmp").string()}));
   EXPECT_TRUE(fs::exists(Dir / "2.bmp"));
+}
+
+TEST(Flame, PressesBeyondTheWritersRoomAreDroppedAndTheTakenOnesWrittenWhole) {
+  const support::TTempFolder Temp("emberdell-flame");
+  std::mutex Gate;
+  std::unique_lock<std::mutex> Closed(Gate);  // a disk slower than any press
+  constexpr size_t Room = TScreenshotWriter::MaxInFlight, Presses = Room + 3;
+  std::atomic<int> Told[Presses];
+  for (auto& T : Told) T = -1;
+  const auto Name = [&](size_t i) { return Temp.File(std::to_string(i) + ".bmp"); };
+  TFlame F;
+  TFlamePreset S = Style();
+  int32_t PH = 100;
+  F.Init(nullptr, TRect{0, 0, 24, 16}, nullptr, &S, &PH);
+  F.SetScreenshotFileWriter([&](const std::string& File, int W, int H, const uint8_t* Pixels, std::string& Error) {
+    std::lock_guard<std::mutex> Wait(Gate);
+    return WriteBmpFile(File, W, H, Pixels, Error);
+  });
+  for (size_t i = 0; i < Presses; ++i) {
+    EXPECT_EQ(F.CanTakeScreenshot(), i < Room) << i;
+    F.RequestScreenshot(Name(i), [&Told, i](bool Written) { Told[i] = Written; });
+    F.NextFrame();
+  }
+  // The dropped ones hear so at once, on the frame's thread.
+  for (size_t i = Room; i < Presses; ++i) EXPECT_EQ(Told[i], 0) << i;
+  Closed.unlock();
+  F.FlushScreenshots();
+  for (size_t i = 0; i < Presses; ++i) {
+    EXPECT_EQ(Told[i], i < Room ? 1 : 0) << i;
+    TPixelImage Shot;
+    std::string Error;
+    EXPECT_EQ(ReadPictureFile(Name(i), Shot, Error) && Shot.Width * Shot.Height == 24 * 16, i < Room) << i;
+  }
+  // Once the disk has caught up, the next press is taken again.
+  EXPECT_TRUE(F.CanTakeScreenshot());
+}
+
+TEST(Flame, AnAreaTooLargeForTheMemoryLeftBurnsNothingAndTheRunGoesOn) {
+  TFlame F;
+  TFlamePreset S = Style();
+  int32_t PH = 100;
+  TRecordingCanvas Canvas;
+  const auto Pic = Picture(64, 48);
+  F.Init(&Canvas, TRect{0, 0, 64, 48}, Pic.data(), &S, &PH);
+  F.NextFrame();
+  ASSERT_EQ(Canvas.Frames, 1);
+  {
+    // A repeated start on a larger area: its planes (307200 bytes each)
+    // cannot be had.
+    const support::TFailLargeAllocations NoMemory(100000);
+    EXPECT_NO_THROW(F.Init(&Canvas, TRect{0, 0, 640, 480}, nullptr, &S, &PH));
+  }
+  EXPECT_EQ(F.Width() * F.Height(), 0);
+  F.NextFrame();
+  F.StartFadeOut();
+  F.NextFrame();
+  EXPECT_EQ(Canvas.Frames, 1);
+  // With the memory back, the next start burns as a first one does.
+  F.Init(&Canvas, TRect{0, 0, 64, 48}, Pic.data(), &S, &PH);
+  F.NextFrame();
+  EXPECT_EQ(Canvas.Frames, 2);
+  EXPECT_EQ(F.Width(), 64);
 }
 
 TEST(Flame, MainThreadCallsWhileFramesRun) {

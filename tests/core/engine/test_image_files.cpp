@@ -2,6 +2,7 @@
 // put together byte by byte, and both are then damaged in the ways files
 // from the wild are.
 #include "core/engine/uImageFiles.h"
+#include "core/engine/uExifOrientation.h"
 #include "core/shared/uFileUtils.h"
 #include "tests/support/temp_folder.h"
 
@@ -279,6 +280,270 @@ TEST(JpegDecodeTest, LimitsAndEmptySizesAreRefusedFromTheHeader) {
     PatchJpegSize(Jpeg, W, H);
     EXPECT_FALSE(DecodeJpeg(Jpeg.data(), Jpeg.size(), Image, Error));
     ExpectCleanResult(false, Image, Error, 0, 0);
+  }
+}
+
+// A broken progressive file as built by hand: three full-size components
+// (so 600 MB of coefficients for a 20000 x 5000 picture), one scan and then
+// EntropyBytes of data that end without an end marker.
+TBytes HugeProgressiveClaim(size_t EntropyBytes) {
+  TBytes B = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x43, 0x00};
+  B.insert(B.end(), 64, 1);
+  const uint8_t Frame[] = {0xFF, 0xC2, 0x00, 0x11, 0x08, 0x13, 0x88, 0x4E, 0x20, 0x03,
+                           1,    0x11, 0,    2,    0x11, 0,    3,    0x11, 0};
+  B.insert(B.end(), std::begin(Frame), std::end(Frame));
+  // One DC table: the single code "0", for a difference of 0.
+  const uint8_t Table[] = {0xFF, 0xC4, 0x00, 0x14, 0x00, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  B.insert(B.end(), std::begin(Table), std::end(Table));
+  const uint8_t Scan[] = {0xFF, 0xDA, 0x00, 0x0C, 0x03, 1, 0x00, 2, 0x00, 3, 0x00, 0x00, 0x00, 0x00};
+  B.insert(B.end(), std::begin(Scan), std::end(Scan));
+  B.insert(B.end(), EntropyBytes, 0x00);
+  return B;
+}
+
+// A small real file whose header now claims a big picture.
+TBytes PatchedClaim(int Width, int Height) {
+  TBytes Jpeg = QuadrantJpeg(64, 48);
+  PatchJpegSize(Jpeg, Width, Height);
+  return Jpeg;
+}
+
+TBytes FlatJpeg(int Width, int Height) {
+  return EncodeJpeg(Width, Height, 3, JCS_RGB, [](int, int, JSAMPLE* P) { P[0] = P[1] = P[2] = 90; }, false, 50);
+}
+
+struct TClaim {
+  const char* What;
+  TBytes Jpeg;
+  bool Readable;
+};
+
+std::vector<TClaim> Claims() {
+  return {
+      {"200 bytes claiming 20000 x 5000", HugeProgressiveClaim(200 - 126), false},
+      {"enough data to be believed, too much memory asked", HugeProgressiveClaim(200000), false},
+      {"a small baseline file claiming 8000 x 6000", PatchedClaim(8000, 6000), false},
+      {"a flat picture that packs tightly", FlatJpeg(2000, 1500), true},
+  };
+}
+
+TEST(JpegDecodeTest, FilesClaimingMorePictureThanTheyHoldFailCleanly) {
+  for (const TClaim& C : Claims()) {
+    TPixelImage Image;
+    std::string Error;
+    const bool Ok = DecodeJpeg(C.Jpeg.data(), C.Jpeg.size(), Image, Error);
+    EXPECT_EQ(Ok, C.Readable) << C.What << ": " << Error;
+    if (!C.Readable) ExpectCleanResult(Ok, Image, Error, 0, 0);
+  }
+}
+
+#ifdef __linux__
+// The process's peak of mapped memory, in kB; a fresh process for each
+// measurement, since the peak never comes down.
+long PeakMappedKb() {
+  std::ifstream Status("/proc/self/status");
+  std::string Line;
+  while (std::getline(Status, Line))
+    if (Line.rfind("VmPeak:", 0) == 0) return std::strtol(Line.c_str() + 7, nullptr, 10);
+  return -1;
+}
+#endif
+
+TEST(JpegDecodeTest, ABrokenFileCostsNoMoreMemoryThanItsHeaderIsWorth) {
+#ifdef __linux__
+  if (PeakMappedKb() < 0) GTEST_SKIP() << "no /proc/self/status";
+  // Each case in a process of its own, started afresh.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  for (const TClaim& C : Claims()) {
+    if (C.Readable) continue;
+    EXPECT_EXIT(
+        {
+          const long Before = PeakMappedKb();
+          TPixelImage Image;
+          std::string Error;
+          const bool Ok = DecodeJpeg(C.Jpeg.data(), C.Jpeg.size(), Image, Error);
+          const long GrewKb = PeakMappedKb() - Before;
+          std::fprintf(stderr, "peak grew by %ld kB\n", GrewKb);
+          std::exit(!Ok && GrewKb < 32 * 1024 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "")
+        << C.What;
+  }
+#else
+  GTEST_SKIP() << "the peak is read from /proc";
+#endif
+}
+
+// ---------------------------------------------------------------------------
+// Exif blocks as cameras write them.
+
+struct TExifEntry {
+  uint16_t Tag, Type;
+  uint32_t Count, Value;
+};
+constexpr uint16_t ExifOrientationTag = 0x0112, ExifShort = 3;
+
+// The payload of an APP1 marker: "Exif\0\0", a TIFF header in the given byte
+// order and one directory at offset Directory. A directory further on is
+// reached through padding; one past any sensible size is written at the
+// usual place, where it must not be found.
+TBytes ExifPayload(bool BigEndian, const std::vector<TExifEntry>& Entries, uint32_t Directory = 8) {
+  TBytes B = {'E', 'x', 'i', 'f', 0, 0, BigEndian ? uint8_t('M') : uint8_t('I'), BigEndian ? uint8_t('M') : uint8_t('I')};
+  const auto U16 = [&](uint32_t V) {
+    B.push_back(uint8_t(BigEndian ? V >> 8 : V));
+    B.push_back(uint8_t(BigEndian ? V : V >> 8));
+  };
+  const auto U32 = [&](uint32_t V) {
+    U16(BigEndian ? V >> 16 : V & 0xFFFF);
+    U16(BigEndian ? V & 0xFFFF : V >> 16);
+  };
+  U16(42);
+  U32(Directory);
+  if (Directory <= 256) B.resize(6 + size_t{Directory}, 0);
+  U16(static_cast<uint32_t>(Entries.size()));
+  for (const TExifEntry& E : Entries) {
+    U16(E.Tag);
+    U16(E.Type);
+    U32(E.Count);
+    // A short sits in the first half of the value field.
+    if (E.Type == ExifShort) {
+      U16(E.Value);
+      U16(0);
+    } else {
+      U32(E.Value);
+    }
+  }
+  U32(0);  // no next directory
+  return B;
+}
+
+// The JPEG with APP1 segments holding these payloads right after its start.
+TBytes WithApp1(const TBytes& Jpeg, const std::vector<TBytes>& Payloads) {
+  TBytes Out(Jpeg.begin(), Jpeg.begin() + 2);
+  for (const TBytes& P : Payloads) {
+    const size_t Length = P.size() + 2;
+    Out.insert(Out.end(), {0xFF, 0xE1, uint8_t(Length >> 8), uint8_t(Length)});
+    Out.insert(Out.end(), P.begin(), P.end());
+  }
+  Out.insert(Out.end(), Jpeg.begin() + 2, Jpeg.end());
+  return Out;
+}
+
+TEST(ExifOrientation, ReadFromEitherByteOrderAndAsStoredWhenDamaged) {
+  const TExifEntry Rotated{ExifOrientationTag, ExifShort, 1, 6};
+  const auto Patched = [](TBytes B, size_t At, std::initializer_list<uint8_t> Bytes) {
+    for (uint8_t Byte : Bytes) B[At++] = Byte;
+    return B;
+  };
+  TBytes JustPast = ExifPayload(true, {Rotated}, 27);
+  JustPast.resize(6 + 27);  // the directory would start where the block ends
+  const struct {
+    const char* What;
+    TBytes Payload;
+    TOrientation Expected;
+  } Cases[] = {
+      {"little-endian", ExifPayload(false, {Rotated}), TOrientation::Rotate90},
+      {"big-endian", ExifPayload(true, {{ExifOrientationTag, ExifShort, 1, 8}}), TOrientation::Rotate270},
+      {"after another tag", ExifPayload(false, {{0x010F, 2, 4, 0}, {ExifOrientationTag, ExifShort, 1, 3}}),
+       TOrientation::Rotate180},
+      {"directory further on", ExifPayload(true, {{ExifOrientationTag, ExifShort, 1, 5}}, 40), TOrientation::Transpose},
+      {"stored as a long", ExifPayload(false, {{ExifOrientationTag, 4, 1, 2}}), TOrientation::MirrorHorizontal},
+      {"value 0", ExifPayload(false, {{ExifOrientationTag, ExifShort, 1, 0}}), TOrientation::AsStored},
+      {"value 9", ExifPayload(true, {{ExifOrientationTag, ExifShort, 1, 9}}), TOrientation::AsStored},
+      {"stored as text", ExifPayload(false, {{ExifOrientationTag, 2, 1, 6}}), TOrientation::AsStored},
+      {"wrong byte order marker", Patched(ExifPayload(false, {Rotated}), 7, {'M'}), TOrientation::AsStored},
+      {"wrong TIFF magic", Patched(ExifPayload(true, {Rotated}), 9, {43}), TOrientation::AsStored},
+      {"not an Exif block", Patched(ExifPayload(false, {Rotated}), 4, {'x'}), TOrientation::AsStored},
+      {"directory past the end", ExifPayload(false, {Rotated}, 0xFFFFFFF0u), TOrientation::AsStored},
+      {"directory just past the end", JustPast, TOrientation::AsStored},
+      {"500 entries claimed, one there", Patched(ExifPayload(false, {{0x010F, 2, 4, 0}}), 14, {0xF4, 0x01}),
+       TOrientation::AsStored},
+      {"the tag before the missing entries", Patched(ExifPayload(true, {Rotated}), 14, {0x01, 0xF4}),
+       TOrientation::Rotate90},
+      {"empty", TBytes{}, TOrientation::AsStored},
+  };
+  for (const auto& C : Cases) {
+    // An exact-size copy, so a read past the end is caught by the sanitizers.
+    const TBytes Copy(C.Payload);
+    EXPECT_EQ(ExifOrientation(Copy.data(), Copy.size()), C.Expected) << C.What;
+  }
+}
+
+TEST(ExifOrientation, ACutBlockIsReadOnlyWhereTheEntryIsWhole) {
+  for (bool BigEndian : {false, true}) {
+    const TBytes Full = ExifPayload(BigEndian, {{0x010F, 2, 4, 0}, {ExifOrientationTag, ExifShort, 1, 7}});
+    const size_t EntryEnd = 6 + 8 + 2 + 2 * 12;  // "Exif\0\0", the TIFF header, the count, two entries
+    for (size_t Length = 0; Length <= Full.size(); ++Length) {
+      const TBytes Cut(Full.begin(), Full.begin() + static_cast<ptrdiff_t>(Length));
+      EXPECT_EQ(ExifOrientation(Cut.data(), Cut.size()),
+                Length >= EntryEnd ? TOrientation::Transverse : TOrientation::AsStored)
+          << (BigEndian ? "big" : "little") << "-endian, cut at " << Length;
+    }
+  }
+}
+
+// Six flat 8 x 8 blocks, three across and two down, each its own grey:
+//   A B C
+//   D E F
+constexpr int kBlockLevels[6] = {20, 60, 100, 140, 180, 220};
+
+TBytes BlocksJpeg(bool Progressive) {
+  return EncodeJpeg(
+      24, 16, 1, JCS_GRAYSCALE, [](int X, int Y, JSAMPLE* P) { P[0] = JSAMPLE(kBlockLevels[Y / 8 * 3 + X / 8]); },
+      Progressive, 100);
+}
+
+// The blocks of a decoded picture as letters, row by row.
+std::string BlocksOf(const TPixelImage& Image) {
+  std::string Text;
+  for (int By = 0; By < Image.Height / 8; ++By) {
+    if (By > 0) Text += '/';
+    for (int Bx = 0; Bx < Image.Width / 8; ++Bx) {
+      const uint8_t* P = PixelAt(Image, Bx * 8 + 4, By * 8 + 4);
+      char Letter = '?';
+      for (int i = 0; i < 6; ++i)
+        if (std::abs(P[0] - kBlockLevels[i]) <= 4 && P[0] == P[1] && P[1] == P[2]) Letter = char('A' + i);
+      Text += Letter;
+    }
+  }
+  return Text;
+}
+
+TEST(JpegDecodeTest, PhotosAreTurnedUprightByTheirExifOrientation) {
+  const TBytes Xmp = {'h', 't', 't', 'p', ':', '/', '/', 'n', 's', 0};
+  const TBytes Cut = [] {
+    TBytes P = ExifPayload(false, {{ExifOrientationTag, ExifShort, 1, 6}});
+    P.resize(20);
+    return P;
+  }();
+  const struct {
+    uint32_t Value;  // 0: the blocks below instead
+    std::vector<TBytes> Blocks;
+    const char* Upright;
+  } Cases[] = {
+      {1, {}, "ABC/DEF"},  {2, {}, "CBA/FED"},  {3, {}, "FED/CBA"},  {4, {}, "DEF/ABC"},
+      {5, {}, "AD/BE/CF"}, {6, {}, "DA/EB/FC"}, {7, {}, "FC/EB/DA"}, {8, {}, "CF/BE/AD"},
+      {0, {}, "ABC/DEF"},  // no block
+      {0, {Cut}, "ABC/DEF"},
+      {0, {Xmp, ExifPayload(true, {{ExifOrientationTag, ExifShort, 1, 6}})}, "DA/EB/FC"},  // Exif after XMP
+  };
+  for (bool Progressive : {false, true}) {
+    const TBytes Plain = BlocksJpeg(Progressive);
+    for (const auto& C : Cases) {
+      for (bool BigEndian : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "orientation " << C.Value << ", " << C.Blocks.size() << " blocks"
+                                        << (Progressive ? ", progressive" : "") << (BigEndian ? ", big-endian" : ""));
+        const std::vector<TBytes> Blocks =
+            C.Value != 0 ? std::vector<TBytes>{ExifPayload(BigEndian, {{ExifOrientationTag, ExifShort, 1, C.Value}})}
+                         : C.Blocks;
+        const TBytes Jpeg = WithApp1(Plain, Blocks);
+        TPixelImage Image;
+        std::string Error;
+        ASSERT_TRUE(DecodeJpeg(Jpeg.data(), Jpeg.size(), Image, Error)) << Error;
+        ExpectReservedZero(Image);
+        EXPECT_EQ(BlocksOf(Image), C.Upright);
+      }
+    }
   }
 }
 

@@ -123,3 +123,22 @@ TEST(ExitRules, PlanExitFadesOrClosesAtOnce) {
   EXPECT_TRUE(PlanExit(true, -50, true).CloseNow);
   EXPECT_FALSE(PlanExit(true, 1, true).CloseNow);
 }
+
+TEST(ExitRules, FadeoutOfARunIsNeverLongerThanTheDialogOffers) {
+  // The engine's fade-out time (its cooling) is bounded as the timer is.
+  const struct {
+    int32_t Stored;
+    uint32_t TimerMs, SoundMs;
+    int32_t EngineMs;
+  } Cases[] = {
+      {1000, 1000, 700, 1000}, {1001, 1000, 700, 1000}, {600000, 1000, 700, 1000}, {INT32_MAX, 1000, 700, 1000},
+      {50, 50, 35, 50},  // short hand-edited values stay as they are
+  };
+  for (const auto& C : Cases) {
+    const TExitPlan Plan = PlanExit(true, C.Stored, true);
+    EXPECT_FALSE(Plan.CloseNow) << C.Stored;
+    EXPECT_EQ(Plan.ExitTimerMs, C.TimerMs) << C.Stored;
+    EXPECT_EQ(Plan.SoundFadeMs, C.SoundMs) << C.Stored;
+    EXPECT_EQ(RunFadeoutTime(C.Stored), C.EngineMs) << C.Stored;
+  }
+}

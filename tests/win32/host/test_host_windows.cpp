@@ -14,6 +14,7 @@
 #include "win32/host/uWindow.h"
 #include "win32/host/ufmMonitors.h"
 #include "win32/host/ufmPreview.h"
+#include "win32/host/uWinClock.h"
 
 namespace emberdell::test {
 namespace {
@@ -103,20 +104,21 @@ HWND MakeHostWindow(int Width, int Height) {
 
 TEST(HostWindows, PreviewCoversTheHostsClientAreaAndEndsWithItsChildOrTheHost) {
   const HINSTANCE Instance = GetModuleHandleW(nullptr);
+  TWinTickClock Clock;
   {
     THostPreview NoHost(Instance, nullptr);
-    EXPECT_FALSE(NoHost.Open());
+    EXPECT_FALSE(NoHost.Open(Clock));
     const HWND Stale = MakeHostWindow(20, 20);
     DestroyWindow(Stale);
     THostPreview Gone(Instance, Stale);
-    EXPECT_FALSE(Gone.Open());
+    EXPECT_FALSE(Gone.Open(Clock));
   }
   for (const bool HostHides : {true, false}) {
     SCOPED_TRACE(HostHides ? "the host hides its window" : "the host destroys the child");
     const HWND Host = MakeHostWindow(152, 112);
     ASSERT_NE(Host, nullptr);
     THostPreview Preview(Instance, Host);
-    ASSERT_TRUE(Preview.Open());
+    ASSERT_TRUE(Preview.Open(Clock));
     const TRect Area = Preview.Area();
     EXPECT_EQ(Area.Left, 0);
     EXPECT_EQ(Area.Top, 0);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "core/host/uHostWindowWait.h"
 #include "tests/win32/harness/preview_host.h"
 #include "tests/win32/harness/scr_process.h"
 
@@ -98,6 +99,16 @@ TEST(Preview, WaitsForAHostWindowShownLate) {
   ASSERT_TRUE(WaitForBurningChild(Host, kDeadlineMs));
   Host.Hide();
   EXPECT_TRUE(WaitForExitPumping(Scr, Host, kDeadlineMs).has_value());
+}
+
+TEST(Preview, AHostWindowThatIsNeverShownEndsThePreviewAfterItsWait) {
+  TPreviewHost Host(false);
+  TScrProcess Scr(Host.Arguments());
+  ASSERT_TRUE(Scr.Started());
+  const auto Code = WaitForExitPumping(Scr, Host, HostWindowWaitMs + kDeadlineMs);
+  ASSERT_TRUE(Code.has_value()) << "still waiting for a host window that is never shown";
+  EXPECT_EQ(*Code, 0u);
+  EXPECT_TRUE(Host.PreviewChildren().empty());
 }
 
 TEST(Preview, EndsWhenTheDialogDestroysItsChildAndNeverOverlapsTheNext) {
