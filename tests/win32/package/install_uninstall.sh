@@ -8,11 +8,14 @@
 #   - Emberdell.scr /s, started from the system folder, burns the delivered
 #     picture with "Gas Flame", a style that only the program's folder has,
 #     and "F" saves a screenshot; /c opens the settings window;
-#   - installing again (an upgrade) leaves one uninstall entry and the user's
-#     files;
+#   - "Save" of an edited delivered style writes into the program's folder
+#     (the prefix's user may write there); installing again (an upgrade)
+#     leaves one uninstall entry and the user's files, keeps that edit, which
+#     then burns with the user's curves, and still renews an unchanged style
+#     even when its file time is old;
 #   - a silent uninstall removes what the installer put down, the screensaver
 #     choice and "InstallDir", and keeps the screenshot, a per-user style, an
-#     added picture and the user's settings;
+#     added picture, the edited delivered style and the user's settings;
 #   - the portable archive unpacks into a folder where /s burns the same way.
 # Runs on the display that scripts/test set up.
 #   install_uninstall.sh SETUP.exe PORTABLE.zip VERSION
@@ -117,18 +120,21 @@ echo "installed: files, uninstall entry and InstallDir in place"
 window_up() { xdotool search --onlyvisible --name '^Emberdell Screensaver$' >/dev/null 2>&1; }
 ended() { ! kill -0 "$SCR_PID" 2>/dev/null; }
 # "Gas Flame" burns blue; neither the delivered picture nor "(Default) Wood",
-# the style a run falls back to, has any blue to speak of.
-blue_pixels() {
+# the style a run falls back to, has any blue to speak of. The user's edit of
+# it below burns green, which none of them has.
+declare -A FLAME_FX=([blue]='b > r + 0.2 && b > 0.35' [green]='g > r + 0.2 && g > b + 0.2 && g > 0.35')
+FLAME=blue
+flame_pixels() {
   import -window root "$WORK/screen.png" 2>/dev/null || return 1
-  convert "$WORK/screen.png" -scale 25% -fx 'b > r + 0.2 && b > 0.35' -format '%[fx:round(mean*w*h)]' info:
+  convert "$WORK/screen.png" -scale 25% -fx "${FLAME_FX[$FLAME]}" -format '%[fx:round(mean*w*h)]' info:
 }
-burns_blue() { local N; N=$(blue_pixels) && ((N > 200)); }
-run_burns() {  # run_burns WHAT PATH [screenshot]
+burns() { local N; N=$(flame_pixels) && ((N > 200)); }
+run_burns() {  # run_burns WHAT PATH [screenshot]; the flame's colour is $FLAME
   wine "$2" /s &
   SCR_PID=$!
   wait_for 60 window_up || { fail "$1: the run's window did not appear"; kill "$SCR_PID"; SCR_PID=""; return; }
-  if ! wait_for 30 burns_blue; then
-    fail "$1: no Gas Flame on the screen ($(blue_pixels) blue pixels; the screen is in build/package-test-screen.png)"
+  if ! wait_for 30 burns; then
+    fail "$1: no $FLAME Gas Flame on the screen ($(flame_pixels) $FLAME pixels; the screen is in build/package-test-screen.png)"
     cp "$WORK/screen.png" "$ROOT/build/package-test-screen.png"
     tr -d '\r' <"$USER_INI"
   fi
@@ -168,12 +174,38 @@ USER_FILES=("$SHOTS/000001.bmp" "$USER_DATA/Flame Presets/My Style.wyk" "$PROGRA
 # As the settings window wrote them on closing.
 PRESETS=$(ini_value 'Active Presets' "$USER_INI")
 
+# The user edits "Gas Flame" and presses "Save", which rewrites the style's
+# 804-byte record in the program's folder under its own name: here the green
+# curve takes what was the blue one and blue goes dark (255 is no intensity).
+DELIVERED="$ROOT/resources/Flame Presets"
+EDITED="$PROGRAM/Flame Presets/Gas Flame.wyk"
+UNCHANGED="$PROGRAM/Flame Presets/Windy Night.wyk"
+{
+  head -c 292 "$EDITED"
+  tail -c +549 "$EDITED" | head -c 256
+  head -c 256 /dev/zero | tr '\0' '\377'
+} >"$WORK/edited.wyk"
+cat "$WORK/edited.wyk" >"$EDITED"
+# A file time says nothing about the bytes (a restored backup, a copy that
+# kept its time): an unchanged style with an old time is still the
+# installer's to renew.
+touch -d '2001-01-01 00:00:00' "$UNCHANGED"
+OLD_TIME=$(stat -c %Y "$UNCHANGED")
+
 # --- upgrade ------------------------------------------------------------------
 wine "$SETUP" /S || fail "the second install ended with an error"
 [[ $(entries) == 1 ]] || fail "after a second install there are $(entries) uninstall entries"
 for F in "${USER_FILES[@]}"; do [[ -f $F ]] || fail "the second install lost $F"; done
 [[ $(ini_value 'Active Presets' "$USER_INI") == "$PRESETS" ]] || fail "the second install changed the user's settings"
-echo "installed again: one uninstall entry, the user's files kept"
+cmp -s "$EDITED" "$WORK/edited.wyk" || fail "the second install replaced the user's edit of Gas Flame"
+for F in "(Default) Wood.wyk" "Windy Night.wyk"; do
+  cmp -s "$PROGRAM/Flame Presets/$F" "$DELIVERED/$F" || fail "after the second install $F is not the delivered style"
+done
+[[ $(stat -c %Y "$UNCHANGED") != "$OLD_TIME" ]] || fail "the second install did not renew the unchanged Windy Night"
+FLAME=green
+run_burns "after installing again, Emberdell.scr /s with the edited Gas Flame" "$SYSTEM_SCR"
+FLAME=blue
+echo "installed again: one uninstall entry, the user's files and edited style kept"
 
 # --- uninstall ----------------------------------------------------------------
 # The uninstaller runs from a copy of itself and returns at once.
@@ -181,14 +213,15 @@ wine "$PROGRAM/Uninstall.exe" /S || fail "the uninstaller ended with an error"
 uninstalled() { [[ ! -e $PROGRAM/Uninstall.exe && ! -e $SYSTEM_SCR && $(entries) == 0 ]]; }
 wait_for 60 uninstalled || fail "the uninstaller left the program, its copy or its entry"
 Left=$(cd "$PROGRAM" && find . -mindepth 1 | sort | tr '\n' ' ')
-[[ $Left == './Background Images ./Background Images/My Picture.jpg ' ]] ||
+[[ $Left == './Background Images ./Background Images/My Picture.jpg ./Flame Presets ./Flame Presets/Gas Flame.wyk ' ]] ||
   fail "the program's folder still holds: $Left"
 for F in "${USER_FILES[@]}"; do [[ -f $F ]] || fail "the uninstaller removed $F"; done
+cmp -s "$EDITED" "$WORK/edited.wyk" || fail "the uninstaller did not leave the user's edit of Gas Flame as it was"
 [[ -z $(ini_value InstallDir "$USER_INI") ]] || fail "InstallDir is left in the per-user settings file"
 [[ $(ini_value 'Active Presets' "$USER_INI") == "$PRESETS" ]] || fail "the uninstaller changed the user's settings"
 [[ ! -f $SHARED_INI || -z $(ini_value InstallDir "$SHARED_INI") ]] || fail "InstallDir is left in the shared settings file"
 [[ -z $(reg_value 'HKCU\Control Panel\Desktop' SCRNSAVE.EXE) ]] || fail "the screensaver choice still names Emberdell"
-echo "uninstalled: the program gone, the user's screenshot, style, picture and settings kept"
+echo "uninstalled: the program gone, the user's screenshot, styles, picture and settings kept"
 
 # --- the portable archive -----------------------------------------------------
 mkdir -p "$C/Portable"
