@@ -168,7 +168,12 @@ TSaveResult SavePreset(const std::string& Folder, const std::string& Name, const
   int WriteErrno = errno;
   const bool Closed = std::fclose(f) == 0;
   if (!Closed && WriteErrno == 0) WriteErrno = errno;
-  if (!Written || !Closed) {
+  // Some C libraries (Wine's among them) let fclose succeed when its last
+  // flush found the disk full, leaving an empty file: only what reads back
+  // from the disk counts as written.
+  TFlamePreset Back;
+  const bool Whole = Written && Closed && ReadPresetFile(Temp, Back) && std::memcmp(&Back, &Copy, sizeof Copy) == 0;
+  if (!Whole) {
     RemoveFile(Temp, Ec);
     return Fail(WriteErrno != 0 ? WriteErrno : ENOSPC);
   }

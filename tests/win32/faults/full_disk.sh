@@ -148,7 +148,9 @@ STYLES="$USER_DIR/Flame Presets"
 mkdir -p "$STYLES"
 mount -t tmpfs -o size=64k emberdell-full-styles "$STYLES"
 STYLES_MOUNTED=1
+# A delivered style's record under the name of its file (length byte, then the name).
 cp "$(dirname "$SCR")/Flame Presets/Gas Flame.wyk" "$STYLES/Full Disk.wyk"
+printf '\011Full Disk' | dd of="$STYLES/Full Disk.wyk" conv=notrunc status=none
 dd if=/dev/zero of="$STYLES/filler" bs=1k status=none 2>/dev/null || true
 if EMBERDELL_FULL_STYLE_FOLDER=1 wine "$(dirname "$SCR")/emberdell_win32_tests.exe" \
     --gtest_filter='StyleEditorRun.ASaveOntoAFullDiskIsReportedAndKeepsTheOldStyle' >"$WORK/style.log" 2>&1 &&

@@ -328,13 +328,21 @@ TEST_F(StyleEditorRun, ASaveOntoAFullDiskIsReportedAndKeepsTheOldStyle) {
   PressSave(Window);
   // The run-time error message in the application's error box.
   HWND Box = nullptr;
+  std::string Seen;
   ASSERT_TRUE(WaitUntil(10000, [&] {
+    Seen.clear();
     for (HWND W : Scr->Windows(L"#32770")) {
-      wchar_t Text[64] = L"";
-      if (W != Window && GetDlgItemTextW(W, 0xFFFF, Text, 64) > 0 && std::wstring(Text) == L"Disk full") Box = W;
+      if (W == Window) continue;
+      // The box's text is its static control; its id differs between systems.
+      for (HWND Child = GetWindow(W, GW_CHILD); Child != nullptr; Child = GetWindow(Child, GW_HWNDNEXT)) {
+        wchar_t Text[64] = L"";
+        if (GetWindowTextW(Child, Text, 64) == 0) continue;
+        if (std::wstring(Text) == L"Disk full") Box = W;
+        Seen += " \"" + Utf16ToUtf8Lossy(std::u16string(Text, Text + wcslen(Text))) + "\"";
+      }
     }
     return Box != nullptr;
-  })) << "no \"Disk full\" message";
+  })) << "no \"Disk full\" message; the messages up:" << Seen;
   PostMessageW(Box, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(WaitUntil(10000, [&] { return !IsWindow(Box); }));
   EXPECT_EQ(ReadWholeFile(File.wstring()), Before) << "the old style was not kept whole";
