@@ -82,6 +82,7 @@ class TOutputFile {
       FFailed = true;
       FSavedErrno = errno != 0 ? errno : EIO;
     }
+    FWritten += Size;
     return !FFailed;
   }
 
@@ -92,9 +93,12 @@ class TOutputFile {
       errno = 0;
       const int Result = std::fclose(FFile);
       FFile = nullptr;
-      if (Result == 0) return true;
+      // Some C libraries (Wine's among them) report a close whose last flush
+      // found the disk full as a success: a file's length tells (a device
+      // written to has none).
+      if (Result == 0 && (!IsRegularFile(FName) || LengthOnDisk() == FWritten)) return true;
       FFailed = true;
-      FSavedErrno = errno != 0 ? errno : EIO;
+      FSavedErrno = errno != 0 ? errno : ENOSPC;
     }
     Error = WriteError();
     Abandon();
@@ -119,6 +123,14 @@ class TOutputFile {
   }
 
  private:
+  uint64_t LengthOnDisk() const {
+    std::FILE* File = OpenFile(FName, "rb");
+    if (File == nullptr) return UINT64_MAX;
+    const long Length = std::fseek(File, 0, SEEK_END) == 0 ? std::ftell(File) : -1;
+    std::fclose(File);
+    return Length < 0 ? UINT64_MAX : static_cast<uint64_t>(Length);
+  }
+
   // The file as far as it was written; a failed close has already let go of
   // the handle, so this goes by the name.
   void RemoveWritten() {
@@ -133,6 +145,7 @@ class TOutputFile {
   std::FILE* FFile = nullptr;
   bool FFailed = false;
   int FSavedErrno = 0;
+  uint64_t FWritten = 0;
 };
 
 bool CheckWritableSize(int Width, int Height, const uint8_t* Pixels, std::string& Error) {
