@@ -9,7 +9,9 @@
 #include <vector>
 
 #ifdef EMBERDELL_HAVE_GIFLIB
+#include <fcntl.h>
 #include <gif_lib.h>
+#include <unistd.h>
 #endif
 
 namespace emberdell {
@@ -40,7 +42,11 @@ class TGifWriter final : public TAnimationWriter {
   bool Open(std::string& Error) {
     int Code = 0;
     errno = 0;
-    FGif = EGifOpenFileName(FFile.Path().c_str(), false, &Code);
+    // Opened here rather than by giflib, which would make the file private.
+    const int Handle = open(FFile.Path().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (Handle < 0) return Fail(E_GIF_ERR_OPEN_FAILED, Error);
+    FGif = EGifOpenFileHandle(Handle, &Code);
+    if (FGif == nullptr) close(Handle);
     if (FGif == nullptr) return Fail(Code, Error);
     EGifSetGifVersion(FGif, true);
     if (EGifPutScreenDesc(FGif, FWidth, FHeight, 8, 0, nullptr) == GIF_ERROR) return Fail(FGif->Error, Error);
