@@ -1,4 +1,6 @@
 // emberdell-render: the flame engine without a window. See RenderUsage.
+#include <unistd.h>
+
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -15,7 +17,13 @@ int main(int argc, char** argv) {
     }
     emberdell::TRenderOptions Options;
     std::string Error;
-    if (!emberdell::ParseRenderArgs(Args, Options, Error) || !emberdell::RunRender(Options, Error)) {
+    if (!emberdell::ParseRenderArgs(Args, Options, Error)) {
+      std::fprintf(stderr, "emberdell-render: %s\n", Error.c_str());
+      return 2;
+    }
+    // The progress line is for someone watching, never for a log.
+    Options.Progress = isatty(STDERR_FILENO) == 1;
+    if (!emberdell::RunRender(Options, Error)) {
       std::fprintf(stderr, "emberdell-render: %s\n", Error.c_str());
       return 2;
     }

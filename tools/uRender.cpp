@@ -1,17 +1,25 @@
 #include "tools/uRender.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <chrono>
+#include <cmath>
+#include <memory>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <variant>
 
 #include "core/engine/uCore.h"
+#include "core/engine/uFitPicture.h"
+#include "core/host/uGlobals.h"
 #include "core/shared/uFileUtils.h"
 #include "core/shared/uNumbers.h"
 #include "core/engine/uImageFiles.h"
 #include "core/styles/uPresets.h"
 #include "core/shared/uRandom.h"
+#include "tools/uAnimation.h"
 #include "tools/uStretch.h"
 
 namespace emberdell {
@@ -98,6 +106,15 @@ const TRenderArg RenderArgs[] = {
   {"--out",            &TRenderOptions::Out},
   {"--raw",            &TRenderOptions::Raw},
   {"--save-style",     &TRenderOptions::SaveStyle},
+  {"--morph-to",       &TRenderOptions::MorphTo},
+  {"--fit",            &TRenderOptions::Fit},
+  {"--styles",         &TRenderOptions::StylesDir},
+  {"--change-every",   TNumberArg{1, 100000000, "a number of seconds from 1 to 100000000",
+                                  [](TRenderOptions& O, long long n) { O.ChangeEvery = static_cast<int>(n); }}},
+  {"--fps",            TNumberArg{1, 1000, "a number of frames a second from 1 to 1000",
+                                  [](TRenderOptions& O, long long n) { O.Fps = static_cast<int>(n); }}},
+  {"--gif",            &TRenderOptions::Gif},
+  {"--video",          &TRenderOptions::Video},
 };
 // clang-format on
 
@@ -181,13 +198,95 @@ bool ParseRenderArgs(const std::vector<std::string>& Args, TRenderOptions& O, st
     Error = "--style and --random-style exclude each other";
     return false;
   }
+  if (!O.MorphTo.empty() && !O.StylesDir.empty()) {
+    Error = "--morph-to and --styles exclude each other";
+    return false;
+  }
+  if (O.ChangeEvery && O.StylesDir.empty()) {
+    Error = "--change-every needs --styles DIR";
+    return false;
+  }
+  // The unavailable writers give the one line that says so.
+  if (!O.Gif.empty() && !GifAvailable()) {
+    OpenGifWriter(O.Gif, 1, 1, 1, Error);
+    return false;
+  }
+  if (!O.Video.empty()) {
+    if (!VideoAvailable()) {
+      OpenVideoWriter(O.Video, 2, 2, 1, Error);
+      return false;
+    }
+    if (!EndsWithNoCase(O.Video, ".mp4") && !EndsWithNoCase(O.Video, ".webm")) {
+      Error = "--video wants a file ending in .mp4 or .webm, not '" + O.Video + "'";
+      return false;
+    }
+    if (O.Width % 2 != 0 || O.Height % 2 != 0) {
+      Error = "--video wants an even width and height (4:2:0 colour), not " + std::to_string(O.Width) + "x" +
+              std::to_string(O.Height);
+      return false;
+    }
+  }
   return true;
 }
+
+namespace {
+
+// "frames done, frames a second, time left" on one line that rewrites
+// itself; shown only once a render has taken a second, and wiped at the end.
+class TProgressLine {
+ public:
+  TProgressLine(bool Enabled, int Frames) : FEnabled(Enabled && Frames > 0), FFrames(Frames) {}
+  ~TProgressLine() {
+    if (FShown) std::fprintf(stderr, "\r%*s\r", FWidth, "");
+  }
+  void Done(int Frame) {
+    if (!FEnabled) return;
+    const double Elapsed = Seconds(Clock::now() - FStart);
+    if (Elapsed < 1.0 || (FShown && Seconds(Clock::now() - FLast) < 0.25 && Frame != FFrames)) return;
+    FLast = Clock::now();
+    const double Rate = Frame / Elapsed;
+    const long Left = std::lround((FFrames - Frame) / Rate);
+    const int Width = std::fprintf(stderr, "\r%d/%d frames, %.1f frames/s, %ld:%02ld left ", Frame, FFrames, Rate,
+                                   Left / 60, Left % 60);
+    FWidth = std::max(FWidth, Width);
+    FShown = true;
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  static double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+  const bool FEnabled;
+  const int FFrames;
+  const Clock::time_point FStart = Clock::now();
+  Clock::time_point FLast;
+  bool FShown = false;
+  int FWidth = 0;
+};
+
+std::string WithSeparator(std::string Folder) {
+  if (!Folder.empty() && Folder.back() != '/') Folder += '/';
+  return Folder;
+}
+
+}  // namespace
 
 bool RunRender(const TRenderOptions& O, std::string& Error) {
   // The generator is seeded once, before anything draws from it.
   Randomize(O.Seed ? *O.Seed
                    : static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+
+  const std::string StylesDir = WithSeparator(O.StylesDir);
+  std::vector<std::string> StyleNames;
+  if (!StylesDir.empty()) {
+    StyleNames = GetPresetNames(StylesDir);
+    if (StyleNames.empty()) {
+      Error = "--styles " + O.StylesDir + " holds no .wyk style files";
+      return false;
+    }
+    // The listing's order is the file system's; a sorted list makes the
+    // choices the same on every machine.
+    std::sort(StyleNames.begin(), StyleNames.end());
+  }
 
   TFlamePreset Style;
   std::memset(&Style, 0, sizeof Style);
@@ -198,19 +297,53 @@ bool RunRender(const TRenderOptions& O, std::string& Error) {
     }
   } else if (O.RandomStyle) {
     MakeRandomPreset(Style);
+  } else if (!StyleNames.empty()) {
+    // A run starts on a random active style, with the target the same.
+    LoadRandomActivePreset(StylesDir, StyleNames, Style);
   } else {
     std::memcpy(&Style, DefaultWoodStyle, sizeof Style);
   }
+  TFlamePreset Target = Style;
+  if (!O.MorphTo.empty() && !ReadPresetFile(O.MorphTo, Target)) {
+    Error = "cannot use target style " + O.MorphTo + ": missing, unreadable or shorter than 804 bytes";
+    return false;
+  }
+  const bool Morphing = !O.MorphTo.empty() || !StyleNames.empty();
+  const int64_t ChangeFrames =
+      StyleNames.empty() ? 0 : static_cast<int64_t>(O.ChangeEvery.value_or(TSettings{}.ChangingDelay)) * O.Fps;
 
   TPixelImage Picture;
   if (!ReadPictureFile(O.Picture, Picture, Error)) {
     Error = "cannot use picture " + O.Picture + ": " + Error;
     return false;
   }
-  std::vector<uint8_t> Fitted = (Picture.Width == O.Width && Picture.Height == O.Height)
-                                    ? std::move(Picture.Pixels)
-                                    : StretchNearest(Picture.Pixels.data(), Picture.Width, Picture.Height,
-                                                     O.Width, O.Height);
+  std::vector<uint8_t> Fitted;
+  if (O.Fit) {
+    // The host's path for a picture that is not the drawing's size.
+    TPixelImage Area;
+    if (!FitPictureToArea(Picture, O.Width, O.Height, Area)) {
+      Error = "cannot fit picture " + O.Picture;
+      return false;
+    }
+    Fitted = std::move(Area.Pixels);
+  } else if (Picture.Width == O.Width && Picture.Height == O.Height) {
+    Fitted = std::move(Picture.Pixels);
+  } else {
+    Fitted = StretchNearest(Picture.Pixels.data(), Picture.Width, Picture.Height, O.Width, O.Height);
+  }
+  Picture = {};
+
+  // Writers open before the first frame, so a path that cannot be written
+  // is refused before any work is done.
+  std::vector<std::unique_ptr<TAnimationWriter>> Writers;
+  if (!O.Gif.empty()) {
+    Writers.push_back(OpenGifWriter(O.Gif, O.Width, O.Height, O.Fps, Error));
+    if (!Writers.back()) return false;
+  }
+  if (!O.Video.empty()) {
+    Writers.push_back(OpenVideoWriter(O.Video, O.Width, O.Height, O.Fps, Error));
+    if (!Writers.back()) return false;
+  }
 
   TFlame Flame;
   Flame.FFadeOutTime = O.FadeOutMs;
@@ -219,11 +352,19 @@ bool RunRender(const TRenderOptions& O, std::string& Error) {
   Fitted.clear();
   Fitted.shrink_to_fit();
 
+  TProgressLine Progress(O.Progress, O.Frames);
   if (O.FadeOutAfter && *O.FadeOutAfter == 0) Flame.StartFadeOut();
   for (int Frame = 1; Frame <= O.Frames; ++Frame) {
     if (Frame == O.Frames && !O.Screenshot.empty()) Flame.RequestScreenshot(O.Screenshot);
     Flame.NextFrame();
+    for (auto& Writer : Writers)
+      if (!Writer->AddFrame(Flame.Image().data(), &Flame.BitmapInfo().Colors[0][0], Error)) return false;
+    // As in a run: the frame is drawn with the current style, then the
+    // style moves toward the target, and a change of target waits its time.
+    if (Morphing) MorphPreset(Style, Target);
+    if (ChangeFrames > 0 && Frame % ChangeFrames == 0) LoadRandomActivePreset(StylesDir, StyleNames, Target);
     if (O.FadeOutAfter && *O.FadeOutAfter == Frame) Flame.StartFadeOut();
+    Progress.Done(Frame);
   }
   if (!O.Screenshot.empty()) {
     if (O.Frames == 0) {
@@ -252,6 +393,9 @@ bool RunRender(const TRenderOptions& O, std::string& Error) {
     if (!WriteBytes(O.Raw, Raw.data(), Raw.size(), Error)) return false;
   }
   if (!O.SaveStyle.empty() && !WriteBytes(O.SaveStyle, &Style, sizeof Style, Error)) return false;
+  // The animations take their names last: any failure before leaves none.
+  for (auto& Writer : Writers)
+    if (!Writer->Finish(Error)) return false;
   return true;
 }
 

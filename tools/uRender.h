@@ -20,12 +20,25 @@ struct TRenderOptions {
   std::optional<int> FadeOutAfter;
   int32_t FadeOutMs = 700;
   std::string Screenshot, Out, Raw, SaveStyle;
+  // After every frame the style takes one step toward MorphTo, as in a run.
+  std::string MorphTo;
+  // Fitted as the screensaver fits a background picture, not stretched.
+  bool Fit = false;
+  // Every ChangeEvery seconds of animation time a random style of StylesDir
+  // becomes the target; Fps frames make a second.
+  std::string StylesDir;
+  std::optional<int> ChangeEvery;
+  int Fps = 25;
+  std::string Gif, Video;
+  // Not an argument: the program sets it when stderr is a terminal.
+  bool Progress = false;
 };
 
 inline constexpr const char* RenderUsage =
     "usage: emberdell-render --size WxH --picture FILE [--picture-height PH] "
     "[--style FILE.wyk | --random-style] [--seed N] [--frames N] [--fade-out-after K --fade-out-ms MS] "
-    "[--screenshot FILE] [--out FILE] [--raw FILE] [--save-style FILE]";
+    "[--morph-to FILE.wyk | --styles DIR [--change-every SECONDS]] [--fps N] [--fit] "
+    "[--screenshot FILE] [--out FILE] [--raw FILE] [--save-style FILE] [--gif FILE.gif] [--video FILE.mp4|FILE.webm]";
 
 // False with a one-line reason for anything the renderer cannot use.
 bool ParseRenderArgs(const std::vector<std::string>& Args, TRenderOptions& Options, std::string& Error);
