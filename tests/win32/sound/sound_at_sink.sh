@@ -9,6 +9,9 @@
 # Runs in the Wine prefix and on the display that scripts/test set up.
 #   sound_at_sink.sh PATH/TO/Emberdell.scr
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/lib.sh"
+# Sound arrives within tenths of a second: look often.
+WAIT_POLL=0.05
 
 SCR=$(realpath "$1")
 SINK=${EMBERDELL_SINK:-emberdell_null}
@@ -64,15 +67,6 @@ write_settings() {
 }
 
 # --- waiting and measuring ---------------------------------------------------
-wait_for() {
-  local Deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    ((SECONDS < Deadline)) || return 1
-    sleep 0.05
-  done
-}
-
 recorded() { stat -c %s "$WORK/rec.raw"; }
 recorded_beyond() { (($(recorded) >= $1)); }
 scr_window() { xdotool search --name '^Emberdell Screensaver$' >/dev/null 2>&1; }

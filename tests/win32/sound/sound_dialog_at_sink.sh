@@ -9,6 +9,9 @@
 # Runs in the Wine prefix and on the display that scripts/test set up.
 #   sound_dialog_at_sink.sh PATH/TO/Emberdell.scr
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/lib.sh"
+# Sound arrives within tenths of a second: look often.
+WAIT_POLL=0.05
 
 SCR=$(realpath "$1")
 SINK=${EMBERDELL_SINK:-emberdell_null}
@@ -52,15 +55,6 @@ cleanup() {
 trap cleanup EXIT
 
 printf '[Main]\r\nPlay Fire Sound=1\r\nFire Volume=100\r\nPlay Chimes Sound=0\r\nShow Preview=0\r\n' >"$SHARED_INI"
-
-wait_for() {
-  local Deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    ((SECONDS < Deadline)) || return 1
-    sleep 0.05
-  done
-}
 
 recorded() { stat -c %s "$WORK/rec.raw" 2>/dev/null || echo 0; }
 recorded_beyond() { (($(recorded) >= $1)); }
