@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/engine/uCore.h"
-#include "win32/engine/uGdiCanvas.h"
+#include "win32/engine/uWindowCanvas.h"
 #include "tests/win32/harness/scr_screen.h"
 
 namespace emberdell::test {

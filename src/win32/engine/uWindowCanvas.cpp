@@ -1,4 +1,4 @@
-#include "win32/engine/uGdiCanvas.h"
+#include "win32/engine/uWindowCanvas.h"
 
 #include <cstring>
 #include <utility>
