@@ -24,6 +24,7 @@
 
 #include "core/engine/uCore.h"
 #include "core/engine/uFitPicture.h"
+#include "core/engine/uFlamePicture.h"
 #include "core/engine/uFlameStep.h"
 #include "core/engine/uFrameChanges.h"
 #include "core/engine/uImageFiles.h"

@@ -12,6 +12,7 @@
 #include <set>
 
 #include "core/engine/uFitPicture.h"
+#include "core/engine/uFlamePicture.h"
 #include "core/engine/uFlameStep.h"
 #include "core/engine/uImageFiles.h"
 #include "core/styles/uPresets.h"

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/engine/uFlamePicture.h"
 #include "core/engine/uFlameStep.h"
 #include "core/engine/uImageFiles.h"
 #include "core/shared/uRandom.h"

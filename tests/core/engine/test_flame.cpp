@@ -12,6 +12,7 @@
 #include <random>
 
 #include "core/engine/uCore.h"
+#include "core/engine/uFlamePicture.h"
 #include "core/engine/uFlameStep.h"
 #include "core/engine/uImageFiles.h"
 #include "core/shared/uRandom.h"
