@@ -196,7 +196,7 @@ void TFlame::Draw() {
                   static_cast<size_t>(FWidth));
     Bits = FPadded.data();
   }
-  FCanvas->DrawChangedFrame(FBitmapInfo, Bits, FChanged);
+  FCanvas->DrawFrame(FBitmapInfo, Bits, FChanged);
   FChanged.Clear();
 }
 

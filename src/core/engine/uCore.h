@@ -46,15 +46,11 @@ static_assert(sizeof(TBitmapInfo8) == 1068, "header, colour table and spare byte
 class IFlameCanvas {
  public:
   virtual ~IFlameCanvas() = default;
-  virtual void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) = 0;
-  // What the engine calls: DrawFrame, with Changed telling which blocks of
-  // the image may differ from the frame it gave this canvas before. A canvas
-  // that uses it and leaves a frame undrawn must count everything as changed
-  // on the next.
-  virtual void DrawChangedFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks& Changed) {
-    static_cast<void>(Changed);
-    DrawFrame(Info, Bits);
-  }
+  // The frame, with Changed telling which blocks of the image may differ
+  // from the frame the engine gave this canvas before (everything, the first
+  // time and after a new start). A canvas that leaves a frame undrawn must
+  // count everything as changed on the next.
+  virtual void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks& Changed) = 0;
 };
 
 // Bytes per row of an 8-bit device-independent bitmap.

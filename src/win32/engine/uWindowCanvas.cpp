@@ -72,7 +72,7 @@ bool TWindowCanvas::Reserve(int Width, int Height) {
   return true;
 }
 
-void TWindowCanvas::Draw(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks* Changed) {
+void TWindowCanvas::DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks& Changed) {
   const int Width = Info.biWidth, Height = -Info.biHeight;
   // A window that has gone, or a section or context that cannot be had,
   // costs the frame's picture, nothing else; the next frame is drawn whole.

@@ -26,7 +26,7 @@ namespace {
 
 class TRecordingCanvas : public IFlameCanvas {
  public:
-  void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) override {
+  void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks&) override {
     ++Frames;
     LastInfo = Info;
     const size_t Rows = static_cast<size_t>(-Info.biHeight);
