@@ -188,7 +188,7 @@ TEST(FrameChanges, TheEngineNamesEveryBlockItChanges) {
       Randomize(3);
       TMappedCanvas Canvas;
       TFlame Flame;
-      Flame.FSkipColdFrom = C.History ? 0 : int64_t(1) << 40;
+      Flame.SetTuning({C.History ? 0 : int64_t(1) << 40, TFlame::TTuning{}.SkipPaysFrom});
       Flame.Init(&Canvas, TRect{0, 0, C.W, C.H}, Picture.data(), &Style, &PictureHeight);
       for (int Frame = 0; Frame < 40; ++Frame) {
         if (Frame == 15) PictureHeight = 60;  // rows leave the band and come back
