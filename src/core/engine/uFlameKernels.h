@@ -44,5 +44,9 @@ bool AllZero(const uint8_t* Bytes, size_t Count);
 // With Changed, marks the blocks (see TChangedBlocks) where a byte changed.
 size_t BlendPacked(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End,
                    size_t Ahead, uint64_t* Changed);
+// Blend for i in [Begin, End): the packed words, then the last few bytes
+// plainly (marked changed without looking). Ahead as for BlendPacked.
+void BlendRange(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End,
+                size_t Ahead, uint64_t* Changed);
 
 }  // namespace emberdell
