@@ -21,9 +21,8 @@ int64_t Area(const TRect& R) { return int64_t(R.Right - R.Left) * int64_t(R.Bott
 // A whole block of 32 pixels to a 32-byte aligned place: the four stores
 // write two whole cache lines, which the processor then neither reads first
 // nor keeps. Between frames the window's pixels leave the cache anyway, and
-// reading them in before writing over them was most of the cost of a changed
-// block. The table is read entry by entry: gathers, and 16-byte stores,
-// measured slower.
+// reading them in before writing over them would be most of the cost of a
+// changed block. The table is read entry by entry (bench/README.md).
 __attribute__((target("avx2"))) void ExpandBlockStreamingAvx2(const uint8_t* Index, const uint32_t* Table,
                                                               uint32_t* Out) {
   for (int k = 0; k < 32; k += 8) {

@@ -110,7 +110,7 @@ void TWindowCanvas::WindowExposed(HWND Window) {
 
 bool TWindowCanvas::VisibleAreaChanged(HDC Dc) {
   if (FVisibleNow == nullptr) FVisibleNow = CreateRectRgn(0, 0, 0, 0);
-  // Without a region to compare, every frame is copied whole, as before.
+  // Without a region to compare, every frame is copied whole.
   if (FVisibleNow == nullptr || GetRandomRgn(Dc, FVisibleNow, SYSRGN) < 0) return true;
   if (FVisible != nullptr && EqualRgn(FVisible, FVisibleNow)) return false;
   std::swap(FVisible, FVisibleNow);
