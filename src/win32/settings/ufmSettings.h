@@ -16,6 +16,8 @@
 #include "win32/dialogs/ufmExitingProperties.h"
 #include "win32/dialogs/ufmSoundProperties.h"
 #include "win32/dialogs/ufmPerformance.h"
+#include "win32/host/uDpi.h"
+#include "win32/host/uHints.h"
 #include "win32/host/uWindow.h"
 #include "win32/settings/ufmPresetsTab.h"
 
@@ -84,7 +86,6 @@ class TfmSettings : public TDialog<TfmSettings>, private IPresetsTabHost {
   void CreatePages();
   void ShowPage(int Index);
   void SetHints();
-  void AddHint(HWND Control, const wchar_t* Text);
   void PrepareLabels();
   void FillLists();
   void FillTree(HWND Tree, const TCheckTree& Model);
@@ -112,7 +113,7 @@ class TfmSettings : public TDialog<TfmSettings>, private IPresetsTabHost {
   void PresetChosen(const std::string& Name) override;
 
   HWND Item(HWND Page, int Id) const { return GetDlgItem(Page, Id); }
-  int Scale(int Pixels) const { return MulDiv(Pixels, FDpi, 96); }
+  int Scale(int Pixels) const { return ScaleToDpi(Pixels, FDpi); }
 
   HINSTANCE FInstance;
   ISettingsWindowHost& FHost;
@@ -123,7 +124,8 @@ class TfmSettings : public TDialog<TfmSettings>, private IPresetsTabHost {
   TfmExitingProperties FExitingProperties;
   TfmPerformance FPerformance;
   std::vector<HWND> FPages;  // in the order of the tabs
-  HWND FTabs = nullptr, FTips = nullptr, FTvPresets = nullptr, FTvBackgrounds = nullptr;
+  HWND FTabs = nullptr, FTvPresets = nullptr, FTvBackgrounds = nullptr;
+  THints FHints;
   HIMAGELIST FTabImages = nullptr, FTreeImages = nullptr;
   HFONT FLinkFont = nullptr, FVersionFont = nullptr;
   int FDpi = 96;
