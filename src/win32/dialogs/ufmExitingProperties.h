@@ -3,28 +3,30 @@
 
 #include <windows.h>
 
-#include "win32/dialogs/uPropertiesDialogs.h"
+#include "win32/host/uWindow.h"
 
 namespace emberdell {
 
-class TfmExitingProperties : public TPropertiesDialog<TfmExitingProperties> {
+class TfmExitingProperties : public TDialog<TfmExitingProperties> {
  public:
   explicit TfmExitingProperties(HINSTANCE Instance);
   ~TfmExitingProperties();
+  // Shows the dialog modally over Owner, from the current settings.
+  void Execute(HWND Owner);
 
-  friend class TPropertiesDialog<TfmExitingProperties>;
+  friend class TDialog<TfmExitingProperties>;
 
  private:
+  INT_PTR DialogProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+
   void FormCreate();
   void FormShow();
   void btnOkClick();
-  void btnCancelClick();
   void cbAllowFadeoutClick();
   void tbFadeoutChange();
-  bool Click(int Id);
-  void SliderChange(int Id);
-  int LabelOption(int Id) const;
   int FadeoutPos() const;
+
+  HINSTANCE FInstance;
 };
 
 }  // namespace emberdell

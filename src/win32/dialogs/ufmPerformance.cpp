@@ -7,7 +7,6 @@
 #include "core/host/uGlobals.h"
 #include "dialogs/DialogsIds.h"
 #include "win32/dialogs/uAlphaPaintBoxes.h"
-#include "win32/dialogs/uPropertiesDialogs.h"
 #include "win32/host/uWinText.h"
 #include "win32/settings/uScaledTicks.h"
 
@@ -114,7 +113,9 @@ INT_PTR TfmPerformance::Command(int Id, int Code, HWND Control) {
 }
 
 void TfmPerformance::FormCreate() {
-  FDpi = LayoutDpi();
+  HDC Screen = GetDC(nullptr);
+  FDpi = GetDeviceCaps(Screen, LOGPIXELSY);
+  ReleaseDC(nullptr, Screen);
   SetupAlphaPaintBoxes(TAlphaForm::Performance, FHandle, FInstance);
   // Its own taskbar button, though the settings window owns it.
   SetWindowLongPtrW(FHandle, GWL_EXSTYLE, GetWindowLongPtrW(FHandle, GWL_EXSTYLE) | WS_EX_APPWINDOW);
@@ -134,17 +135,42 @@ void TfmPerformance::FormCreate() {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   // Centred on the primary monitor, wherever its owner is.
-  CentreOnPrimaryMonitor(FHandle);
+  RECT Frame;
+  GetWindowRect(FHandle, &Frame);
+  const int Width = Frame.right - Frame.left, Height = Frame.bottom - Frame.top;
+  SetWindowPos(FHandle, nullptr, (GetSystemMetrics(SM_CXSCREEN) - Width) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - Height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   SetHints();
 }
 
+void TfmPerformance::AddHint(HWND Control, const wchar_t* Text, bool OverArea) {
+  if (Control == nullptr) return;
+  TTTOOLINFOW Tool{};
+  Tool.cbSize = sizeof Tool;
+  Tool.hwnd = FHandle;
+  Tool.lpszText = const_cast<wchar_t*>(Text);
+  if (OverArea) {
+    Tool.uFlags = TTF_SUBCLASS;
+    Tool.uId = static_cast<UINT_PTR>(GetDlgCtrlID(Control));
+    GetWindowRect(Control, &Tool.rect);
+    MapWindowPoints(nullptr, FHandle, reinterpret_cast<POINT*>(&Tool.rect), 2);
+  } else {
+    Tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    Tool.uId = reinterpret_cast<UINT_PTR>(Control);
+  }
+  SendMessageW(FTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&Tool));
+}
+
 void TfmPerformance::SetHints() {
-  FHints.Create(FHandle, FInstance, false, Scale(400));
-  FHints.Add(Item(IDC_PERF_BTNRESETFPS), L"Reset speed to the \"Normal\" value");
+  FTips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, FHandle, nullptr, FInstance, nullptr);
+  SendMessageW(FTips, TTM_SETMAXTIPWIDTH, 0, Scale(400));
+  AddHint(Item(IDC_PERF_BTNRESETFPS), L"Reset speed to the \"Normal\" value");
   // The picture lets the mouse through to the dialog, to be dragged by: its
   // hint is for that area of the dialog.
-  FHints.AddOverArea(Item(IDC_PERF_PBMONITOR), L"Picture height preview");
-  FHints.Add(FHandle, {{IDOK, L"Apply changes and close window"}, {IDCANCEL, L"Cancel changes and close window"}});
+  AddHint(Item(IDC_PERF_PBMONITOR), L"Picture height preview", true);
+  AddHint(Item(IDOK), L"Apply changes and close window");
+  AddHint(Item(IDCANCEL), L"Cancel changes and close window");
 }
 
 void TfmPerformance::FormShow() {
@@ -163,7 +189,7 @@ void TfmPerformance::FormShow() {
 void TfmPerformance::FormDestroy() {
   FreeAlphaPaintBoxes(TAlphaForm::Performance, FHandle);
   // The hints are the dialog's own window and go with it.
-  FHints = {};
+  FTips = nullptr;
 }
 
 void TfmPerformance::tbFPSChange() {

@@ -9,8 +9,6 @@
 #include <optional>
 
 #include "core/dialogs/uDialogSettings.h"
-#include "win32/host/uDpi.h"
-#include "win32/host/uHints.h"
 #include "win32/host/uWindow.h"
 
 namespace emberdell {
@@ -34,6 +32,9 @@ class TfmPerformance : public TDialog<TfmPerformance> {
   void FormShow();
   void FormDestroy();
   void SetHints();
+  // OverArea: the hint is for the control's area of the dialog, as for a
+  // control the mouse passes through.
+  void AddHint(HWND Control, const wchar_t* Text, bool OverArea = false);
   void tbFPSChange();
   void btnResetFPSClick();
   void tbSizeChange();
@@ -43,14 +44,14 @@ class TfmPerformance : public TDialog<TfmPerformance> {
   void MouseDownToEasyMove();
 
   HWND Item(int Id) const { return GetDlgItem(FHandle, Id); }
-  int Scale(int Pixels) const { return ScaleToDpi(Pixels, FDpi); }
+  int Scale(int Pixels) const { return MulDiv(Pixels, FDpi, 96); }
 
   HINSTANCE FInstance;
   std::function<void(uint32_t)> FSetFrameInterval;
   // What this showing of the dialog did to the settings; from FormShow on.
   std::optional<TPerformanceEdit> FEdit;
   HBITMAP FMonitor = nullptr;  // null when the picture is missing: the bands alone
-  THints FHints;
+  HWND FTips = nullptr;
   int FDpi = 96;
 };
 

@@ -4,23 +4,27 @@
 
 #include <windows.h>
 
-#include "win32/dialogs/uPropertiesDialogs.h"
+#include "win32/host/uWindow.h"
 
 namespace emberdell {
 
 class TBackgroundSound;
 class TBackgroundChimes;
 
-class TfmSoundProperties : public TPropertiesDialog<TfmSoundProperties> {
+class TfmSoundProperties : public TDialog<TfmSoundProperties> {
  public:
   // The players the settings window's main form owns; either may be null
   // (then its option is shown as without a device). They outlive the dialog.
   TfmSoundProperties(HINSTANCE Instance, TBackgroundSound* FireSound, TBackgroundChimes* Chimes);
   ~TfmSoundProperties();
+  // Shows the dialog modally over Owner, from the current settings.
+  void Execute(HWND Owner);
 
-  friend class TPropertiesDialog<TfmSoundProperties>;
+  friend class TDialog<TfmSoundProperties>;
 
  private:
+  INT_PTR DialogProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+
   void FormCreate();
   void FormShow();
   void FormClose();
@@ -37,11 +41,10 @@ class TfmSoundProperties : public TPropertiesDialog<TfmSoundProperties> {
   int Position(int Id) const;
   bool FirePlaying() const;
   bool ChimesPlaying() const;
-  bool Click(int Id);
-  void SliderChange(int Id);
   // The end labels' colour follows their option.
-  int LabelOption(int Id) const;
+  HBRUSH EndLabelColour(HDC Dc, int Id) const;
 
+  HINSTANCE FInstance;
   TBackgroundSound* FFireSound;
   TBackgroundChimes* FChimes;
 };

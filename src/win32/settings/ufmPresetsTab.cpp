@@ -12,7 +12,6 @@
 #include "core/styles/uStyleFolders.h"
 #include "settings/PresetsTabIds.h"
 #include "win32/dialogs/uAlphaPaintBoxes.h"
-#include "win32/host/uDpi.h"
 #include "win32/host/uPresetRecords.h"
 #include "win32/host/uUnexpected.h"
 #include "win32/host/uWinText.h"
@@ -87,7 +86,9 @@ void TfmPresetsTab::FormCreate() {
   FPen = LoadCursorW(FInstance, L"PEN");
   // The pictures are drawn pixel for pixel at 96 DPI and scaled with the
   // font otherwise; their edges sit outside.
-  const int Dpi = LayoutDpi();
+  HDC Screen = GetDC(nullptr);
+  const int Dpi = GetDeviceCaps(Screen, LOGPIXELSX);
+  ReleaseDC(nullptr, Screen);
   const auto SizeClient = [&](int Id, int Width, int Height) {
     const HWND Control = GetDlgItem(FHandle, Id);
     RECT Window, Client;
@@ -95,7 +96,7 @@ void TfmPresetsTab::FormCreate() {
     GetClientRect(Control, &Client);
     MapWindowPoints(nullptr, FHandle, reinterpret_cast<POINT*>(&Window), 2);
     const int EdgeX = (Window.right - Window.left) - Client.right, EdgeY = (Window.bottom - Window.top) - Client.bottom;
-    SetWindowPos(Control, nullptr, 0, 0, ScaleToDpi(Width, Dpi) + EdgeX, ScaleToDpi(Height, Dpi) + EdgeY,
+    SetWindowPos(Control, nullptr, 0, 0, MulDiv(Width, Dpi, 96) + EdgeX, MulDiv(Height, Dpi, 96) + EdgeY,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   };
   SizeClient(IDC_DRAW, CurveImageWidth, CurveImageHeight);
@@ -140,15 +141,26 @@ void TfmPresetsTab::FormCreate() {
   SendDlgItemMessageW(FHandle, IDC_WIND, TBM_SETRANGEMAX, TRUE, WindMax);
   SendDlgItemMessageW(FHandle, IDC_WIND, TBM_SETTICFREQ, 1, 0);
 
-  FHints.Create(FHandle, FInstance, true);
-  FHints.Add(FHandle, {{IDC_CURRENTPRESET, L"Currently selected flame style"},
-                       {IDC_SAVE, L"Save changes"},
-                       {IDC_SAVEAS, L"Save settings as another style"},
-                       {IDC_DELETE, L"Delete selected style"},
-                       {IDC_PALETTE, L"Flame palette preview"},
-                       {IDC_SPLEN, L"Flame intensity"},
-                       {IDC_WIND, L"Wind speed/direction"}});
+  FHints = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0,
+                           FHandle, nullptr, FInstance, nullptr);
+  AddHint(IDC_CURRENTPRESET, L"Currently selected flame style");
+  AddHint(IDC_SAVE, L"Save changes");
+  AddHint(IDC_SAVEAS, L"Save settings as another style");
+  AddHint(IDC_DELETE, L"Delete selected style");
+  AddHint(IDC_PALETTE, L"Flame palette preview");
+  AddHint(IDC_SPLEN, L"Flame intensity");
+  AddHint(IDC_WIND, L"Wind speed/direction");
   UpdateControls();
+}
+
+void TfmPresetsTab::AddHint(int Id, const wchar_t* Text) {
+  TTTOOLINFOW Tool{};
+  Tool.cbSize = sizeof Tool;
+  Tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  Tool.hwnd = FHandle;
+  Tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(FHandle, Id));
+  Tool.lpszText = const_cast<wchar_t*>(Text);
+  SendMessageW(FHints, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&Tool));
 }
 
 void TfmPresetsTab::UpdateControls() {
@@ -310,8 +322,11 @@ INT_PTR TfmPresetsTab::DialogProc(HWND Window, UINT Message, WPARAM WParam, LPAR
     case WM_NOTIFY: {
       const auto& Header = *reinterpret_cast<const NMHDR*>(LParam);
       if (Header.code != NM_CUSTOMDRAW || (Header.idFrom != IDC_SPLEN && Header.idFrom != IDC_WIND)) return FALSE;
+      HDC Screen = GetDC(nullptr);
+      const int Dpi = GetDeviceCaps(Screen, LOGPIXELSX);
+      ReleaseDC(nullptr, Screen);
       SetWindowLongPtrW(Window, DWLP_MSGRESULT,
-                        TrackbarTicksDraw(*reinterpret_cast<const NMCUSTOMDRAW*>(LParam), LayoutDpi()));
+                        TrackbarTicksDraw(*reinterpret_cast<const NMCUSTOMDRAW*>(LParam), Dpi));
       return TRUE;
     }
     case WM_LBUTTONDOWN:

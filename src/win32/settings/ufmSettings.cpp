@@ -15,7 +15,6 @@
 #include "core/styles/uStyleFolders.h"
 #include "settings/SettingsIds.h"
 #include "win32/dialogs/uAlphaPaintBoxes.h"
-#include "win32/host/uDpi.h"
 #include "win32/host/uPresetRecords.h"
 #include "win32/host/uReduceMemory.h"
 #include "win32/host/uShellUtils.h"
@@ -88,7 +87,7 @@ HIMAGELIST ScaledImageList(HINSTANCE Instance, int Id, int Width, int Height, in
   BITMAP Info{};
   GetObjectW(Strip, sizeof Info, &Info);
   const int Count = std::max(1, int(Info.bmWidth) / Width);
-  const int ScaledWidth = ScaleToDpi(Width, Dpi), ScaledHeight = ScaleToDpi(Height, Dpi);
+  const int ScaledWidth = MulDiv(Width, Dpi, 96), ScaledHeight = MulDiv(Height, Dpi, 96);
   HIMAGELIST List = ImageList_Create(ScaledWidth, ScaledHeight, ILC_COLOR24 | ILC_MASK, Count, 0);
   HDC Screen = GetDC(nullptr);
   HDC From = CreateCompatibleDC(Screen), To = CreateCompatibleDC(Screen);
@@ -318,7 +317,9 @@ INT_PTR TfmSettings::Notify(HWND Page, NMHDR& Header) {
 }
 
 void TfmSettings::FormCreate() {
-  FDpi = LayoutDpi();
+  HDC Screen = GetDC(nullptr);
+  FDpi = GetDeviceCaps(Screen, LOGPIXELSY);
+  ReleaseDC(nullptr, Screen);
   FVersionText = VersionText;
   // Its own taskbar button, though the window is owned by the hidden main form.
   SetWindowLongPtrW(FHandle, GWL_EXSTYLE, GetWindowLongPtrW(FHandle, GWL_EXSTYLE) | WS_EX_APPWINDOW);
@@ -394,25 +395,39 @@ void TfmSettings::ShowPage(int Index) {
     if (FPages[i] != nullptr) ShowWindow(FPages[i], static_cast<int>(i) == Index ? SW_SHOW : SW_HIDE);
 }
 
+void TfmSettings::AddHint(HWND Control, const wchar_t* Text) {
+  if (Control == nullptr) return;
+  TTTOOLINFOW Tool{};
+  Tool.cbSize = sizeof Tool;
+  Tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  Tool.hwnd = FHandle;
+  Tool.uId = reinterpret_cast<UINT_PTR>(Control);
+  Tool.lpszText = const_cast<wchar_t*>(Text);
+  SendMessageW(FTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&Tool));
+}
+
 void TfmSettings::SetHints() {
-  FHints.Create(FHandle, FInstance, false, Scale(400));
+  FTips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, FHandle, nullptr, FInstance, nullptr);
+  SendMessageW(FTips, TTM_SETMAXTIPWIDTH, 0, Scale(400));
   const HWND A = FPages[0], S = FPages[2], About = FPages[3];
-  FHints.Add(Item(FHandle, IDC_SHOWPREVIEW), L"Show real-time preset preview");
-  FHints.Add(FTvBackgrounds, L"Click on background name to preview; check it to use in the full-screen mode");
-  FHints.Add(A, {{IDC_SELECTBACKGROUNDSALL, L"Check all backgrounds"},
-                 {IDC_SELECTBACKGROUNDSDEFAULT, L"Restore defaults"},
-                 {IDC_ADVANCED, L"Add user's backgrounds"}});
-  FHints.Add(FTvPresets, L"Click on flame style to preview; check it to use in the full-screen mode");
-  FHints.Add(A, {{IDC_SELECTPRESETSALL, L"Check all flame styles"},
-                 {IDC_SELECTPRESETSDEFAULT, L"Restore defaults"},
-                 {IDC_CHANGEONSTARTONLY, L"Change flame styles on the screensaver startup only"},
-                 {IDC_CHANGEPERIODICALLY, L"Change flame styles periodically during execution"},
-                 {IDC_TBCHANGEPRESETS, L"Flame styles changing period"}});
-  FHints.Add(S, {{IDC_EXITING, L"Open dialog for Emberdell exiting adjustment"},
-                 {IDC_SOUND, L"Open dialog of Emberdell sound settings"},
-                 {IDC_PERFORMANCE, L"Adjust Emberdell performance"},
-                 {IDC_SCREENSHOTS, L"Open folder with your Emberdell screenshots"}});
-  FHints.Add(About, {{IDC_LINKHELP, L"Write us!"}, {IDC_LINKFEEDBACK, L"Write us!"}});
+  AddHint(Item(FHandle, IDC_SHOWPREVIEW), L"Show real-time preset preview");
+  AddHint(FTvBackgrounds, L"Click on background name to preview; check it to use in the full-screen mode");
+  AddHint(Item(A, IDC_SELECTBACKGROUNDSALL), L"Check all backgrounds");
+  AddHint(Item(A, IDC_SELECTBACKGROUNDSDEFAULT), L"Restore defaults");
+  AddHint(Item(A, IDC_ADVANCED), L"Add user's backgrounds");
+  AddHint(FTvPresets, L"Click on flame style to preview; check it to use in the full-screen mode");
+  AddHint(Item(A, IDC_SELECTPRESETSALL), L"Check all flame styles");
+  AddHint(Item(A, IDC_SELECTPRESETSDEFAULT), L"Restore defaults");
+  AddHint(Item(A, IDC_CHANGEONSTARTONLY), L"Change flame styles on the screensaver startup only");
+  AddHint(Item(A, IDC_CHANGEPERIODICALLY), L"Change flame styles periodically during execution");
+  AddHint(Item(A, IDC_TBCHANGEPRESETS), L"Flame styles changing period");
+  AddHint(Item(S, IDC_EXITING), L"Open dialog for Emberdell exiting adjustment");
+  AddHint(Item(S, IDC_SOUND), L"Open dialog of Emberdell sound settings");
+  AddHint(Item(S, IDC_PERFORMANCE), L"Adjust Emberdell performance");
+  AddHint(Item(S, IDC_SCREENSHOTS), L"Open folder with your Emberdell screenshots");
+  AddHint(Item(About, IDC_LINKHELP), L"Write us!");
+  AddHint(Item(About, IDC_LINKFEEDBACK), L"Write us!");
 }
 
 void TfmSettings::PrepareLabels() {

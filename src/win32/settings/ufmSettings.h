@@ -16,8 +16,6 @@
 #include "win32/dialogs/ufmExitingProperties.h"
 #include "win32/dialogs/ufmSoundProperties.h"
 #include "win32/dialogs/ufmPerformance.h"
-#include "win32/host/uDpi.h"
-#include "win32/host/uHints.h"
 #include "win32/host/uWindow.h"
 #include "win32/settings/ufmPresetsTab.h"
 
@@ -86,6 +84,7 @@ class TfmSettings : public TDialog<TfmSettings>, private IPresetsTabHost {
   void CreatePages();
   void ShowPage(int Index);
   void SetHints();
+  void AddHint(HWND Control, const wchar_t* Text);
   void PrepareLabels();
   void FillLists();
   void FillTree(HWND Tree, const TCheckTree& Model);
@@ -113,7 +112,7 @@ class TfmSettings : public TDialog<TfmSettings>, private IPresetsTabHost {
   void PresetChosen(const std::string& Name) override;
 
   HWND Item(HWND Page, int Id) const { return GetDlgItem(Page, Id); }
-  int Scale(int Pixels) const { return ScaleToDpi(Pixels, FDpi); }
+  int Scale(int Pixels) const { return MulDiv(Pixels, FDpi, 96); }
 
   HINSTANCE FInstance;
   ISettingsWindowHost& FHost;
@@ -124,8 +123,7 @@ class TfmSettings : public TDialog<TfmSettings>, private IPresetsTabHost {
   TfmExitingProperties FExitingProperties;
   TfmPerformance FPerformance;
   std::vector<HWND> FPages;  // in the order of the tabs
-  HWND FTabs = nullptr, FTvPresets = nullptr, FTvBackgrounds = nullptr;
-  THints FHints;
+  HWND FTabs = nullptr, FTips = nullptr, FTvPresets = nullptr, FTvBackgrounds = nullptr;
   HIMAGELIST FTabImages = nullptr, FTreeImages = nullptr;
   HFONT FLinkFont = nullptr, FVersionFont = nullptr;
   int FDpi = 96;
