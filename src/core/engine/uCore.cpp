@@ -4,7 +4,6 @@
 #include <cstring>
 #include <new>
 
-#include "core/engine/uFlamePicture.h"
 #include "core/engine/uFlameStep.h"
 #include "core/engine/uImageFiles.h"
 #include "core/shared/uRandom.h"
@@ -125,18 +124,6 @@ void TFlame::NextFrame() {
   FinishFrame(Stepping);
 }
 
-std::unique_lock<std::mutex> TFlame::PlanFrame(TFramePlan& Plan) {
-  std::unique_lock<std::mutex> Lock(FLock);
-  Plan.Stepping = StepParams(Plan.Params);
-  Plan.Draws = Plan.Stepping ? SparkDraws(Plan.Params) : 0;
-  return Lock;
-}
-
-void TFlame::RunPlannedFrame(const TFramePlan& Plan, uint32_t& Seed) {
-  if (Plan.Stepping) Step(Plan.Params, Seed);
-  FinishFrame(Plan.Stepping);
-}
-
 bool TFlame::StepParams(TStepParams& Params) const {
   if (FSize <= 0 || FStyle == nullptr) return false;
   Params.Width = FWidth;
@@ -165,7 +152,7 @@ void TFlame::Step(const TStepParams& Params, uint32_t& Seed) {
   // A while on, the fire may have calmed down, so the step looks again.
   constexpr int LookEvery = 2 * TStepHistory::SettleBlends;
   constexpr int32_t RestFrames = 250;
-  if (SkipCold && FHistory.Steps % LookEvery == 0 && FHistory.SettledShare() < FTuning.SkipPaysFrom) FSkipRest = RestFrames;
+  if (SkipCold && FHistory.Steps % LookEvery == 0 && FHistory.SettledShare() < FSkipPaysFrom) FSkipRest = RestFrames;
 }
 
 void TFlame::FinishFrame(bool Stepped) {
@@ -208,7 +195,7 @@ void TFlame::Draw() {
                   static_cast<size_t>(FWidth));
     Bits = FPadded.data();
   }
-  FCanvas->DrawFrame(FBitmapInfo, Bits, FChanged);
+  FCanvas->DrawChangedFrame(FBitmapInfo, Bits, FChanged);
   FChanged.Clear();
 }
 

@@ -4,7 +4,6 @@
 #include <exception>
 #include <utility>
 
-#include "core/engine/uFlamePicture.h"
 #include "core/engine/uFlameStep.h"
 #include "core/engine/uImageFiles.h"
 
