@@ -551,6 +551,9 @@ int TX11Host::Run() {
     if (!FSight.Seen()) {
       // Only an event or the next look at the monitor can change that.
       WasSeen = false;
+      // An event a reply brought along already waits in the queue, not on the
+      // connection: polling would sleep through it.
+      if (XEventsQueued(FDisplay, QueuedAfterFlush) > 0) continue;
       pollfd Fd{Connection, POLLIN, 0};
       const double Wait = FHaveDpms ? std::max(FNextDpmsLook - Start, 0.0) : -1;
       const timespec Timeout{static_cast<time_t>(Wait), static_cast<long>((Wait - std::floor(Wait)) * 1e9)};
@@ -585,6 +588,7 @@ int TX11Host::Run() {
       continue;
     }
     // Sleep to the next frame, woken early by the server or a signal.
+    if (XEventsQueued(FDisplay, QueuedAfterFlush) > 0) continue;
     const double Wait = NextFrame - Start;
     timespec Timeout{static_cast<time_t>(Wait), static_cast<long>((Wait - static_cast<double>(static_cast<time_t>(Wait))) * 1e9)};
     pollfd Fd{Connection, POLLIN, 0};

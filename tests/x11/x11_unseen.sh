@@ -25,11 +25,12 @@ written_over_3s() {
   sleep 3
   echo $(($(awk '/^wchar:/ { print $2 }' "/proc/$HACK_PID/io") - before))
 }
-# The window burns again: its picture changes from one look to the next.
+# The window burns again: a new look at it differs from the first.
+differs_from() { [[ "$(capture "$WID" | md5sum)" != "$1" ]]; }
 burns_again() {
   local first
   first=$(capture "$WID" | md5sum)
-  wait_for 5 test "$(capture "$WID" | md5sum)" != "$first"
+  wait_for 5 differs_from "$first"
 }
 idle() {  # WHAT
   local sent

@@ -506,8 +506,15 @@ TEST(Flame, MainThreadCallsWhileFramesRun) {
       ++Frames;
     }
   });
+  // Each request ends once: written, replaced by the next or dropped while
+  // the writer is full. The last waits for the others, so it has room.
+  std::atomic<int> Ended{0};
   for (int i = 0; i < 5; ++i) {
-    F.RequestScreenshot((Dir / ("s" + std::to_string(i) + ".bmp")).string());
+    if (i == 4) {
+      const auto Wait = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+      while (Ended < 4 && std::chrono::steady_clock::now() < Wait) std::this_thread::yield();
+    }
+    F.RequestScreenshot((Dir / ("s" + std::to_string(i) + ".bmp")).string(), [&](bool) { ++Ended; });
     Random(10);
   }
   F.StartFadeOut();
@@ -518,6 +525,7 @@ TEST(Flame, MainThreadCallsWhileFramesRun) {
   Stop = true;
   FrameThread.join();
   F.FlushScreenshots();
+  EXPECT_EQ(Ended.load(), 5);
   EXPECT_GE(Frames.load(), After);
   EXPECT_EQ(F.Cooling(), 12);
   EXPECT_TRUE(fs::exists(Dir / "s4.bmp"));

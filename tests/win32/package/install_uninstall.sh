@@ -148,7 +148,8 @@ run_burns() {  # run_burns WHAT PATH [screenshot]; the flame's colour is $FLAME
   SCR_PID=""
 }
 run_burns "the system folder's Emberdell.scr /s" "$SYSTEM_SCR" screenshot
-wait_for 30 test "$(ini_value 'Last Screenshot Number' "$USER_INI")" = 1 ||
+counter_is_one() { [[ "$(ini_value 'Last Screenshot Number' "$USER_INI")" == 1 ]]; }
+wait_for 30 counter_is_one ||
   fail "the screenshot counter in the per-user file is '$(ini_value 'Last Screenshot Number' "$USER_INI")'"
 
 wine "$SYSTEM_SCR" /c &
