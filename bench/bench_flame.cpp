@@ -29,7 +29,7 @@ struct TWarmFlame {
     std::memset(&Style, 0, sizeof Style);
     Style.FlameIntensity = 8;
     Style.Wind = 1;
-    if (SkipColdFrom >= 0) Flame.FSkipColdFrom = SkipColdFrom;
+    if (SkipColdFrom >= 0) Flame.SetTuning({SkipColdFrom, TFlame::TTuning{}.SkipPaysFrom});
     Randomize(1);
     Flame.Init(nullptr, TRect{0, 0, W, H}, Picture.data(), &Style, &PH);
     for (int i = 0; i < 30; ++i) Flame.NextFrame();  // a developed fire, not a cold start

@@ -24,6 +24,7 @@
 
 #include "core/engine/uCore.h"
 #include "core/engine/uFitPicture.h"
+#include "core/engine/uFlamePicture.h"
 #include "core/engine/uFlameStep.h"
 #include "core/engine/uFrameChanges.h"
 #include "core/engine/uImageFiles.h"
@@ -122,10 +123,7 @@ class TX11Host : public IFlameCanvas {
   ~TX11Host() override;
   int Run();
 
-  void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) override { Draw(Info, Bits, nullptr); }
-  void DrawChangedFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks& Changed) override {
-    Draw(Info, Bits, &Changed);
-  }
+  void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks& Changed) override;
 
  private:
   bool OpenWindow(std::string& Error);
@@ -137,7 +135,6 @@ class TX11Host : public IFlameCanvas {
   bool CreateImage();
   void DestroyImage();
   void StartEngine();
-  void Draw(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks* Changed);
   void PutImage();
   void PutRect(const TRect& R);
   void DrawFps();
@@ -437,7 +434,7 @@ void TX11Host::StartEngine() {
   FFlame->Init(this, TRect{0, 0, FWidth, FHeight}, Picture, &FCurrent, &FPictureHeight);
 }
 
-void TX11Host::Draw(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks* Changed) {
+void TX11Host::DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks& Changed) {
   if (FImage == nullptr) {
     FChanges.Forget();
     return;

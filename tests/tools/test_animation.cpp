@@ -10,6 +10,7 @@
 
 #include "core/engine/uImageFiles.h"
 #include "tests/support/temp_folder.h"
+#include "tests/tools/render_fixture.h"
 #include "tools/uAnimation.h"
 #include "tools/uRender.h"
 
@@ -26,33 +27,7 @@ using namespace emberdell;
 
 namespace {
 
-class AnimationTest : public testing::Test {
- protected:
-  std::string File(const std::string& Name) { return Temp.File(Name); }
-  std::vector<uint8_t> Read(const std::string& Name) {
-    std::ifstream f(File(Name), std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
-  }
-  // Squares, rings and a gradient: edges for sparks to start on.
-  std::string MakePicture(int W, int H) {
-    std::vector<uint8_t> px(size_t(W) * H * 4);
-    for (int y = 0; y < H; ++y)
-      for (int x = 0; x < W; ++x) {
-        uint8_t* p = &px[(size_t(y) * W + x) * 4];
-        p[0] = uint8_t(((x / 4) % 2) * 200);
-        p[1] = uint8_t(((x - W / 2) * (x - W / 2) + (y - H / 2) * (y - H / 2)) % 97 * 2);
-        p[2] = uint8_t(y * 255 / H);
-      }
-    std::string Error;
-    EXPECT_TRUE(WriteBmpFile(File("picture.bmp"), W, H, px.data(), Error)) << Error;
-    return File("picture.bmp");
-  }
-  bool Render(const std::vector<std::string>& Args, std::string& Error) {
-    TRenderOptions O;
-    return ParseRenderArgs(Args, O, Error) && RunRender(O, Error);
-  }
-  support::TTempFolder Temp{"emberdell-animation"};
-};
+using AnimationTest = test::TRenderFixture;
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include <set>
 
 #include "core/engine/uFitPicture.h"
+#include "core/engine/uFlamePicture.h"
 #include "core/engine/uFlameStep.h"
 #include "core/engine/uImageFiles.h"
 #include "core/styles/uPresets.h"
@@ -19,39 +20,15 @@
 #include "tools/uAnimation.h"
 #include "tools/uRender.h"
 #include "tests/support/temp_folder.h"
+#include "tests/tools/render_fixture.h"
 
 using namespace emberdell;
 namespace fs = std::filesystem;
 
 namespace {
 
-class RenderTest : public testing::Test {
+class RenderTest : public test::TRenderFixture {
  protected:
-  std::string File(const std::string& Name) { return Temp.File(Name); }
-  std::vector<uint8_t> Read(const std::string& Name) {
-    std::ifstream f(File(Name), std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
-  }
-  // A picture with circles and stripes, so there are plenty of outlines.
-  std::string MakePicture(int W, int H) {
-    std::vector<uint8_t> px(size_t(W) * H * 4);
-    for (int y = 0; y < H; ++y)
-      for (int x = 0; x < W; ++x) {
-        uint8_t* p = &px[(size_t(y) * W + x) * 4];
-        const int dx = x - W / 2, dy = y - H / 2;
-        const bool Disc = dx * dx + dy * dy < (W * W) / 9;
-        p[0] = uint8_t(Disc ? 240 : (x * 7) % 256);
-        p[1] = uint8_t(Disc ? 200 : (y * 13) % 256);
-        p[2] = uint8_t(((x / 5 + y / 7) % 2) * 180);
-      }
-    std::string Error;
-    EXPECT_TRUE(WriteBmpFile(File("picture.bmp"), W, H, px.data(), Error)) << Error;
-    return File("picture.bmp");
-  }
-  bool Render(const std::vector<std::string>& Args, std::string& Error) {
-    TRenderOptions O;
-    return ParseRenderArgs(Args, O, Error) && RunRender(O, Error);
-  }
   static std::string Style(const std::string& Name) { return EMBERDELL_STYLE_FOLDER + Name + ".wyk"; }
   static TFlamePreset ReadStyle(const std::string& FileName) {
     TFlamePreset Preset;
@@ -59,7 +36,6 @@ class RenderTest : public testing::Test {
     return Preset;
   }
   static bool SameStyle(const TFlamePreset& a, const TFlamePreset& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-  support::TTempFolder Temp{"emberdell-render"};
 };
 
 // The frame rules told plainly: step, blend, colour table.

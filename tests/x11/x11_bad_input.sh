@@ -2,7 +2,7 @@
 # Mistakes give one clear line and a non-zero status; a picture with nothing
 # to burn gives the picture the program ships instead.
 . "$(dirname "$0")/x11_lib.sh"
-start_xvfb 640x480
+start_display 640x480
 
 printf 'not a picture at all' >broken.jpg
 head -c 600 "$EMBERDELL_SOURCE/resources/Flame Presets/Gas Flame.wyk" >short.wyk

@@ -4,7 +4,7 @@
 # with nothing left behind. HOME is a folder of this run, never the user's.
 . "$(dirname "$0")/x11_lib.sh"
 command -v xscreensaver >/dev/null || fail "xscreensaver is not installed (bash scripts/setup)"
-start_xvfb 800x600
+start_display 800x600
 
 PREFIX=$WORK/prefix
 cmake --install "${EMBERDELL_BUILD:?}" --prefix "$PREFIX" >install.log

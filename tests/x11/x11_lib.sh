@@ -26,34 +26,15 @@ trap 'exit 130' INT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# Waits up to $1 seconds for the command that follows to succeed.
-wait_for() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.2
-  done
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
+WAIT_POLL=0.2
 
-# Each scenario takes its own range, so scenarios run side by side.
-start_xvfb() {  # SIZE, e.g. 800x600
-  local n lock
-  for n in $(seq "${EMBERDELL_DISPLAY_FIRST:-400}" 599); do
-    lock=/tmp/.X$n-lock
-    [[ -e $lock || -e /tmp/.X11-unix/X$n ]] && continue
-    # -noreset: a server resets when its last client leaves, and refuses
-    # connections meanwhile; the readiness probe below is such a client.
-    Xvfb ":$n" -screen 0 "${1}x24" -nolisten tcp -noreset >"$WORK/xvfb-$n.log" 2>&1 &
-    local pid=$!
-    STARTED+=("$pid")
-    export DISPLAY=":$n"
-    if wait_for 20 xdpyinfo >/dev/null 2>&1; then return 0; fi
-    # Another run took the number at the same moment: try the next one.
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null || true
-  done
-  fail "no X display could be started"
+# An Xvfb of the scenario's own, of SIZE (800x600), from the scenario's own
+# range of display numbers, so scenarios run side by side.
+start_display() {
+  XVFB_LOG="$WORK/xvfb.log" start_xvfb "${EMBERDELL_DISPLAY_FIRST:-400}" 599 -screen 0 "${1}x24" ||
+    fail "no X display could be started"
+  STARTED+=("$XVFB_PID")
 }
 
 # The capture (of the root, or of window $1) shrunk to 80 x 60, one

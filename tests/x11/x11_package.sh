@@ -30,7 +30,7 @@ for Wanted in /usr/libexec/xscreensaver/emberdell /usr/share/xscreensaver/config
 done
 
 # The installed hack finds its styles beside it, wherever the root lies.
-start_xvfb 320x240
+start_display 320x240
 XDG_CONFIG_HOME="$WORK/config" "$ROOTFS/usr/libexec/xscreensaver/emberdell" -root -style gas-flame \
   -background "$ROOTFS/usr/share/emberdell/emberdell-fallback.bmp" >"$WORK/hack.log" 2>&1 &
 HACK_PID=$!

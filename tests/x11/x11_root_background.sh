@@ -3,7 +3,7 @@
 # picture's outlines, with and without shared memory, and SIGTERM ends it
 # cleanly.
 . "$(dirname "$0")/x11_lib.sh"
-start_xvfb 800x600
+start_display 800x600
 
 # A white block on black: the fire sits on the block, the corners stay dark.
 convert -size 640x480 xc:black -fill white -draw "rectangle 200,140 440,340" pic.jpg

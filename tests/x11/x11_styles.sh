@@ -3,7 +3,7 @@
 # the fire to a random delivered style. The delivered folder here holds only
 # the red "(Default) Wood", so the blue gas flame must turn red.
 . "$(dirname "$0")/x11_lib.sh"
-start_xvfb 640x480
+start_display 640x480
 
 mkdir -p "data/Flame Presets"
 cp "$EMBERDELL_SOURCE/resources/Flame Presets/(Default) Wood.wyk" "data/Flame Presets/"

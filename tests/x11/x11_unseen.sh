@@ -6,7 +6,7 @@
 # nothing.
 source "$(dirname "${BASH_SOURCE[0]}")/x11_lib.sh"
 
-start_xvfb 800x600
+start_display 800x600
 # Outlines everywhere, so the whole window burns.
 convert -size 400x300 xc:black -stroke white -strokewidth 6 \
   -draw "line 0,75 400,75" -draw "line 0,150 400,150" -draw "line 0,225 400,225" \

@@ -2,7 +2,7 @@
 # XSCREENSAVER_WINDOW (decimal) and -window-id (hex) draw into a window that
 # another program made, follow its resize, and end when it is destroyed.
 . "$(dirname "$0")/x11_lib.sh"
-start_xvfb 800x600
+start_display 800x600
 
 # Outlines everywhere: a grid, so any part of a resized window has sparks.
 convert -size 400x300 xc:black -stroke white -strokewidth 6 \

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/engine/uFlamePicture.h"
 #include "core/engine/uFlameStep.h"
 #include "core/engine/uImageFiles.h"
 #include "core/shared/uRandom.h"
@@ -124,6 +125,18 @@ void TFlame::NextFrame() {
   FinishFrame(Stepping);
 }
 
+std::unique_lock<std::mutex> TFlame::PlanFrame(TFramePlan& Plan) {
+  std::unique_lock<std::mutex> Lock(FLock);
+  Plan.Stepping = StepParams(Plan.Params);
+  Plan.Draws = Plan.Stepping ? SparkDraws(Plan.Params) : 0;
+  return Lock;
+}
+
+void TFlame::RunPlannedFrame(const TFramePlan& Plan, uint32_t& Seed) {
+  if (Plan.Stepping) Step(Plan.Params, Seed);
+  FinishFrame(Plan.Stepping);
+}
+
 bool TFlame::StepParams(TStepParams& Params) const {
   if (FSize <= 0 || FStyle == nullptr) return false;
   Params.Width = FWidth;
@@ -152,7 +165,7 @@ void TFlame::Step(const TStepParams& Params, uint32_t& Seed) {
   // A while on, the fire may have calmed down, so the step looks again.
   constexpr int LookEvery = 2 * TStepHistory::SettleBlends;
   constexpr int32_t RestFrames = 250;
-  if (SkipCold && FHistory.Steps % LookEvery == 0 && FHistory.SettledShare() < FSkipPaysFrom) FSkipRest = RestFrames;
+  if (SkipCold && FHistory.Steps % LookEvery == 0 && FHistory.SettledShare() < FTuning.SkipPaysFrom) FSkipRest = RestFrames;
 }
 
 void TFlame::FinishFrame(bool Stepped) {
@@ -195,7 +208,7 @@ void TFlame::Draw() {
                   static_cast<size_t>(FWidth));
     Bits = FPadded.data();
   }
-  FCanvas->DrawChangedFrame(FBitmapInfo, Bits, FChanged);
+  FCanvas->DrawFrame(FBitmapInfo, Bits, FChanged);
   FChanged.Clear();
 }
 

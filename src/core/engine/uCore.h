@@ -46,15 +46,11 @@ static_assert(sizeof(TBitmapInfo8) == 1068, "header, colour table and spare byte
 class IFlameCanvas {
  public:
   virtual ~IFlameCanvas() = default;
-  virtual void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) = 0;
-  // What the engine calls: DrawFrame, with Changed telling which blocks of
-  // the image may differ from the frame it gave this canvas before. A canvas
-  // that uses it and leaves a frame undrawn must count everything as changed
-  // on the next.
-  virtual void DrawChangedFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks& Changed) {
-    static_cast<void>(Changed);
-    DrawFrame(Info, Bits);
-  }
+  // The frame, with Changed telling which blocks of the image may differ
+  // from the frame the engine gave this canvas before (everything, the first
+  // time and after a new start). A canvas that leaves a frame undrawn must
+  // count everything as changed on the next.
+  virtual void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks& Changed) = 0;
 };
 
 // Bytes per row of an 8-bit device-independent bitmap.
@@ -70,18 +66,20 @@ class TFlame {
 
   // Fade-out length in ms; written by the host after creation.
   int32_t FFadeOutTime = 0;
-  // Areas of at least this many pixels let the step skip the stretches that
-  // stay cold. Between two frames of a run the planes leave the cache, and
-  // from about 1.5 million pixels the stretches not read pay for the
-  // bookkeeping. Below that, and with frames back to back, it costs more
-  // than it saves.
-  int64_t FSkipColdFrom = 1'500'000;
+
+  // Where the step leaves cold stretches alone. Between two frames of a run
+  // the planes leave the cache; on a large area the stretches not read then
+  // pay for the bookkeeping, on a small one it costs more than it saves.
   // Where most of the picture burns, looking for cold stretches costs more
-  // than the few it finds saves: at 1920 x 1080 with frames 40 ms apart, a
-  // twentieth more with two chunks in five settled, a third less with four
-  // in five. Below this share of settled chunks the step stops looking for
-  // a while.
-  double FSkipPaysFrom = 0.5;
+  // than the few it finds save, so below a share of settled chunks the step
+  // stops looking for a while.
+  struct TTuning {
+    int64_t SkipColdFrom = 1'500'000;  // pixels of the area, at least
+    double SkipPaysFrom = 0.5;         // share of the band's chunks settled, at least
+  };
+  const TTuning& Tuning() const { return FTuning; }
+  // Between frames, on the frame thread.
+  void SetTuning(const TTuning& Tuning) { FTuning = Tuning; }
 
   // Starts the engine on a drawing area. Picture holds W x H 32-bit pixels
   // (blue, green, red, reserved; top row first) already fitted to the area,
@@ -93,6 +91,19 @@ class TFlame {
             const int32_t* PictureHeight);
   // One frame: step, blend, colour table, drawing, pending screenshot.
   void NextFrame();
+
+  // The same frame in two phases, so that several engines can step side by
+  // side from one generator (NextFrames). PlanFrame holds the engine for the
+  // frame and says how many draws its step takes from the generator;
+  // RunPlannedFrame, on any thread and while that lock is held, steps from
+  // Seed (left where the step's draws end) and finishes the frame.
+  struct TFramePlan {
+    TStepParams Params;
+    bool Stepping = false;  // false: nothing to step, the frame only draws
+    uint64_t Draws = 0;
+  };
+  std::unique_lock<std::mutex> PlanFrame(TFramePlan& Plan);
+  void RunPlannedFrame(const TFramePlan& Plan, uint32_t& Seed);
   // Stops new sparks and cools faster; safe while a frame is computed.
   void StartFadeOut();
   // The next frame is copied at its end and written by the screenshot
@@ -119,7 +130,7 @@ class TFlame {
   int Height() const { return FHeight; }
   uint8_t Cooling() const { return FCooling; }
   // Whether the next frame's step may skip cold stretches.
-  bool SkipsColdStretches() const { return static_cast<int64_t>(FSize) >= FSkipColdFrom && FSkipRest == 0; }
+  bool SkipsColdStretches() const { return static_cast<int64_t>(FSize) >= FTuning.SkipColdFrom && FSkipRest == 0; }
   bool ShotPending() const { return FShotPending; }
   const std::vector<uint8_t>& Image() const { return FImage; }
   const std::vector<uint8_t>& Heat() const { return FHeat; }
@@ -132,8 +143,6 @@ class TFlame {
   std::vector<uint8_t> ImageAsPixels() const;
 
  private:
-  friend void NextFrames(const std::vector<TFlame*>& Flames, TFrameWorkers& Workers);
-
   // The parts of a frame, with FLock held: the step's parameters (false when
   // there is nothing to step), how many draws the step takes from the
   // generator, the step itself, and what follows it.
@@ -151,6 +160,7 @@ class TFlame {
              const int32_t* PictureHeight);
   void Release();
 
+  TTuning FTuning;
   mutable std::mutex FLock;  // one frame, Init, fade-out start and screenshot hand-over at a time
   IFlameCanvas* FCanvas = nullptr;
   TBitmapInfo8 FBitmapInfo{};

@@ -71,35 +71,24 @@ void NextFrames(const std::vector<TFlame*>& Flames, TFrameWorkers& Workers) {
   if (Flames.size() == 1) Flames[0]->NextFrame();
   if (Flames.size() <= 1) return;
 
-  struct TJob {
-    TStepParams Params;
-    bool Stepping = false;
-    uint32_t Seed = 0;
-  };
+  std::vector<TFlame::TFramePlan> Plans(Flames.size());
+  std::vector<uint32_t> Seeds(Flames.size());
   std::vector<std::unique_lock<std::mutex>> Locks;
   Locks.reserve(Flames.size());
-  // Only the frame thread takes more than one engine's lock, always in this
-  // order; everyone else takes one at a time.
-  for (TFlame* Flame : Flames) Locks.emplace_back(Flame->FLock);
-
-  std::vector<TJob> Jobs(Flames.size());
+  // Only the frame thread holds more than one engine, always in this order;
+  // everyone else takes one at a time.
+  for (size_t i = 0; i < Flames.size(); ++i) Locks.push_back(Flames[i]->PlanFrame(Plans[i]));
   {
     // The generator moves on by all of the frame's draws at once; other
     // threads drawing meanwhile get what they would after the whole frame.
     TRandomLease Lease;
     for (size_t i = 0; i < Flames.size(); ++i) {
-      TJob& Job = Jobs[i];
-      Job.Stepping = Flames[i]->StepParams(Job.Params);
-      if (!Job.Stepping) continue;
-      Job.Seed = Lease.Seed();
-      Lease.Seed() = AdvanceSeed(Lease.Seed(), Flames[i]->SparkDraws(Job.Params));
+      if (!Plans[i].Stepping) continue;
+      Seeds[i] = Lease.Seed();
+      Lease.Seed() = AdvanceSeed(Lease.Seed(), Plans[i].Draws);
     }
   }
-  Workers.Run(Flames.size(), [&](size_t i) {
-    TFlame& Flame = *Flames[i];
-    if (Jobs[i].Stepping) Flame.Step(Jobs[i].Params, Jobs[i].Seed);
-    Flame.FinishFrame(Jobs[i].Stepping);
-  });
+  Workers.Run(Flames.size(), [&](size_t i) { Flames[i]->RunPlannedFrame(Plans[i], Seeds[i]); });
 }
 
 }  // namespace emberdell

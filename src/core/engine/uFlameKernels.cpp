@@ -301,13 +301,18 @@ void BlendReference(uint8_t* Image, const uint8_t* Heat, const uint8_t* Backgrou
   }
 }
 
-void Blend(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End,
-           uint64_t* Changed) {
+void BlendRange(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End,
+                size_t Ahead, uint64_t* Changed) {
   if (End <= Begin) return;
-  const size_t i = BlendPacked(Image, Heat, Background, Begin, End, 0, Changed);
+  const size_t i = BlendPacked(Image, Heat, Background, Begin, End, Ahead, Changed);
   // The last few bytes are marked without looking.
   if (i < End && Changed != nullptr) MarkChangedBlocks(Changed, i, End);
   BlendReference(Image, Heat, Background, i, End);
+}
+
+void Blend(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background, size_t Begin, size_t End,
+           uint64_t* Changed) {
+  BlendRange(Image, Heat, Background, Begin, End, 0, Changed);
 }
 
 void TChangedBlocks::Fit(size_t Bytes) {

@@ -1,5 +1,7 @@
 // The picture side of the fire: the grey levels, the outlines sparks start
 // from, and the smoothing of a screenshot.
+#include "core/engine/uFlamePicture.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>

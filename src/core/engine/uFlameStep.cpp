@@ -232,9 +232,7 @@ void BlendRowQuietly(const TBlendTarget& Into, const uint8_t* Heat, size_t RowSt
   size_t Start = None;
   auto Flush = [&](size_t End) {
     if (Start == None) return;
-    const size_t i = BlendPacked(Into.Image, Heat, Into.Background, Start, End, Ahead, Into.Changed);
-    if (i < End && Into.Changed != nullptr) MarkChangedBlocks(Into.Changed, i, End);
-    BlendReference(Into.Image, Heat, Into.Background, i, End);
+    BlendRange(Into.Image, Heat, Into.Background, Start, End, Ahead, Into.Changed);
     Start = None;
   };
   for (int c = 0; c < Chunks; ++c) {
@@ -359,9 +357,7 @@ void FlameStep(uint8_t* Heat, const TEdgeCells& Edges, const TStepParams& P, uin
     const size_t b = static_cast<size_t>(Blended) * W, e = static_cast<size_t>(EndRow) * W;
     // The next call blends the two rows after these (one visit on).
     const size_t Ahead = e + 2 * W <= BandEnd ? 2 * W : 0;
-    const size_t i = BlendPacked(BlendInto->Image, Heat, BlendInto->Background, b, e, Ahead, BlendInto->Changed);
-    if (i < e && BlendInto->Changed != nullptr) MarkChangedBlocks(BlendInto->Changed, i, e);
-    BlendReference(BlendInto->Image, Heat, BlendInto->Background, i, e);
+    BlendRange(BlendInto->Image, Heat, BlendInto->Background, b, e, Ahead, BlendInto->Changed);
     Blended = EndRow;
   };
 

@@ -15,89 +15,14 @@ namespace emberdell {
 
 namespace {
 
-constexpr int kBlock = 16;
-
-// Bit i set where a[i] != b[i], for the kBlock bytes from a and b.
-inline uint32_t DifferingBytes(const uint8_t* a, const uint8_t* b) {
-#if defined(__SSE2__)
-  const __m128i Same = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a)),
-                                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(b)));
-  return ~static_cast<uint32_t>(_mm_movemask_epi8(Same)) & 0xFFFFu;
-#else
-  uint32_t Mask = 0;
-  for (int i = 0; i < kBlock; ++i) Mask |= static_cast<uint32_t>(a[i] != b[i]) << i;
-  return Mask;
-#endif
-}
-
 int64_t Area(const TRect& R) { return int64_t(R.Right - R.Left) * int64_t(R.Bottom - R.Top); }
 
-// One row: each block of sixteen is compared and, when any of it changed,
-// looked up in the table, stored whole and remembered; Left and Right widen
-// to take it in.
-void ExpandRowBlocks(const uint8_t* Row, uint8_t* Old, const uint32_t* Table, uint32_t* Dest, int Width, int& Left,
-                     int& Right) {
-  int First = Width, Last = 0, x = 0;
-  for (; x + kBlock <= Width; x += kBlock) {
-    if (DifferingBytes(Row + x, Old + x) == 0) continue;
-    std::memcpy(Old + x, Row + x, kBlock);
-    // Sixteen loads from the table in the first-level cache: a block at a
-    // time, they measure faster than two gathers.
-    ExpandEight(Row + x, Table, Dest + x);
-    ExpandEight(Row + x + 8, Table, Dest + x + 8);
-    First = std::min(First, x);
-    Last = x + kBlock;
-  }
-  for (; x < Width; ++x)
-    if (Row[x] != Old[x]) {
-      Old[x] = Row[x];
-      Dest[x] = Table[Row[x]];
-      First = std::min(First, x);
-      Last = x + 1;
-    }
-  Left = std::min(Left, First);
-  Right = std::max(Right, Last);
-}
-
 #if defined(__x86_64__) || defined(__i386__)
-// As ExpandRowBlocks, two blocks to a comparison: most of a quiet desktop is
-// unchanged, and there the comparisons are all the work.
-__attribute__((target("avx2"))) void ExpandRowPairsAvx2(const uint8_t* Row, uint8_t* Old, const uint32_t* Table,
-                                                        uint32_t* Dest, int Width, int& Left, int& Right) {
-  int First = Width, Last = 0, x = 0;
-  for (; x + 2 * kBlock <= Width; x += 2 * kBlock) {
-    const __m256i New = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Row + x));
-    const __m256i Was = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Old + x));
-    const uint32_t Differing = ~static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(New, Was)));
-    if (Differing == 0) continue;
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Old + x), New);
-    for (int Half = 0; Half < 2; ++Half) {
-      if (((Differing >> (Half * kBlock)) & 0xFFFFu) == 0) continue;
-      const int b = x + Half * kBlock;
-      ExpandEight(Row + b, Table, Dest + b);
-      ExpandEight(Row + b + 8, Table, Dest + b + 8);
-      First = std::min(First, b);
-      Last = b + kBlock;
-    }
-  }
-  int RestLeft = Width, RestRight = 0;
-  if (x < Width)
-    ExpandRowBlocks(Row + x, Old + x, Table, Dest + x, Width - x, RestLeft, RestRight);
-  if (RestLeft < RestRight) {
-    First = std::min(First, x + RestLeft);
-    Last = x + RestRight;
-  }
-  Left = std::min(Left, First);
-  Right = std::max(Right, Last);
-}
-
-
 // A whole block of 32 pixels to a 32-byte aligned place: the four stores
 // write two whole cache lines, which the processor then neither reads first
 // nor keeps. Between frames the window's pixels leave the cache anyway, and
-// reading them in before writing over them was most of the cost of a changed
-// block. The table is read entry by entry: gathers, and 16-byte stores,
-// measured slower.
+// reading them in before writing over them would be most of the cost of a
+// changed block. The table is read entry by entry (bench/README.md).
 __attribute__((target("avx2"))) void ExpandBlockStreamingAvx2(const uint8_t* Index, const uint32_t* Table,
                                                               uint32_t* Out) {
   for (int k = 0; k < 32; k += 8) {
@@ -194,30 +119,19 @@ void TFrameChanges::ExpandChangedBlocks(const uint8_t* Bits, size_t Stride, cons
 
 const std::vector<TRect>& TFrameChanges::Update(const uint8_t* Bits, size_t Stride, int Width, int Height,
                                                const uint32_t Table[256], uint8_t* Out, size_t OutStride,
-                                               const TChangedBlocks* Changed) {
+                                               const TChangedBlocks& Changed) {
   FRects.clear();
   if (Width <= 0 || Height <= 0) return FRects;
   const size_t W = static_cast<size_t>(Width);
   const size_t Pixels = W * static_cast<size_t>(Height);
   // A map for another size says nothing about this frame.
-  const bool Mapped = Changed != nullptr && !Changed->All &&
-                      Changed->Words.size() * 64 * TChangedBlocks::BlockBytes >= Pixels;
-  const bool Whole = !FValid || Width != FWidth || Height != FHeight || (Changed != nullptr && !Mapped) ||
-                     (!Mapped && !FPreviousKept) || std::memcmp(Table, FTable, sizeof FTable) != 0;
-  if (Whole) {
+  const bool Mapped = !Changed.All && Changed.Words.size() * 64 * TChangedBlocks::BlockBytes >= Pixels;
+  if (!FValid || !Mapped || Width != FWidth || Height != FHeight || std::memcmp(Table, FTable, sizeof FTable) != 0) {
     std::memcpy(FTable, Table, sizeof FTable);
     FWidth = Width;
     FHeight = Height;
-    // Frames that tell their changes need no copy to compare with.
-    FPreviousKept = Changed == nullptr;
-    if (FPreviousKept)
-      FPrevious.resize(Pixels);
-    else
-      std::vector<uint8_t>().swap(FPrevious);
-    for (size_t y = 0; y < static_cast<size_t>(Height); ++y) {
+    for (size_t y = 0; y < static_cast<size_t>(Height); ++y)
       ExpandThroughColorTable(Bits + y * Stride, FTable, reinterpret_cast<uint32_t*>(Out + y * OutStride), W);
-      if (FPreviousKept) std::memcpy(&FPrevious[y * W], Bits + y * Stride, W);
-    }
     FValid = true;
     FRects.push_back(TRect{0, 0, Width, Height});
     return FRects;
@@ -225,26 +139,7 @@ const std::vector<TRect>& TFrameChanges::Update(const uint8_t* Bits, size_t Stri
   const size_t Bands = (static_cast<size_t>(Height) + kChangeBandRows - 1) / kChangeBandRows;
   FBandLeft.assign(Bands, Width);
   FBandRight.assign(Bands, 0);
-  if (Mapped) {
-    FPreviousKept = false;
-    ExpandChangedBlocks(Bits, Stride, *Changed, Out, OutStride);
-    JoinBands(FBandLeft, FBandRight, Width, Height, FRects);
-    return FRects;
-  }
-  const TSimdLevel Simd = ActiveSimd();
-  for (int y = 0; y < Height; ++y) {
-    const uint8_t* Row = Bits + static_cast<size_t>(y) * Stride;
-    uint8_t* Old = &FPrevious[static_cast<size_t>(y) * W];
-    uint32_t* Dest = reinterpret_cast<uint32_t*>(Out + static_cast<size_t>(y) * OutStride);
-    const size_t Band = static_cast<size_t>(y / kChangeBandRows);
-#if defined(__x86_64__) || defined(__i386__)
-    if (Simd == TSimdLevel::Avx2) {
-      ExpandRowPairsAvx2(Row, Old, FTable, Dest, Width, FBandLeft[Band], FBandRight[Band]);
-      continue;
-    }
-#endif
-    ExpandRowBlocks(Row, Old, FTable, Dest, Width, FBandLeft[Band], FBandRight[Band]);
-  }
+  ExpandChangedBlocks(Bits, Stride, Changed, Out, OutStride);
   JoinBands(FBandLeft, FBandRight, Width, Height, FRects);
   return FRects;
 }

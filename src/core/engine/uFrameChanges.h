@@ -18,12 +18,12 @@ class TFrameChanges {
   // Brings Out (Width x Height 32-bit pixels, rows OutStride bytes apart) up
   // to the 8-bit frame in Bits (rows Stride bytes apart) through Table, and
   // returns rectangles that together cover every pixel that differs from
-  // what Out held. The whole frame is expanded and returned as one rectangle
-  // the first time, after Forget, and when the size or the table changed.
-  // With Changed (the engine's blocks changed since the last Update), only
-  // those blocks are looked at; without, every pixel is compared.
+  // what Out held. Only the blocks Changed marks (the engine's blocks changed
+  // since the last Update) are looked at. The whole frame is expanded and
+  // returned as one rectangle the first time, after Forget, when Changed
+  // says everything changed, and when the size or the table changed.
   const std::vector<TRect>& Update(const uint8_t* Bits, size_t Stride, int Width, int Height, const uint32_t Table[256],
-                                   uint8_t* Out, size_t OutStride, const TChangedBlocks* Changed = nullptr);
+                                   uint8_t* Out, size_t OutStride, const TChangedBlocks& Changed);
   // Out no longer holds the last frame (a new surface, pixels drawn over).
   void Forget() { FValid = false; }
 
@@ -31,10 +31,6 @@ class TFrameChanges {
   void ExpandChangedBlocks(const uint8_t* Bits, size_t Stride, const TChangedBlocks& Changed, uint8_t* Out,
                            size_t OutStride);
 
-  // The frame Out shows, Width x Height, no padding; kept only while frames
-  // come without their changed blocks.
-  std::vector<uint8_t> FPrevious;
-  bool FPreviousKept = false;
   uint32_t FTable[256] = {};
   int FWidth = 0, FHeight = 0;
   bool FValid = false;

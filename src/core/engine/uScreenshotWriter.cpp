@@ -4,6 +4,7 @@
 #include <exception>
 #include <utility>
 
+#include "core/engine/uFlamePicture.h"
 #include "core/engine/uFlameStep.h"
 #include "core/engine/uImageFiles.h"
 

@@ -3,6 +3,7 @@
 #include "core/engine/uBackgrounds.h"
 #include "win32/host/uWinText.h"
 #include "core/engine/uFitPicture.h"
+#include "core/engine/uFlamePicture.h"
 #include "core/engine/uFlameStep.h"
 #include "core/host/uGlobals.h"
 #include "core/engine/uImageFiles.h"

@@ -17,7 +17,7 @@
 #include "core/host/uTTimerThread.h"
 #include "core/styles/uPresets.h"
 #include "core/styles/uSettingsSaving.h"
-#include "win32/engine/uGdiCanvas.h"
+#include "win32/engine/uWindowCanvas.h"
 #include "win32/host/uPresetRecords.h"
 #include "win32/host/uSightWatcher.h"
 #include "win32/host/uWinClock.h"

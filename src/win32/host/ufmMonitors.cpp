@@ -1,6 +1,6 @@
 #include "win32/host/ufmMonitors.h"
 
-#include "win32/engine/uGdiCanvas.h"
+#include "win32/engine/uWindowCanvas.h"
 
 namespace emberdell {
 

@@ -1,7 +1,7 @@
 #include "win32/host/ufmPreview.h"
 
 #include "core/settings/uSettingsLogic.h"
-#include "win32/engine/uGdiCanvas.h"
+#include "win32/engine/uWindowCanvas.h"
 
 namespace emberdell {
 

@@ -12,6 +12,7 @@
 #include <random>
 
 #include "core/engine/uCore.h"
+#include "core/engine/uFlamePicture.h"
 #include "core/engine/uFlameStep.h"
 #include "core/engine/uImageFiles.h"
 #include "core/shared/uRandom.h"
@@ -25,7 +26,7 @@ namespace {
 
 class TRecordingCanvas : public IFlameCanvas {
  public:
-  void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) override {
+  void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks&) override {
     ++Frames;
     LastInfo = Info;
     const size_t Rows = static_cast<size_t>(-Info.biHeight);
@@ -148,8 +149,8 @@ TEST(Flame, FramesFollowTheRulesThroughBandChangesAndTheFadeOut) {
       SCOPED_TRACE(testing::Message() << "level " << int(Level) << " " << c.W << "x" << c.H << " skip " << SkipCold);
       TFlame F;
       F.FFadeOutTime = 700;
-      F.FSkipColdFrom = SkipCold ? 0 : int64_t(1) << 40;
-      F.FSkipPaysFrom = 0;  // these small fires would soon stop the skipping
+      // These small fires would soon stop the skipping where it pays least.
+      F.SetTuning({SkipCold ? 0 : int64_t(1) << 40, 0});
       TFlamePreset S = Style(9, 1);
       int32_t PH = 100;
       const auto Pic = Picture(c.W, c.H);
@@ -163,7 +164,7 @@ TEST(Flame, FramesFollowTheRulesThroughBandChangesAndTheFadeOut) {
         for (auto [From, Height] : Heights)
           if (Frame == From) PH = Height;
         // A few frames without skipping: the history must not survive them.
-        if (SkipCold && (Frame == 3 || Frame == 9)) F.FSkipColdFrom = Frame == 3 ? int64_t(1) << 40 : 0;
+        if (SkipCold && (Frame == 3 || Frame == 9)) F.SetTuning({Frame == 3 ? int64_t(1) << 40 : 0, 0});
         // A new picture of the same size: the fire and the image carry on
         // over another background.
         if (Frame == 24) {
@@ -216,7 +217,7 @@ TEST(Flame, SkippingColdStretchesRestsWhereMostOfThePictureBurns) {
   for (const TCase& c : Cases) {
     SCOPED_TRACE(c.Name);
     TFlame F;
-    F.FSkipColdFrom = 0;
+    F.SetTuning({0, TFlame::TTuning{}.SkipPaysFrom});
     TFlamePreset S = Style(9, 1);
     int32_t PH = 100;
     Randomize(5);

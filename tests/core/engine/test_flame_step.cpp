@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/engine/uFlamePicture.h"
 #include "core/engine/uFlameStep.h"
 #include "core/shared/uRandom.h"
 

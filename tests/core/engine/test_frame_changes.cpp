@@ -10,6 +10,7 @@
 #include "core/engine/uFlameStep.h"
 #include "core/engine/uFrameChanges.h"
 #include "core/shared/uRandom.h"
+#include "tests/support/changed_blocks.h"
 
 using namespace emberdell;
 
@@ -66,7 +67,10 @@ TEST(FrameChanges, ScreenMatchesEveryFrameAndEveryChangeIsCopied) {
       }
       if (Frame == 9)  // a run longer than a block, ending mid-block
         for (int x = 0; x < std::min(C.W, 37); ++x) S.At(x, C.H - 1) += 2;
-      const std::vector<TRect>& Rects = Changes.Update(S.Bits.data(), S.Stride, C.W, C.H, Now, S.Out.data(), S.OutStride);
+      const TChangedBlocks Changed = Frame == 0 ? support::AllBlocks(C.W, C.H)
+                                                : support::BlocksThatDiffer(Before.data(), S.Bits.data(), C.W, C.H, S.Stride);
+      const std::vector<TRect>& Rects =
+          Changes.Update(S.Bits.data(), S.Stride, C.W, C.H, Now, S.Out.data(), S.OutStride, Changed);
       const bool Whole = Frame == 0 || Frame == 5;
       if (Whole) {
         ASSERT_EQ(1u, Rects.size());
@@ -93,7 +97,8 @@ TEST(FrameChanges, ScreenMatchesEveryFrameAndEveryChangeIsCopied) {
       }
     }
     Changes.Forget();
-    EXPECT_EQ(1u, Changes.Update(S.Bits.data(), S.Stride, C.W, C.H, Now, S.Out.data(), S.OutStride).size());
+    const TChangedBlocks Nothing = support::BlocksThatDiffer(S.Bits.data(), S.Bits.data(), C.W, C.H, S.Stride);
+    EXPECT_EQ(1u, Changes.Update(S.Bits.data(), S.Stride, C.W, C.H, Now, S.Out.data(), S.OutStride, Nothing).size());
   }
   ForceSimd(TSimdLevel::Avx2);
 }
@@ -138,8 +143,7 @@ namespace {
 // changed, and checks each against the image itself.
 class TMappedCanvas : public IFlameCanvas {
  public:
-  void DrawFrame(const TBitmapInfo8&, const uint8_t*) override { ADD_FAILURE() << "the engine gives its changes"; }
-  void DrawChangedFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks& Changed) override {
+  void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks& Changed) override {
     W = Info.biWidth;
     H = -Info.biHeight;
     Stride = DibStride(W);
@@ -147,7 +151,7 @@ class TMappedCanvas : public IFlameCanvas {
     Out.resize(size_t(W) * H * 4);
     Before = Now;
     Now.assign(Bits, Bits + Stride * size_t(H));
-    Rects = Changes.Update(Bits, Stride, W, H, Table, Out.data(), size_t(W) * 4, &Changed);
+    Rects = Changes.Update(Bits, Stride, W, H, Table, Out.data(), size_t(W) * 4, Changed);
     ++Frames;
   }
   int W = 0, H = 0, Frames = 0;
@@ -184,7 +188,7 @@ TEST(FrameChanges, TheEngineNamesEveryBlockItChanges) {
       Randomize(3);
       TMappedCanvas Canvas;
       TFlame Flame;
-      Flame.FSkipColdFrom = C.History ? 0 : int64_t(1) << 40;
+      Flame.SetTuning({C.History ? 0 : int64_t(1) << 40, TFlame::TTuning{}.SkipPaysFrom});
       Flame.Init(&Canvas, TRect{0, 0, C.W, C.H}, Picture.data(), &Style, &PictureHeight);
       for (int Frame = 0; Frame < 40; ++Frame) {
         if (Frame == 15) PictureHeight = 60;  // rows leave the band and come back

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "core/engine/uCore.h"
-#include "win32/engine/uGdiCanvas.h"
+#include "win32/engine/uWindowCanvas.h"
+#include "tests/support/changed_blocks.h"
 #include "tests/win32/harness/scr_screen.h"
 
 namespace emberdell::test {
@@ -139,7 +140,7 @@ TEST(WindowCanvas, ShowsTheSamePixelsAsThePaletteImage) {
     const std::vector<uint32_t> Before = Capture(Window.Handle(), C.W, C.H);
 
     Clear(Window.Handle(), RGB(0, 255, 0));
-    Canvas.DrawFrame(F.Info, F.Bits.data());
+    Canvas.DrawFrame(F.Info, F.Bits.data(), support::AllBlocks(C.W, C.H));
     const std::vector<uint32_t> After = Capture(Window.Handle(), C.W, C.H);
 
     ASSERT_EQ(Before.size(), size_t(C.W) * C.H);
@@ -152,6 +153,7 @@ TEST(WindowCanvas, ShowsTheSamePixelsAsThePaletteImage) {
     // shows each frame whole.
     for (int Step = 1; Step <= 3; ++Step) {
       TFrame& G = F;
+      const std::vector<uint8_t> Was = G.Bits;
       auto Set = [&](int x, int y) {
         const uint8_t I = uint8_t(G.Index[size_t(y) * C.W + x] + 11 * Step);
         G.Index[size_t(y) * C.W + x] = I;
@@ -161,7 +163,8 @@ TEST(WindowCanvas, ShowsTheSamePixelsAsThePaletteImage) {
       Set(C.W - 1, C.H / 2);
       for (int y = C.H / 3; y < std::min(C.H, C.H / 3 + 3); ++y)
         for (int x = C.W / 2; x < std::min(C.W, C.W / 2 + 5 * Step); ++x) Set(x, y);
-      Canvas.DrawFrame(G.Info, G.Bits.data());
+      Canvas.DrawFrame(G.Info, G.Bits.data(),
+                       support::BlocksThatDiffer(Was.data(), G.Bits.data(), C.W, C.H, DibStride(C.W)));
       EXPECT_EQ(0, WrongPixels(G, Capture(Window.Handle(), C.W, C.H))) << "after changed frame " << Step;
     }
 
@@ -169,16 +172,17 @@ TEST(WindowCanvas, ShowsTheSamePixelsAsThePaletteImage) {
     // a repaint: the next frame, though unchanged, is copied whole.
     Clear(Window.Handle(), RGB(0, 255, 0));
     TWindowCanvas::WindowExposed(Window.Handle());
-    Canvas.DrawFrame(F.Info, F.Bits.data());
+    Canvas.DrawFrame(F.Info, F.Bits.data(), support::BlocksThatDiffer(F.Bits.data(), F.Bits.data(), C.W, C.H, DibStride(C.W)));
     EXPECT_EQ(0, WrongPixels(F, Capture(Window.Handle(), C.W, C.H))) << "after a repaint request";
   }
 
   // A loss nobody reports is repaired by the whole copy every two seconds.
   const TFrame Last = MakeFrame(37, 23, 5);
-  Canvas.DrawFrame(Last.Info, Last.Bits.data());
+  Canvas.DrawFrame(Last.Info, Last.Bits.data(), support::AllBlocks(37, 23));
   Clear(Window.Handle(), RGB(0, 255, 0));
   Sleep(2100);
-  Canvas.DrawFrame(Last.Info, Last.Bits.data());
+  Canvas.DrawFrame(Last.Info, Last.Bits.data(),
+                   support::BlocksThatDiffer(Last.Bits.data(), Last.Bits.data(), 37, 23, DibStride(37)));
   EXPECT_EQ(0, WrongPixels(Last, Capture(Window.Handle(), 37, 23))) << "two seconds after an unreported loss";
 }
 

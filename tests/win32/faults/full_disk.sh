@@ -12,6 +12,7 @@
 # Runs in the Wine prefix and on the display that scripts/test set up.
 #   full_disk.sh PATH/TO/Emberdell.scr
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/lib.sh"
 
 SCR=$(realpath "$1")
 SKIP=77
@@ -54,13 +55,6 @@ mkdir -p "$SHOTS"
 dd if=/dev/zero of="$DOCS/filler" bs=1k count=500 status=none 2>/dev/null || true
 printf '[Main]\r\nLast Screenshot Number=7\r\nPlay Fire Sound=0\r\nPlay Chimes Sound=0\r\nAllow Fadeout=0\r\n' >"$INI"
 
-wait_for() {
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.2
-  done
-}
 running() { kill -0 "$SCR_PID" 2>/dev/null; }
 ended() { ! running; }
 window_up() { xdotool search --onlyvisible --name '^Emberdell Screensaver$' >/dev/null 2>&1; }

@@ -7,6 +7,7 @@
 # Runs in the Wine prefix and on the display that scripts/test set up.
 #   killed_save.sh PATH/TO/Emberdell.scr
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/lib.sh"
 
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SCR=$(realpath "$1")
@@ -30,13 +31,6 @@ trap cleanup EXIT
 [[ -e $USER_INI ]] && { echo "skipped: a per-user settings copy exists and would be the one written"; exit $SKIP; }
 cc -shared -fPIC -O2 -o "$WORK/slow_write.so" "$HERE/slow_write.c" -ldl
 
-wait_for() {
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.2
-  done
-}
 running() { kill -0 "$SCR_PID" 2>/dev/null; }
 ended() { ! running; }
 window_up() { xdotool search --onlyvisible --name '^Emberdell Screensaver$' >/dev/null 2>&1; }

@@ -6,6 +6,7 @@
 # Runs in the Wine prefix and on the display that scripts/test set up.
 #   slow_disk.sh PATH/TO/Emberdell.scr
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/lib.sh"
 
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SCR=$(realpath "$1")
@@ -38,13 +39,6 @@ convert -size 640x480 xc:'#101010' -fill '#f0f0f0' -draw 'rectangle 100,100 400,
   -fill '#f0c040' -draw 'circle 500,350 500,420' "$PICTURE"
 printf '[Main]\r\nLast Screenshot Number=0\r\nPlay Fire Sound=0\r\nPlay Chimes Sound=0\r\nAllow Fadeout=0\r\nIgnore Mouse Move=1\r\nActive Backgrounds=~Slow Disk Test~\r\n' >"$INI"
 
-wait_for() {
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.1
-  done
-}
 window_up() { xdotool search --onlyvisible --name '^Emberdell Screensaver$' >/dev/null 2>&1; }
 ended() { ! kill -0 "$SCR_PID" 2>/dev/null; }
 

@@ -20,6 +20,7 @@
 # Runs on the display that scripts/test set up.
 #   install_uninstall.sh SETUP.exe PORTABLE.zip VERSION
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/lib.sh"
 
 SETUP=$(realpath "$1")
 PORTABLE=$(realpath "$2")
@@ -44,20 +45,12 @@ cleanup() {
 trap cleanup EXIT
 rm -rf "$WINEPREFIX"
 
-wait_for() {
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.2
-  done
-}
 BAD=0
 fail() { echo "FAIL: $*"; BAD=1; }
 
 echo "creating a Wine prefix of its own"
 wineboot -i >/dev/null 2>&1 || true
 wait_for 120 test -f "$WINEPREFIX/system.reg" || { echo "FAIL: the Wine prefix was not created"; exit 1; }
-source "$ROOT/scripts/wine-user-folders.sh"
 keep_wine_user_folders_in_prefix
 
 C="$WINEPREFIX/drive_c"

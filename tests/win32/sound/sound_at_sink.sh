@@ -9,96 +9,21 @@
 # Runs in the Wine prefix and on the display that scripts/test set up.
 #   sound_at_sink.sh PATH/TO/Emberdell.scr
 set -euo pipefail
-
 SCR=$(realpath "$1")
-SINK=${EMBERDELL_SINK:-emberdell_null}
-SKIP=77
-RATE=8000           # recorded as mono s16le: 16,000 bytes a second
-WINDOW_BYTES=1600   # one level per 100 ms
-SILENT=1            # RMS at or below this is digital silence with rounding
-
-for Tool in wine winepath parec pactl xdotool od awk; do
-  command -v "$Tool" >/dev/null || { echo "skipped: $Tool is missing"; exit $SKIP; }
-done
-pactl list short sinks 2>/dev/null | awk -v s="$SINK" '$2 == s { found = 1 } END { exit !found }' ||
-  { echo "skipped: no sink $SINK on the sound server"; exit $SKIP; }
-
-WORK=$(mktemp -d)
-PAREC_PID=""
-SCR_PID=""
-declare -A SAVED=()
-
-# --- settings ----------------------------------------------------------------
-# The run reads the per-user file once it exists, else the shared one. Both
-# are put back as they were, whatever happens here.
-SHARED_INI="$(winepath -u 'C:\windows' 2>/dev/null)/Emberdell Screensaver.ini"
-APPDATA_WIN=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
-PER_USER_INI="$(winepath -u "$APPDATA_WIN" 2>/dev/null)/Emberdell/Emberdell Screensaver.ini"
-for Ini in "$SHARED_INI" "$PER_USER_INI"; do
-  if [[ -f "$Ini" ]]; then
-    SAVED[$Ini]="$WORK/saved-${#SAVED[@]}.ini"
-    cp -p "$Ini" "${SAVED[$Ini]}"
-  else
-    SAVED[$Ini]=""
-  fi
-done
-
-cleanup() {
-  local Status=$?
-  set +e
-  [[ -n "$SCR_PID" ]] && kill "$SCR_PID" 2>/dev/null && wait "$SCR_PID" 2>/dev/null
-  [[ -n "$PAREC_PID" ]] && kill "$PAREC_PID" 2>/dev/null && wait "$PAREC_PID" 2>/dev/null
-  for Ini in "${!SAVED[@]}"; do
-    if [[ -n "${SAVED[$Ini]}" ]]; then cp -p "${SAVED[$Ini]}" "$Ini"; else rm -f "$Ini"; fi
-  done
-  rm -rf "$WORK"
-  exit "$Status"
-}
-trap cleanup EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/sink_lib.sh"
 
 write_settings() {
-  local Ini="$SHARED_INI"
-  [[ -f "$PER_USER_INI" ]] && Ini="$PER_USER_INI"
   printf '[Main]\r\nPlay Fire Sound=%s\r\nFire Volume=100\r\nPlay Chimes Sound=1\r\nAllow Fadeout=1\r\nFadeout=700\r\n' \
-    "$1" >"$Ini"
+    "$1" >"$SHARED_INI"
 }
 
 # --- waiting and measuring ---------------------------------------------------
-wait_for() {
-  local Deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    ((SECONDS < Deadline)) || return 1
-    sleep 0.05
-  done
-}
-
-recorded() { stat -c %s "$WORK/rec.raw"; }
-recorded_beyond() { (($(recorded) >= $1)); }
 scr_window() { xdotool search --name '^Emberdell Screensaver$' >/dev/null 2>&1; }
 scr_gone() { ! kill -0 "$SCR_PID" 2>/dev/null || [[ $(ps -o stat= -p "$SCR_PID") == Z* ]]; }
-
-# RMS of every 100 ms of the recording, one a line.
-levels() {
-  od -An -v -t d2 -w2 "$WORK/rec.raw" |
-    awk -v n=$((WINDOW_BYTES / 2)) '{ s += $1 * $1 } ++c == n { printf "%.1f\n", sqrt(s / n); s = c = 0 }'
-}
 
 # The first window at or after $1 louder than silence, or -1.
 first_sound() { levels | awk -v from="$1" -v quiet=$SILENT 'NR - 1 >= from && $1 > quiet { print NR - 1; found = 1; exit } END { if (!found) print -1 }'; }
 sound_after() { (($(first_sound "$1") >= 0)); }
-
-start_recording() {
-  parec -d "$SINK.monitor" --raw --format=s16le --rate=$RATE --channels=1 --latency-msec=20 >"$WORK/rec.raw" &
-  PAREC_PID=$!
-  wait_for 10 recorded_beyond $((3 * WINDOW_BYTES)) || { echo "FAIL: the sink's monitor records nothing"; exit 1; }
-}
-
-stop_recording() {
-  kill "$PAREC_PID"
-  wait "$PAREC_PID" 2>/dev/null || true
-  PAREC_PID=""
-}
 
 # Starts the run with the environment given as arguments; the window index at
 # which it started goes to START.
@@ -118,11 +43,6 @@ end_run() {
   wait "$SCR_PID" || Code=$?
   SCR_PID=""
   ((Code == 0)) || { echo "FAIL: the run ended with exit code $Code"; exit 1; }
-}
-
-show_levels() {
-  echo "levels (RMS per 100 ms, full scale 32768) from the start of the run:"
-  levels | awk -v from="$1" 'NR - 1 >= from { printf "%s%s", sep, $1; sep = " " } END { print "" }'
 }
 
 FAILED=0

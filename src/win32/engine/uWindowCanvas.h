@@ -21,10 +21,7 @@ class TWindowCanvas : public IFlameCanvas {
   ~TWindowCanvas() override;
   TWindowCanvas(const TWindowCanvas&) = delete;
   TWindowCanvas& operator=(const TWindowCanvas&) = delete;
-  void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits) override { Draw(Info, Bits, nullptr); }
-  void DrawChangedFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks& Changed) override {
-    Draw(Info, Bits, &Changed);
-  }
+  void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks& Changed) override;
 
   // For the WM_PAINT of a window that leaves its painting to the frames: the
   // system lost some of what the window showed (a new window surface, an
@@ -33,7 +30,6 @@ class TWindowCanvas : public IFlameCanvas {
   static void WindowExposed(HWND Window);
 
  private:
-  void Draw(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks* Changed);
   // A top-down 32-bit section of Width x Height in a memory context; false
   // when the system has none to give.
   bool Reserve(int Width, int Height);

@@ -1,4 +1,4 @@
-#include "win32/engine/uGdiCanvas.h"
+#include "win32/engine/uWindowCanvas.h"
 
 #include <cstring>
 #include <utility>
@@ -72,7 +72,7 @@ bool TWindowCanvas::Reserve(int Width, int Height) {
   return true;
 }
 
-void TWindowCanvas::Draw(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks* Changed) {
+void TWindowCanvas::DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks& Changed) {
   const int Width = Info.biWidth, Height = -Info.biHeight;
   // A window that has gone, or a section or context that cannot be had,
   // costs the frame's picture, nothing else; the next frame is drawn whole.
@@ -110,7 +110,7 @@ void TWindowCanvas::WindowExposed(HWND Window) {
 
 bool TWindowCanvas::VisibleAreaChanged(HDC Dc) {
   if (FVisibleNow == nullptr) FVisibleNow = CreateRectRgn(0, 0, 0, 0);
-  // Without a region to compare, every frame is copied whole, as before.
+  // Without a region to compare, every frame is copied whole.
   if (FVisibleNow == nullptr || GetRandomRgn(Dc, FVisibleNow, SYSRGN) < 0) return true;
   if (FVisible != nullptr && EqualRgn(FVisible, FVisibleNow)) return false;
   std::swap(FVisible, FVisibleNow);

@@ -1,0 +1,54 @@
+# What the scripts, benchmarks and shell tests share, sourced by each:
+# waiting with a deadline, a virtual X display on a free number, and Wine's
+# user folders kept inside its prefix. It sets no shell options of its own.
+
+# wait_for SECONDS COMMAND...: true as soon as COMMAND succeeds, false once
+# SECONDS have passed. It looks every WAIT_POLL seconds (0.1 unless set).
+wait_for() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    ((SECONDS < deadline)) || return 1
+    sleep "${WAIT_POLL:-0.1}"
+  done
+}
+
+# start_xvfb FIRST LAST XVFB-ARGUMENTS...: an Xvfb on the first free display
+# number from FIRST to LAST, with the screens and extensions given. A number
+# another run takes at the same moment makes it try the next. Exports
+# DISPLAY, sets XVFB_PID, and writes the server's output to XVFB_LOG (or
+# nowhere); false when no display could be started.
+start_xvfb() {
+  local first=$1 last=$2 n pid
+  shift 2
+  for n in $(seq "$first" "$last"); do
+    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    # -noreset: a server resets when its last client leaves and refuses
+    # connections meanwhile; the readiness probe below is such a client.
+    Xvfb ":$n" -nolisten tcp -noreset "$@" >"${XVFB_LOG:-/dev/null}" 2>&1 &
+    pid=$!
+    if wait_for 20 _xvfb_answers "$pid" ":$n"; then
+      export DISPLAY=":$n"
+      XVFB_PID=$pid
+      return 0
+    fi
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null || true
+  done
+  return 1
+}
+_xvfb_answers() { kill -0 "$1" 2>/dev/null && xdpyinfo -display "$2" >/dev/null 2>&1; }
+
+# A new Wine prefix links the user's Documents, Desktop and other folders to
+# the home folder; nothing here writes there, so the links become folders
+# inside the prefix. Runs after wineboot has made the prefix.
+keep_wine_user_folders_in_prefix() {
+  local user_dir link
+  user_dir="$WINEPREFIX/drive_c/users/$(whoami)"
+  [[ -d $user_dir ]] || return 0
+  for link in "$user_dir"/*; do
+    [[ -L $link ]] || continue
+    rm -f "$link"
+    mkdir -p "$link"
+  done
+}
