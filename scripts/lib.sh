@@ -18,14 +18,18 @@ wait_for() {
 # another run takes at the same moment makes it try the next. Exports
 # DISPLAY, sets XVFB_PID, and writes the server's output to XVFB_LOG (or
 # nowhere); false when no display could be started.
+#
+# A server resets when its last client leaves: pointer, focus and keyboard
+# go back to where a new server has them, which keeps scenarios that drive
+# windows by keys independent of the one before. A caller whose clients come
+# and go while a probe watches passes -noreset, as a reset refuses
+# connections while it lasts.
 start_xvfb() {
   local first=$1 last=$2 n pid
   shift 2
   for n in $(seq "$first" "$last"); do
     [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    # -noreset: a server resets when its last client leaves and refuses
-    # connections meanwhile; the readiness probe below is such a client.
-    Xvfb ":$n" -nolisten tcp -noreset "$@" >"${XVFB_LOG:-/dev/null}" 2>&1 &
+    Xvfb ":$n" -nolisten tcp "$@" >"${XVFB_LOG:-/dev/null}" 2>&1 &
     pid=$!
     if wait_for 20 _xvfb_answers "$pid" ":$n"; then
       export DISPLAY=":$n"

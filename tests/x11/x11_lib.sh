@@ -32,7 +32,7 @@ WAIT_POLL=0.2
 # An Xvfb of the scenario's own, of SIZE (800x600), from the scenario's own
 # range of display numbers, so scenarios run side by side.
 start_display() {
-  XVFB_LOG="$WORK/xvfb.log" start_xvfb "${EMBERDELL_DISPLAY_FIRST:-400}" 599 -screen 0 "${1}x24" ||
+  XVFB_LOG="$WORK/xvfb.log" start_xvfb "${EMBERDELL_DISPLAY_FIRST:-400}" 599 -noreset -screen 0 "${1}x24" ||
     fail "no X display could be started"
   STARTED+=("$XVFB_PID")
 }
