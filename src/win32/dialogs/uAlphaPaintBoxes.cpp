@@ -4,6 +4,7 @@
 #include "settings/PresetsTabIds.h"
 #include "settings/SettingsIds.h"
 #include "win32/dialogs/uDrawAlphaIcons.h"
+#include "win32/host/uDpi.h"
 
 namespace emberdell {
 
@@ -32,13 +33,6 @@ constexpr TPaintBoxIcon PaintBoxIcons[] = {
 // Every paint box here is 32 pixels at 96 DPI.
 constexpr int PaintBoxSize = 32;
 
-int WindowDpi(HWND Window) {
-  HDC Dc = GetDC(Window);
-  const int Dpi = Dc != nullptr ? GetDeviceCaps(Dc, LOGPIXELSY) : 96;
-  if (Dc != nullptr) ReleaseDC(Window, Dc);
-  return Dpi > 0 ? Dpi : 96;
-}
-
 // The paint box Id among Form's descendants.
 HWND FindPaintBox(HWND Form, int Id) {
   struct TSearch {
@@ -60,7 +54,7 @@ HWND FindPaintBox(HWND Form, int Id) {
 }  // namespace
 
 void SetupAlphaPaintBoxes(TAlphaForm Which, HWND Form, HINSTANCE Instance) {
-  const int Size = MulDiv(PaintBoxSize, WindowDpi(Form), 96);
+  const int Size = ScaleToDpi(PaintBoxSize, LayoutDpi());
   for (const TPaintBoxIcon& Box : PaintBoxIcons) {
     if (Box.Form != Which) continue;
     HWND Control = FindPaintBox(Form, Box.Id);
@@ -85,8 +79,8 @@ bool AlphaPaintBoxPaint(const DRAWITEMSTRUCT& Draw) {
   const int Width = Draw.rcItem.right - Draw.rcItem.left;
   // A box draws the icon of its own size at the window's DPI; other sizes
   // stay empty.
-  const int Dpi = WindowDpi(Draw.hwndItem);
-  if (Width == MulDiv(32, Dpi, 96) || Width == MulDiv(16, Dpi, 96))
+  const int Dpi = LayoutDpi();
+  if (Width == ScaleToDpi(32, Dpi) || Width == ScaleToDpi(16, Dpi))
     DrawAlphaIcon(Draw.hDC, Draw.rcItem.left, Draw.rcItem.top, Icon, Width);
   return true;
 }

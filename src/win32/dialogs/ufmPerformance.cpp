@@ -113,9 +113,7 @@ INT_PTR TfmPerformance::Command(int Id, int Code, HWND Control) {
 }
 
 void TfmPerformance::FormCreate() {
-  HDC Screen = GetDC(nullptr);
-  FDpi = GetDeviceCaps(Screen, LOGPIXELSY);
-  ReleaseDC(nullptr, Screen);
+  FDpi = LayoutDpi();
   SetupAlphaPaintBoxes(TAlphaForm::Performance, FHandle, FInstance);
   // Its own taskbar button, though the settings window owns it.
   SetWindowLongPtrW(FHandle, GWL_EXSTYLE, GetWindowLongPtrW(FHandle, GWL_EXSTYLE) | WS_EX_APPWINDOW);

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "core/dialogs/uDialogSettings.h"
+#include "win32/host/uDpi.h"
 #include "win32/host/uWindow.h"
 
 namespace emberdell {
@@ -44,7 +45,7 @@ class TfmPerformance : public TDialog<TfmPerformance> {
   void MouseDownToEasyMove();
 
   HWND Item(int Id) const { return GetDlgItem(FHandle, Id); }
-  int Scale(int Pixels) const { return MulDiv(Pixels, FDpi, 96); }
+  int Scale(int Pixels) const { return ScaleToDpi(Pixels, FDpi); }
 
   HINSTANCE FInstance;
   std::function<void(uint32_t)> FSetFrameInterval;

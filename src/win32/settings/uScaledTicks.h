@@ -8,6 +8,8 @@
 
 #include <vector>
 
+#include "win32/host/uDpi.h"
+
 namespace emberdell {
 
 // The answer to a trackbar's NM_CUSTOMDRAW (horizontal ones, ticks at the
@@ -31,10 +33,10 @@ inline LRESULT TrackbarTicksDraw(const NMCUSTOMDRAW& Draw, int Dpi) {
   const int Half = (Thumb.right - Thumb.left) / 2;
   const int Left = Channel.left + Half, Width = (Channel.right - Half) - Left;
   const int Range = Max > Min ? int(Max - Min) : 1;
-  const int TickWidth = MulDiv(1, Dpi, 96), TickHeight = MulDiv(3, Dpi, 96);
+  const int TickWidth = ScaleToDpi(1, Dpi), TickHeight = ScaleToDpi(3, Dpi);
   // Under the thumb, or over it on a trackbar with its ticks on top.
   const bool Above = (GetWindowLongPtrW(Track, GWL_STYLE) & TBS_TOP) != 0;
-  const int Top = Above ? Thumb.top - MulDiv(1, Dpi, 96) - TickHeight : Thumb.bottom + MulDiv(1, Dpi, 96);
+  const int Top = Above ? Thumb.top - ScaleToDpi(1, Dpi) - TickHeight : Thumb.bottom + ScaleToDpi(1, Dpi);
   const HBRUSH Brush = GetSysColorBrush(COLOR_BTNTEXT);
   for (LONG Position : Positions) {
     const int X = Left + MulDiv(Width, int(Position - Min), Range) - TickWidth / 2;

@@ -12,6 +12,7 @@
 #include "core/styles/uStyleFolders.h"
 #include "settings/PresetsTabIds.h"
 #include "win32/dialogs/uAlphaPaintBoxes.h"
+#include "win32/host/uDpi.h"
 #include "win32/host/uPresetRecords.h"
 #include "win32/host/uUnexpected.h"
 #include "win32/host/uWinText.h"
@@ -86,9 +87,7 @@ void TfmPresetsTab::FormCreate() {
   FPen = LoadCursorW(FInstance, L"PEN");
   // The pictures are drawn pixel for pixel at 96 DPI and scaled with the
   // font otherwise; their edges sit outside.
-  HDC Screen = GetDC(nullptr);
-  const int Dpi = GetDeviceCaps(Screen, LOGPIXELSX);
-  ReleaseDC(nullptr, Screen);
+  const int Dpi = LayoutDpi();
   const auto SizeClient = [&](int Id, int Width, int Height) {
     const HWND Control = GetDlgItem(FHandle, Id);
     RECT Window, Client;
@@ -96,7 +95,7 @@ void TfmPresetsTab::FormCreate() {
     GetClientRect(Control, &Client);
     MapWindowPoints(nullptr, FHandle, reinterpret_cast<POINT*>(&Window), 2);
     const int EdgeX = (Window.right - Window.left) - Client.right, EdgeY = (Window.bottom - Window.top) - Client.bottom;
-    SetWindowPos(Control, nullptr, 0, 0, MulDiv(Width, Dpi, 96) + EdgeX, MulDiv(Height, Dpi, 96) + EdgeY,
+    SetWindowPos(Control, nullptr, 0, 0, ScaleToDpi(Width, Dpi) + EdgeX, ScaleToDpi(Height, Dpi) + EdgeY,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   };
   SizeClient(IDC_DRAW, CurveImageWidth, CurveImageHeight);
@@ -322,11 +321,8 @@ INT_PTR TfmPresetsTab::DialogProc(HWND Window, UINT Message, WPARAM WParam, LPAR
     case WM_NOTIFY: {
       const auto& Header = *reinterpret_cast<const NMHDR*>(LParam);
       if (Header.code != NM_CUSTOMDRAW || (Header.idFrom != IDC_SPLEN && Header.idFrom != IDC_WIND)) return FALSE;
-      HDC Screen = GetDC(nullptr);
-      const int Dpi = GetDeviceCaps(Screen, LOGPIXELSX);
-      ReleaseDC(nullptr, Screen);
       SetWindowLongPtrW(Window, DWLP_MSGRESULT,
-                        TrackbarTicksDraw(*reinterpret_cast<const NMCUSTOMDRAW*>(LParam), Dpi));
+                        TrackbarTicksDraw(*reinterpret_cast<const NMCUSTOMDRAW*>(LParam), LayoutDpi()));
       return TRUE;
     }
     case WM_LBUTTONDOWN:

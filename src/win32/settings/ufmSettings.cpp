@@ -15,6 +15,7 @@
 #include "core/styles/uStyleFolders.h"
 #include "settings/SettingsIds.h"
 #include "win32/dialogs/uAlphaPaintBoxes.h"
+#include "win32/host/uDpi.h"
 #include "win32/host/uPresetRecords.h"
 #include "win32/host/uReduceMemory.h"
 #include "win32/host/uShellUtils.h"
@@ -87,7 +88,7 @@ HIMAGELIST ScaledImageList(HINSTANCE Instance, int Id, int Width, int Height, in
   BITMAP Info{};
   GetObjectW(Strip, sizeof Info, &Info);
   const int Count = std::max(1, int(Info.bmWidth) / Width);
-  const int ScaledWidth = MulDiv(Width, Dpi, 96), ScaledHeight = MulDiv(Height, Dpi, 96);
+  const int ScaledWidth = ScaleToDpi(Width, Dpi), ScaledHeight = ScaleToDpi(Height, Dpi);
   HIMAGELIST List = ImageList_Create(ScaledWidth, ScaledHeight, ILC_COLOR24 | ILC_MASK, Count, 0);
   HDC Screen = GetDC(nullptr);
   HDC From = CreateCompatibleDC(Screen), To = CreateCompatibleDC(Screen);
@@ -317,9 +318,7 @@ INT_PTR TfmSettings::Notify(HWND Page, NMHDR& Header) {
 }
 
 void TfmSettings::FormCreate() {
-  HDC Screen = GetDC(nullptr);
-  FDpi = GetDeviceCaps(Screen, LOGPIXELSY);
-  ReleaseDC(nullptr, Screen);
+  FDpi = LayoutDpi();
   FVersionText = VersionText;
   // Its own taskbar button, though the window is owned by the hidden main form.
   SetWindowLongPtrW(FHandle, GWL_EXSTYLE, GetWindowLongPtrW(FHandle, GWL_EXSTYLE) | WS_EX_APPWINDOW);

@@ -16,6 +16,7 @@
 #include "win32/dialogs/ufmExitingProperties.h"
 #include "win32/dialogs/ufmSoundProperties.h"
 #include "win32/dialogs/ufmPerformance.h"
+#include "win32/host/uDpi.h"
 #include "win32/host/uWindow.h"
 #include "win32/settings/ufmPresetsTab.h"
 
@@ -112,7 +113,7 @@ class TfmSettings : public TDialog<TfmSettings>, private IPresetsTabHost {
   void PresetChosen(const std::string& Name) override;
 
   HWND Item(HWND Page, int Id) const { return GetDlgItem(Page, Id); }
-  int Scale(int Pixels) const { return MulDiv(Pixels, FDpi, 96); }
+  int Scale(int Pixels) const { return ScaleToDpi(Pixels, FDpi); }
 
   HINSTANCE FInstance;
   ISettingsWindowHost& FHost;
