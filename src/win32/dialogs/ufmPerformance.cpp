@@ -141,34 +141,13 @@ void TfmPerformance::FormCreate() {
   SetHints();
 }
 
-void TfmPerformance::AddHint(HWND Control, const wchar_t* Text, bool OverArea) {
-  if (Control == nullptr) return;
-  TTTOOLINFOW Tool{};
-  Tool.cbSize = sizeof Tool;
-  Tool.hwnd = FHandle;
-  Tool.lpszText = const_cast<wchar_t*>(Text);
-  if (OverArea) {
-    Tool.uFlags = TTF_SUBCLASS;
-    Tool.uId = static_cast<UINT_PTR>(GetDlgCtrlID(Control));
-    GetWindowRect(Control, &Tool.rect);
-    MapWindowPoints(nullptr, FHandle, reinterpret_cast<POINT*>(&Tool.rect), 2);
-  } else {
-    Tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    Tool.uId = reinterpret_cast<UINT_PTR>(Control);
-  }
-  SendMessageW(FTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&Tool));
-}
-
 void TfmPerformance::SetHints() {
-  FTips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, FHandle, nullptr, FInstance, nullptr);
-  SendMessageW(FTips, TTM_SETMAXTIPWIDTH, 0, Scale(400));
-  AddHint(Item(IDC_PERF_BTNRESETFPS), L"Reset speed to the \"Normal\" value");
+  FHints.Create(FHandle, FInstance, false, Scale(400));
+  FHints.Add(Item(IDC_PERF_BTNRESETFPS), L"Reset speed to the \"Normal\" value");
   // The picture lets the mouse through to the dialog, to be dragged by: its
   // hint is for that area of the dialog.
-  AddHint(Item(IDC_PERF_PBMONITOR), L"Picture height preview", true);
-  AddHint(Item(IDOK), L"Apply changes and close window");
-  AddHint(Item(IDCANCEL), L"Cancel changes and close window");
+  FHints.AddOverArea(Item(IDC_PERF_PBMONITOR), L"Picture height preview");
+  FHints.Add(FHandle, {{IDOK, L"Apply changes and close window"}, {IDCANCEL, L"Cancel changes and close window"}});
 }
 
 void TfmPerformance::FormShow() {
@@ -187,7 +166,7 @@ void TfmPerformance::FormShow() {
 void TfmPerformance::FormDestroy() {
   FreeAlphaPaintBoxes(TAlphaForm::Performance, FHandle);
   // The hints are the dialog's own window and go with it.
-  FTips = nullptr;
+  FHints = {};
 }
 
 void TfmPerformance::tbFPSChange() {

@@ -10,6 +10,7 @@
 
 #include "core/dialogs/uDialogSettings.h"
 #include "win32/host/uDpi.h"
+#include "win32/host/uHints.h"
 #include "win32/host/uWindow.h"
 
 namespace emberdell {
@@ -33,9 +34,6 @@ class TfmPerformance : public TDialog<TfmPerformance> {
   void FormShow();
   void FormDestroy();
   void SetHints();
-  // OverArea: the hint is for the control's area of the dialog, as for a
-  // control the mouse passes through.
-  void AddHint(HWND Control, const wchar_t* Text, bool OverArea = false);
   void tbFPSChange();
   void btnResetFPSClick();
   void tbSizeChange();
@@ -52,7 +50,7 @@ class TfmPerformance : public TDialog<TfmPerformance> {
   // What this showing of the dialog did to the settings; from FormShow on.
   std::optional<TPerformanceEdit> FEdit;
   HBITMAP FMonitor = nullptr;  // null when the picture is missing: the bands alone
-  HWND FTips = nullptr;
+  THints FHints;
   int FDpi = 96;
 };
 

@@ -140,26 +140,15 @@ void TfmPresetsTab::FormCreate() {
   SendDlgItemMessageW(FHandle, IDC_WIND, TBM_SETRANGEMAX, TRUE, WindMax);
   SendDlgItemMessageW(FHandle, IDC_WIND, TBM_SETTICFREQ, 1, 0);
 
-  FHints = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0,
-                           FHandle, nullptr, FInstance, nullptr);
-  AddHint(IDC_CURRENTPRESET, L"Currently selected flame style");
-  AddHint(IDC_SAVE, L"Save changes");
-  AddHint(IDC_SAVEAS, L"Save settings as another style");
-  AddHint(IDC_DELETE, L"Delete selected style");
-  AddHint(IDC_PALETTE, L"Flame palette preview");
-  AddHint(IDC_SPLEN, L"Flame intensity");
-  AddHint(IDC_WIND, L"Wind speed/direction");
+  FHints.Create(FHandle, FInstance, true);
+  FHints.Add(FHandle, {{IDC_CURRENTPRESET, L"Currently selected flame style"},
+                       {IDC_SAVE, L"Save changes"},
+                       {IDC_SAVEAS, L"Save settings as another style"},
+                       {IDC_DELETE, L"Delete selected style"},
+                       {IDC_PALETTE, L"Flame palette preview"},
+                       {IDC_SPLEN, L"Flame intensity"},
+                       {IDC_WIND, L"Wind speed/direction"}});
   UpdateControls();
-}
-
-void TfmPresetsTab::AddHint(int Id, const wchar_t* Text) {
-  TTTOOLINFOW Tool{};
-  Tool.cbSize = sizeof Tool;
-  Tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  Tool.hwnd = FHandle;
-  Tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(FHandle, Id));
-  Tool.lpszText = const_cast<wchar_t*>(Text);
-  SendMessageW(FHints, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&Tool));
 }
 
 void TfmPresetsTab::UpdateControls() {

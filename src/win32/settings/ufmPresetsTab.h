@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "win32/host/uHints.h"
 #include "win32/host/uWindow.h"
 
 namespace emberdell {
@@ -71,7 +72,6 @@ class TfmPresetsTab : public TDialog<TfmPresetsTab> {
   void FormCreate();
   void UpdateControls();
   void DrawItem(const DRAWITEMSTRUCT& Item);
-  void AddHint(int Id, const wchar_t* Text);
   void Command(int Id, int Code);
   void TrackbarChange(HWND Trackbar);
   void btnSaveAsClick();
@@ -87,7 +87,7 @@ class TfmPresetsTab : public TDialog<TfmPresetsTab> {
   std::unique_ptr<TPresetEditor, TFree> FEditor;
   std::vector<std::string> FShownNames;
   HCURSOR FPen = nullptr;
-  HWND FHints = nullptr;
+  THints FHints;
 };
 
 }  // namespace emberdell

@@ -394,39 +394,25 @@ void TfmSettings::ShowPage(int Index) {
     if (FPages[i] != nullptr) ShowWindow(FPages[i], static_cast<int>(i) == Index ? SW_SHOW : SW_HIDE);
 }
 
-void TfmSettings::AddHint(HWND Control, const wchar_t* Text) {
-  if (Control == nullptr) return;
-  TTTOOLINFOW Tool{};
-  Tool.cbSize = sizeof Tool;
-  Tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  Tool.hwnd = FHandle;
-  Tool.uId = reinterpret_cast<UINT_PTR>(Control);
-  Tool.lpszText = const_cast<wchar_t*>(Text);
-  SendMessageW(FTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&Tool));
-}
-
 void TfmSettings::SetHints() {
-  FTips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, FHandle, nullptr, FInstance, nullptr);
-  SendMessageW(FTips, TTM_SETMAXTIPWIDTH, 0, Scale(400));
+  FHints.Create(FHandle, FInstance, false, Scale(400));
   const HWND A = FPages[0], S = FPages[2], About = FPages[3];
-  AddHint(Item(FHandle, IDC_SHOWPREVIEW), L"Show real-time preset preview");
-  AddHint(FTvBackgrounds, L"Click on background name to preview; check it to use in the full-screen mode");
-  AddHint(Item(A, IDC_SELECTBACKGROUNDSALL), L"Check all backgrounds");
-  AddHint(Item(A, IDC_SELECTBACKGROUNDSDEFAULT), L"Restore defaults");
-  AddHint(Item(A, IDC_ADVANCED), L"Add user's backgrounds");
-  AddHint(FTvPresets, L"Click on flame style to preview; check it to use in the full-screen mode");
-  AddHint(Item(A, IDC_SELECTPRESETSALL), L"Check all flame styles");
-  AddHint(Item(A, IDC_SELECTPRESETSDEFAULT), L"Restore defaults");
-  AddHint(Item(A, IDC_CHANGEONSTARTONLY), L"Change flame styles on the screensaver startup only");
-  AddHint(Item(A, IDC_CHANGEPERIODICALLY), L"Change flame styles periodically during execution");
-  AddHint(Item(A, IDC_TBCHANGEPRESETS), L"Flame styles changing period");
-  AddHint(Item(S, IDC_EXITING), L"Open dialog for Emberdell exiting adjustment");
-  AddHint(Item(S, IDC_SOUND), L"Open dialog of Emberdell sound settings");
-  AddHint(Item(S, IDC_PERFORMANCE), L"Adjust Emberdell performance");
-  AddHint(Item(S, IDC_SCREENSHOTS), L"Open folder with your Emberdell screenshots");
-  AddHint(Item(About, IDC_LINKHELP), L"Write us!");
-  AddHint(Item(About, IDC_LINKFEEDBACK), L"Write us!");
+  FHints.Add(Item(FHandle, IDC_SHOWPREVIEW), L"Show real-time preset preview");
+  FHints.Add(FTvBackgrounds, L"Click on background name to preview; check it to use in the full-screen mode");
+  FHints.Add(A, {{IDC_SELECTBACKGROUNDSALL, L"Check all backgrounds"},
+                 {IDC_SELECTBACKGROUNDSDEFAULT, L"Restore defaults"},
+                 {IDC_ADVANCED, L"Add user's backgrounds"}});
+  FHints.Add(FTvPresets, L"Click on flame style to preview; check it to use in the full-screen mode");
+  FHints.Add(A, {{IDC_SELECTPRESETSALL, L"Check all flame styles"},
+                 {IDC_SELECTPRESETSDEFAULT, L"Restore defaults"},
+                 {IDC_CHANGEONSTARTONLY, L"Change flame styles on the screensaver startup only"},
+                 {IDC_CHANGEPERIODICALLY, L"Change flame styles periodically during execution"},
+                 {IDC_TBCHANGEPRESETS, L"Flame styles changing period"}});
+  FHints.Add(S, {{IDC_EXITING, L"Open dialog for Emberdell exiting adjustment"},
+                 {IDC_SOUND, L"Open dialog of Emberdell sound settings"},
+                 {IDC_PERFORMANCE, L"Adjust Emberdell performance"},
+                 {IDC_SCREENSHOTS, L"Open folder with your Emberdell screenshots"}});
+  FHints.Add(About, {{IDC_LINKHELP, L"Write us!"}, {IDC_LINKFEEDBACK, L"Write us!"}});
 }
 
 void TfmSettings::PrepareLabels() {

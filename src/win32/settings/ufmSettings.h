@@ -17,6 +17,7 @@
 #include "win32/dialogs/ufmSoundProperties.h"
 #include "win32/dialogs/ufmPerformance.h"
 #include "win32/host/uDpi.h"
+#include "win32/host/uHints.h"
 #include "win32/host/uWindow.h"
 #include "win32/settings/ufmPresetsTab.h"
 
@@ -85,7 +86,6 @@ class TfmSettings : public TDialog<TfmSettings>, private IPresetsTabHost {
   void CreatePages();
   void ShowPage(int Index);
   void SetHints();
-  void AddHint(HWND Control, const wchar_t* Text);
   void PrepareLabels();
   void FillLists();
   void FillTree(HWND Tree, const TCheckTree& Model);
@@ -124,7 +124,8 @@ class TfmSettings : public TDialog<TfmSettings>, private IPresetsTabHost {
   TfmExitingProperties FExitingProperties;
   TfmPerformance FPerformance;
   std::vector<HWND> FPages;  // in the order of the tabs
-  HWND FTabs = nullptr, FTips = nullptr, FTvPresets = nullptr, FTvBackgrounds = nullptr;
+  HWND FTabs = nullptr, FTvPresets = nullptr, FTvBackgrounds = nullptr;
+  THints FHints;
   HIMAGELIST FTabImages = nullptr, FTreeImages = nullptr;
   HFONT FLinkFont = nullptr, FVersionFont = nullptr;
   int FDpi = 96;
