@@ -1,7 +1,5 @@
 #include "win32/dialogs/uPropertiesDialogs.h"
 
-#include <commctrl.h>
-
 namespace emberdell {
 
 void CentreOnPrimaryMonitor(HWND Form) {
@@ -13,21 +11,16 @@ void CentreOnPrimaryMonitor(HWND Form) {
   SetWindowPos(Form, nullptr, X, Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-TDialogHints::TDialogHints(HWND Form, HINSTANCE Instance)
-    : FForm(Form),
-      FTips(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Form, nullptr, Instance, nullptr)) {}
+void SetupSlider(HWND Slider, int Min, int Max) {
+  SendMessageW(Slider, TBM_SETRANGE, FALSE, MAKELPARAM(Min, Max));
+  SendMessageW(Slider, TBM_SETPAGESIZE, 0, 1);
+  SendMessageW(Slider, TBM_SETTICFREQ, 1, 0);
+}
 
-void TDialogHints::Add(int Id, const wchar_t* Text) {
-  const HWND Control = GetDlgItem(FForm, Id);
-  if (FTips == nullptr || Control == nullptr) return;
-  TTTOOLINFOW Tool{};
-  Tool.cbSize = sizeof Tool;
-  Tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  Tool.hwnd = FForm;
-  Tool.uId = reinterpret_cast<UINT_PTR>(Control);
-  Tool.lpszText = const_cast<wchar_t*>(Text);
-  SendMessageW(FTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&Tool));
+HBRUSH OptionLabelColour(HDC Dc, bool On) {
+  SetTextColor(Dc, GetSysColor(On ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+  SetBkColor(Dc, GetSysColor(COLOR_BTNFACE));
+  return GetSysColorBrush(COLOR_BTNFACE);
 }
 
 }  // namespace emberdell

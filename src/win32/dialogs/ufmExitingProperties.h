@@ -3,30 +3,27 @@
 
 #include <windows.h>
 
-#include "win32/host/uWindow.h"
+#include "win32/dialogs/uPropertiesDialogs.h"
 
 namespace emberdell {
 
-class TfmExitingProperties : public TDialog<TfmExitingProperties> {
+class TfmExitingProperties : public TPropertiesDialog<TfmExitingProperties> {
  public:
   explicit TfmExitingProperties(HINSTANCE Instance);
   ~TfmExitingProperties();
-  // Shows the dialog modally over Owner, from the current settings.
-  void Execute(HWND Owner);
 
-  friend class TDialog<TfmExitingProperties>;
+  friend class TPropertiesDialog<TfmExitingProperties>;
 
  private:
-  INT_PTR DialogProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+  INT_PTR FormMessage(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
 
   void FormCreate();
   void FormShow();
   void btnOkClick();
+  void btnCancelClick();
   void cbAllowFadeoutClick();
   void tbFadeoutChange();
   int FadeoutPos() const;
-
-  HINSTANCE FInstance;
 };
 
 }  // namespace emberdell

@@ -7,6 +7,7 @@
 #include "core/host/uGlobals.h"
 #include "dialogs/DialogsIds.h"
 #include "win32/dialogs/uAlphaPaintBoxes.h"
+#include "win32/dialogs/uPropertiesDialogs.h"
 #include "win32/host/uWinText.h"
 #include "win32/settings/uScaledTicks.h"
 
@@ -133,11 +134,7 @@ void TfmPerformance::FormCreate() {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   // Centred on the primary monitor, wherever its owner is.
-  RECT Frame;
-  GetWindowRect(FHandle, &Frame);
-  const int Width = Frame.right - Frame.left, Height = Frame.bottom - Frame.top;
-  SetWindowPos(FHandle, nullptr, (GetSystemMetrics(SM_CXSCREEN) - Width) / 2,
-               (GetSystemMetrics(SM_CYSCREEN) - Height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CentreOnPrimaryMonitor(FHandle);
   SetHints();
 }
 

@@ -7,86 +7,49 @@
 #include "core/sound/uTBackgroundChimes.h"
 #include "core/sound/uTBackgroundSound.h"
 #include "dialogs/DialogsIds.h"
-#include "win32/dialogs/uAlphaPaintBoxes.h"
-#include "win32/dialogs/uPropertiesDialogs.h"
 #include "win32/host/uWinText.h"
 
 namespace emberdell {
 
 TfmSoundProperties::TfmSoundProperties(HINSTANCE Instance, TBackgroundSound* FireSound, TBackgroundChimes* Chimes)
-    : FInstance(Instance), FFireSound(FireSound), FChimes(Chimes) {}
+    : TPropertiesDialog(Instance, MAKEINTRESOURCEW(IDD_SOUNDPROPERTIES), TAlphaForm::SoundProperties),
+      FFireSound(FireSound),
+      FChimes(Chimes) {}
 
 TfmSoundProperties::~TfmSoundProperties() = default;
 
-void TfmSoundProperties::Execute(HWND Owner) {
-  INITCOMMONCONTROLSEX Controls{sizeof Controls, ICC_BAR_CLASSES};
-  InitCommonControlsEx(&Controls);
-  ShowModal(FInstance, MAKEINTRESOURCEW(IDD_SOUNDPROPERTIES), Owner);
-}
-
-INT_PTR TfmSoundProperties::DialogProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
+INT_PTR TfmSoundProperties::FormMessage(HWND, UINT Message, WPARAM WParam, LPARAM LParam) {
   switch (Message) {
-    case WM_INITDIALOG:
-      FormCreate();
-      FormShow();
-      return TRUE;
-    case WM_COMMAND: {
-      const int Id = LOWORD(WParam);
+    case WM_COMMAND:
       if (HIWORD(WParam) != BN_CLICKED) return FALSE;
-      switch (Id) {
-        case IDOK: btnOkClick(); return TRUE;
-        case IDCANCEL: btnCancelClick(); return TRUE;  // the Cancel button and Esc
+      switch (LOWORD(WParam)) {
         case IDC_SND_CBPLAYFIRESOUND: cbPlayFireSoundClick(); return TRUE;
         case IDC_SND_BTNTESTFIRE: btnTestFireClick(); return TRUE;
         case IDC_SND_CBPLAYCHIMESSOUND: cbPlayChimesSoundClick(); return TRUE;
         case IDC_SND_BTNTESTCHIMES: btnTestChimesClick(); return TRUE;
       }
       return FALSE;
-    }
     case WM_HSCROLL: {
       const int Id = GetDlgCtrlID(reinterpret_cast<HWND>(LParam));
       if (Id == IDC_SND_TBFIREVOLUME) tbFireVolumeChange();
       if (Id == IDC_SND_TBCHIMESVOLUME) tbChimesVolumeChange();
       return TRUE;
     }
-    case WM_CLOSE:
-      btnCancelClick();
-      return TRUE;
-    case WM_LBUTTONDOWN:
-      // The labels, the group box and the icon let the press through to here.
-      MouseDownToEasyMove(Window);
-      return TRUE;
     case WM_CTLCOLORSTATIC: {
       const HBRUSH Brush =
           EndLabelColour(reinterpret_cast<HDC>(WParam), GetDlgCtrlID(reinterpret_cast<HWND>(LParam)));
       return reinterpret_cast<INT_PTR>(Brush);
     }
-    case WM_DRAWITEM:
-      return AlphaPaintBoxPaint(*reinterpret_cast<const DRAWITEMSTRUCT*>(LParam));
-    case WM_DESTROY:
-      FreeAlphaPaintBoxes(TAlphaForm::SoundProperties, Window);
-      return FALSE;
   }
   return FALSE;
 }
 
 void TfmSoundProperties::FormCreate() {
-  SetupAlphaPaintBoxes(TAlphaForm::SoundProperties, FHandle, FInstance);
-  SetWindowLongPtrW(FHandle, GWL_EXSTYLE, GetWindowLongPtrW(FHandle, GWL_EXSTYLE) | WS_EX_APPWINDOW);
-  for (int Id : {IDC_SND_TBFIREVOLUME, IDC_SND_TBCHIMESVOLUME}) {
-    const HWND Slider = GetDlgItem(FHandle, Id);
-    SendMessageW(Slider, TBM_SETRANGE, FALSE, MAKELPARAM(0, 10));
-    SendMessageW(Slider, TBM_SETPAGESIZE, 0, 1);
-    SendMessageW(Slider, TBM_SETTICFREQ, 1, 0);
-  }
-  TDialogHints Hints(FHandle, FInstance);
-  Hints.Add(IDOK, L"Apply changes and close window");
-  Hints.Add(IDCANCEL, L"Cancel changes and close window");
-  Hints.Add(IDC_SND_CBPLAYFIRESOUND, L"Enable or disable background flame sound");
-  Hints.Add(IDC_SND_BTNTESTFIRE, L"Test flame sound volume");
-  Hints.Add(IDC_SND_CBPLAYCHIMESSOUND, L"Enable or disable background chimes sound");
-  Hints.Add(IDC_SND_BTNTESTCHIMES, L"Test chimes volume");
-  CentreOnPrimaryMonitor(FHandle);
+  for (int Id : {IDC_SND_TBFIREVOLUME, IDC_SND_TBCHIMESVOLUME}) SetupSlider(GetDlgItem(FHandle, Id), 0, 10);
+  FHints.Add(FHandle, {{IDC_SND_CBPLAYFIRESOUND, L"Enable or disable background flame sound"},
+                       {IDC_SND_BTNTESTFIRE, L"Test flame sound volume"},
+                       {IDC_SND_CBPLAYCHIMESSOUND, L"Enable or disable background chimes sound"},
+                       {IDC_SND_BTNTESTCHIMES, L"Test chimes volume"}});
 }
 
 void TfmSoundProperties::FormShow() {
@@ -206,9 +169,7 @@ HBRUSH TfmSoundProperties::EndLabelColour(HDC Dc, int Id) const {
     Option = IDC_SND_CBPLAYCHIMESSOUND;
   else
     return nullptr;
-  SetTextColor(Dc, GetSysColor(Checked(Option) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
-  SetBkColor(Dc, GetSysColor(COLOR_BTNFACE));
-  return GetSysColorBrush(COLOR_BTNFACE);
+  return OptionLabelColour(Dc, Checked(Option));
 }
 
 }  // namespace emberdell

@@ -4,26 +4,24 @@
 
 #include <windows.h>
 
-#include "win32/host/uWindow.h"
+#include "win32/dialogs/uPropertiesDialogs.h"
 
 namespace emberdell {
 
 class TBackgroundSound;
 class TBackgroundChimes;
 
-class TfmSoundProperties : public TDialog<TfmSoundProperties> {
+class TfmSoundProperties : public TPropertiesDialog<TfmSoundProperties> {
  public:
   // The players the settings window's main form owns; either may be null
   // (then its option is shown as without a device). They outlive the dialog.
   TfmSoundProperties(HINSTANCE Instance, TBackgroundSound* FireSound, TBackgroundChimes* Chimes);
   ~TfmSoundProperties();
-  // Shows the dialog modally over Owner, from the current settings.
-  void Execute(HWND Owner);
 
-  friend class TDialog<TfmSoundProperties>;
+  friend class TPropertiesDialog<TfmSoundProperties>;
 
  private:
-  INT_PTR DialogProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+  INT_PTR FormMessage(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
 
   void FormCreate();
   void FormShow();
@@ -44,7 +42,6 @@ class TfmSoundProperties : public TDialog<TfmSoundProperties> {
   // The end labels' colour follows their option.
   HBRUSH EndLabelColour(HDC Dc, int Id) const;
 
-  HINSTANCE FInstance;
   TBackgroundSound* FFireSound;
   TBackgroundChimes* FChimes;
 };
