@@ -27,11 +27,13 @@ HBRUSH OptionLabelColour(HDC Dc, bool On);
 // A settings dialog TForm made from the template Template. The form derives
 // from TPropertiesDialog<TForm> and has
 //   void FormCreate();  void FormShow();  void btnOkClick();  void btnCancelClick();
-//   INT_PTR FormMessage(HWND, UINT, WPARAM, LPARAM);
+//   bool Click(int Id);  void SliderChange(int Id);  int LabelOption(int Id) const;
 // The dialog runs FormCreate then FormShow as it opens, btnOkClick for OK,
-// btnCancelClick for Cancel, Esc and the close box, moves itself on a press
-// on its background, draws its icon box, and hands every other message to
-// FormMessage.
+// btnCancelClick for Cancel, Esc and the close box, Click for any other
+// button (false when it is none of the form's), SliderChange when a slider
+// moves, moves itself on a press on its background and draws its icon box.
+// A label for which LabelOption names a check box (0 for none) is grey while
+// that box is clear.
 template <class TForm>
 class TPropertiesDialog : public TDialog<TForm> {
  public:
@@ -78,7 +80,16 @@ class TPropertiesDialog : public TDialog<TForm> {
           Form.btnCancelClick();
           return TRUE;
         }
-        break;
+        return Form.Click(LOWORD(WParam));
+      case WM_HSCROLL:
+        Form.SliderChange(GetDlgCtrlID(reinterpret_cast<HWND>(LParam)));
+        return TRUE;
+      case WM_CTLCOLORSTATIC: {
+        const int Option = Form.LabelOption(GetDlgCtrlID(reinterpret_cast<HWND>(LParam)));
+        if (Option == 0) return FALSE;
+        const bool On = IsDlgButtonChecked(Window, Option) == BST_CHECKED;
+        return reinterpret_cast<INT_PTR>(OptionLabelColour(reinterpret_cast<HDC>(WParam), On));
+      }
       case WM_CLOSE:
         Form.btnCancelClick();
         return TRUE;
@@ -92,7 +103,7 @@ class TPropertiesDialog : public TDialog<TForm> {
         FreeAlphaPaintBoxes(FIcons, Window);
         return FALSE;
     }
-    return Form.FormMessage(Window, Message, WParam, LParam);
+    return FALSE;
   }
 
   const wchar_t* FTemplate;

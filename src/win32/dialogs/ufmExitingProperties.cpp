@@ -14,23 +14,19 @@ TfmExitingProperties::TfmExitingProperties(HINSTANCE Instance)
 
 TfmExitingProperties::~TfmExitingProperties() = default;
 
-INT_PTR TfmExitingProperties::FormMessage(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
-  switch (Message) {
-    case WM_COMMAND:
-      if (HIWORD(WParam) != BN_CLICKED || LOWORD(WParam) != IDC_EXIT_CBALLOWFADEOUT) return FALSE;
-      cbAllowFadeoutClick();
-      return TRUE;
-    case WM_HSCROLL:
-      if (GetDlgCtrlID(reinterpret_cast<HWND>(LParam)) == IDC_EXIT_TBFADEOUT) tbFadeoutChange();
-      return TRUE;
-    case WM_CTLCOLORSTATIC: {
-      const int Id = GetDlgCtrlID(reinterpret_cast<HWND>(LParam));
-      if (Id != IDC_EXIT_LBFADEOUT300 && Id != IDC_EXIT_LBFADEOUT1500) return FALSE;
-      const bool On = IsDlgButtonChecked(Window, IDC_EXIT_CBALLOWFADEOUT) == BST_CHECKED;
-      return reinterpret_cast<INT_PTR>(OptionLabelColour(reinterpret_cast<HDC>(WParam), On));
-    }
-  }
-  return FALSE;
+bool TfmExitingProperties::Click(int Id) {
+  if (Id != IDC_EXIT_CBALLOWFADEOUT) return false;
+  cbAllowFadeoutClick();
+  return true;
+}
+
+void TfmExitingProperties::SliderChange(int Id) {
+  if (Id == IDC_EXIT_TBFADEOUT) tbFadeoutChange();
+}
+
+// The ends of the slider follow the fade-out's switch.
+int TfmExitingProperties::LabelOption(int Id) const {
+  return Id == IDC_EXIT_LBFADEOUT300 || Id == IDC_EXIT_LBFADEOUT1500 ? IDC_EXIT_CBALLOWFADEOUT : 0;
 }
 
 void TfmExitingProperties::FormCreate() {

@@ -15,14 +15,15 @@ class TfmExitingProperties : public TPropertiesDialog<TfmExitingProperties> {
   friend class TPropertiesDialog<TfmExitingProperties>;
 
  private:
-  INT_PTR FormMessage(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
-
   void FormCreate();
   void FormShow();
   void btnOkClick();
   void btnCancelClick();
   void cbAllowFadeoutClick();
   void tbFadeoutChange();
+  bool Click(int Id);
+  void SliderChange(int Id);
+  int LabelOption(int Id) const;
   int FadeoutPos() const;
 };
 

@@ -18,30 +18,19 @@ TfmSoundProperties::TfmSoundProperties(HINSTANCE Instance, TBackgroundSound* Fir
 
 TfmSoundProperties::~TfmSoundProperties() = default;
 
-INT_PTR TfmSoundProperties::FormMessage(HWND, UINT Message, WPARAM WParam, LPARAM LParam) {
-  switch (Message) {
-    case WM_COMMAND:
-      if (HIWORD(WParam) != BN_CLICKED) return FALSE;
-      switch (LOWORD(WParam)) {
-        case IDC_SND_CBPLAYFIRESOUND: cbPlayFireSoundClick(); return TRUE;
-        case IDC_SND_BTNTESTFIRE: btnTestFireClick(); return TRUE;
-        case IDC_SND_CBPLAYCHIMESSOUND: cbPlayChimesSoundClick(); return TRUE;
-        case IDC_SND_BTNTESTCHIMES: btnTestChimesClick(); return TRUE;
-      }
-      return FALSE;
-    case WM_HSCROLL: {
-      const int Id = GetDlgCtrlID(reinterpret_cast<HWND>(LParam));
-      if (Id == IDC_SND_TBFIREVOLUME) tbFireVolumeChange();
-      if (Id == IDC_SND_TBCHIMESVOLUME) tbChimesVolumeChange();
-      return TRUE;
-    }
-    case WM_CTLCOLORSTATIC: {
-      const HBRUSH Brush =
-          EndLabelColour(reinterpret_cast<HDC>(WParam), GetDlgCtrlID(reinterpret_cast<HWND>(LParam)));
-      return reinterpret_cast<INT_PTR>(Brush);
-    }
+bool TfmSoundProperties::Click(int Id) {
+  switch (Id) {
+    case IDC_SND_CBPLAYFIRESOUND: cbPlayFireSoundClick(); return true;
+    case IDC_SND_BTNTESTFIRE: btnTestFireClick(); return true;
+    case IDC_SND_CBPLAYCHIMESSOUND: cbPlayChimesSoundClick(); return true;
+    case IDC_SND_BTNTESTCHIMES: btnTestChimesClick(); return true;
   }
-  return FALSE;
+  return false;
+}
+
+void TfmSoundProperties::SliderChange(int Id) {
+  if (Id == IDC_SND_TBFIREVOLUME) tbFireVolumeChange();
+  if (Id == IDC_SND_TBCHIMESVOLUME) tbChimesVolumeChange();
 }
 
 void TfmSoundProperties::FormCreate() {
@@ -161,15 +150,10 @@ bool TfmSoundProperties::FirePlaying() const { return FFireSound != nullptr && F
 
 bool TfmSoundProperties::ChimesPlaying() const { return FChimes != nullptr && FChimes->Active(); }
 
-HBRUSH TfmSoundProperties::EndLabelColour(HDC Dc, int Id) const {
-  int Option;
-  if (Id == IDC_SND_LBFIRE0 || Id == IDC_SND_LBFIRE100)
-    Option = IDC_SND_CBPLAYFIRESOUND;
-  else if (Id == IDC_SND_LBCHIMES0 || Id == IDC_SND_LBCHIMES100)
-    Option = IDC_SND_CBPLAYCHIMESSOUND;
-  else
-    return nullptr;
-  return OptionLabelColour(Dc, Checked(Option));
+int TfmSoundProperties::LabelOption(int Id) const {
+  if (Id == IDC_SND_LBFIRE0 || Id == IDC_SND_LBFIRE100) return IDC_SND_CBPLAYFIRESOUND;
+  if (Id == IDC_SND_LBCHIMES0 || Id == IDC_SND_LBCHIMES100) return IDC_SND_CBPLAYCHIMESSOUND;
+  return 0;
 }
 
 }  // namespace emberdell

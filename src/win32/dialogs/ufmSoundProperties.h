@@ -21,8 +21,6 @@ class TfmSoundProperties : public TPropertiesDialog<TfmSoundProperties> {
   friend class TPropertiesDialog<TfmSoundProperties>;
 
  private:
-  INT_PTR FormMessage(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
-
   void FormCreate();
   void FormShow();
   void FormClose();
@@ -39,8 +37,10 @@ class TfmSoundProperties : public TPropertiesDialog<TfmSoundProperties> {
   int Position(int Id) const;
   bool FirePlaying() const;
   bool ChimesPlaying() const;
+  bool Click(int Id);
+  void SliderChange(int Id);
   // The end labels' colour follows their option.
-  HBRUSH EndLabelColour(HDC Dc, int Id) const;
+  int LabelOption(int Id) const;
 
   TBackgroundSound* FFireSound;
   TBackgroundChimes* FChimes;
