@@ -292,72 +292,118 @@ double TStepHistory::SettledShare() const {
   return static_cast<double>(Settled) / static_cast<double>(End - Begin);
 }
 
-void FlameStep(uint8_t* Heat, const TEdgeCells& Edges, const TStepParams& P, uint32_t& Seed, TStepScratch& Scratch,
-               const TBlendTarget* BlendInto, TStepHistory* History) {
-  if (P.Width <= 0) {
-    return;
-  }
-  const TStepSetup S = Setup(P);
-  const int Width = P.Width;
-  const size_t W = static_cast<size_t>(Width);
+namespace {
+
+// What a visit of the band shares with its rows, whatever it remembers.
+struct TBand {
+  uint8_t* Heat;
+  const TStepParams& P;
+  const TStepSetup& S;
+  size_t W;
   // With an odd width the last cell (x = W - 1) wraps its writes into the
   // next row's first column; it is done last and on its own, as the walk
   // over the flat array would do it. All other cells write inside their row.
-  const int RegionEnd = (Width % 2 == 0) ? Width : Width - 1;
-  const bool OddTail = (Width % 2) != 0;
-  const size_t MaxSparks = W / 2 + 1;
-  if (Scratch.Sparks.size() < MaxSparks) Scratch.Sparks.resize(MaxSparks);
-  if (Scratch.Saved.size() < MaxSparks) Scratch.Saved.resize(MaxSparks);
-  // Room for a whole chunk's offsets past the last cell.
-  if (Scratch.Edges.size() < MaxSparks + 16) Scratch.Edges.resize(MaxSparks + 16);
-  int* Sparks = Scratch.Sparks.data();
-  int* Edge = Scratch.Edges.data();
-  // A local copy: the compiler cannot tell the caller's seed from the lists
-  // written in the same loop and would store it on every draw.
-  uint32_t LocalSeed = Seed;
-  TStepScratch::TSaved* Saved = Scratch.Saved.data();
+  int RegionEnd;
+  size_t BandEnd;
+  const TBlendTarget* BlendInto;
+};
 
-  // The odd tail's writes cross into the next row, out of the chunks' reach:
-  // odd widths take every cell every frame.
-  const bool Remember = History != nullptr && !OddTail;
+// Without a history: every cell of every row, every frame.
+class TEveryCell {
+ public:
+  explicit TEveryCell(const TBand& B) : B(B) {}
+
+  void Cool(int /*y*/, size_t RowStart, bool FetchNext, const int*, int, const TStepScratch::TSaved* Saved, int SavedCount) {
+    CoolRow(B.Heat, RowStart, B.W, 0, B.RegionEnd, B.S, B.P.Cooling, FetchNext, nullptr);
+    RestoreAboveSparks(B.Heat, B.W, Saved, SavedCount);
+  }
+
+  void Blend(int From, int To, int /*Visited*/) {
+    const size_t b = static_cast<size_t>(From) * B.W, e = static_cast<size_t>(To) * B.W;
+    // The next call blends the two rows after these (one visit on).
+    const size_t Ahead = e + 2 * B.W <= B.BandEnd ? 2 * B.W : 0;
+    BlendRange(B.BlendInto->Image, B.Heat, B.BlendInto->Background, b, e, Ahead, B.BlendInto->Changed);
+  }
+
+ private:
+  const TBand& B;
+};
+
+// With a history: only the chunks whose heat can change are cooled, and only
+// the chunks whose image can change are blended.
+class TWarmChunks {
+ public:
+  TWarmChunks(const TBand& B, TStepHistory& History, TStepScratch& Scratch) : B(B) {
+    History.Fit(B.P);
+    ++History.Steps;
+    Chunks = History.Chunks;
+    Cold = History.ColdAbove.data();
+    Quiet = History.QuietBlends.data();
+    if (Scratch.Runs.size() < static_cast<size_t>(2 * Chunks + 2)) Scratch.Runs.resize(static_cast<size_t>(2 * Chunks + 2));
+    Runs = Scratch.Runs.data();
+  }
+
+  void Cool(int y, size_t RowStart, bool FetchNext, const int* Sparks, int SparkCount,
+            const TStepScratch::TSaved* Saved, int SavedCount) {
+    constexpr int C = TStepHistory::ChunkPixels;
+    uint8_t* Own = ColdRow(y);
+    uint8_t* Low = ColdRow(y + 4);
+    const int RunCount = WarmRuns(Own, ColdRow(y + 2), Low, Chunks, B.RegionEnd, Runs);
+    for (int i = 0; i < RunCount; ++i) {
+      std::fill(Own + Runs[2 * i] / C, Own + (Runs[2 * i + 1] + C - 1) / C, uint8_t(1));
+      CoolRow(B.Heat, RowStart, B.W, Runs[2 * i], Runs[2 * i + 1], B.S, B.P.Cooling, FetchNext, Own);
+    }
+    // A sparking cell keeps what was above it.
+    RestoreAboveSparks(B.Heat, B.W, Saved, SavedCount);
+    for (int i = 0; i < SavedCount; ++i)
+      if ((Saved[i].Up1 | Saved[i].Up2) != 0) Own[(Saved[i].p - RowStart) / C] = 0;
+    // The row below is what the visit of y + 4 wrote: no longer cold where a spark lands.
+    if (Low != nullptr)
+      for (int i = 0; i < SparkCount; ++i) Low[Sparks[i] / C] = 0;
+  }
+
+  void Blend(int From, int To, int Visited) {
+    for (int r = From; r < To; ++r) {
+      // The visit that wrote the row last, if it has happened this frame.
+      const int v = B.P.Top + 2 + 2 * ((r - B.P.Top) / 2);
+      BlendRowQuietly(*B.BlendInto, B.Heat, static_cast<size_t>(r) * B.W, B.W, Chunks,
+                      Quiet + static_cast<size_t>(r) * static_cast<size_t>(Chunks), v <= Visited ? ColdRow(v) : nullptr,
+                      static_cast<size_t>(r + 3) * B.W <= B.BandEnd ? 2 * B.W : 0);
+    }
+  }
+
+ private:
+  uint8_t* ColdRow(int v) const {
+    return v < B.P.Height ? Cold + static_cast<size_t>(v) * static_cast<size_t>(Chunks) : nullptr;
+  }
+
+  const TBand& B;
   int Chunks = 0;
   uint8_t* Cold = nullptr;
   uint8_t* Quiet = nullptr;
-  if (Remember) {
-    History->Fit(P);
-    ++History->Steps;
-    Chunks = History->Chunks;
-    Cold = History->ColdAbove.data();
-    Quiet = History->QuietBlends.data();
-    if (Scratch.Runs.size() < static_cast<size_t>(2 * Chunks + 2)) Scratch.Runs.resize(static_cast<size_t>(2 * Chunks + 2));
-  }
-  auto ColdRow = [&](int v) -> uint8_t* {
-    return v < P.Height ? Cold + static_cast<size_t>(v) * static_cast<size_t>(Chunks) : nullptr;
-  };
-  int* Runs = Scratch.Runs.data();
+  int* Runs = nullptr;
+};
+
+template <class TRows>
+void VisitBand(const TBand& B, const TEdgeCells& Edges, uint32_t& Seed, TStepScratch& Scratch, TRows& Rows) {
+  const TStepParams& P = B.P;
+  const size_t W = B.W;
+  const int Width = P.Width;
+  uint8_t* Heat = B.Heat;
+  int* Sparks = Scratch.Sparks.data();
+  int* Edge = Scratch.Edges.data();
+  TStepScratch::TSaved* Saved = Scratch.Saved.data();
+  // A local copy: the compiler cannot tell the caller's seed from the lists
+  // written in the same loop and would store it on every draw.
+  uint32_t LocalSeed = Seed;
 
   // Rows above the last visited row are final as soon as that row is done,
   // so they are blended while still in the cache.
   int Blended = P.Top;
-  const size_t BandEnd = static_cast<size_t>(P.Bottom) * W;
   int Visited = P.Top;  // the last row visited so far
   auto BlendUpTo = [&](int EndRow) {
-    if (BlendInto == nullptr || EndRow <= Blended) return;
-    if (Remember) {
-      for (int r = Blended; r < EndRow; ++r) {
-        // The visit that wrote the row last, if it has happened this frame.
-        const int v = P.Top + 2 + 2 * ((r - P.Top) / 2);
-        BlendRowQuietly(*BlendInto, Heat, static_cast<size_t>(r) * W, W, Chunks,
-                        Quiet + static_cast<size_t>(r) * static_cast<size_t>(Chunks), v <= Visited ? ColdRow(v) : nullptr,
-                        static_cast<size_t>(r + 3) * W <= BandEnd ? 2 * W : 0);
-      }
-      Blended = EndRow;
-      return;
-    }
-    const size_t b = static_cast<size_t>(Blended) * W, e = static_cast<size_t>(EndRow) * W;
-    // The next call blends the two rows after these (one visit on).
-    const size_t Ahead = e + 2 * W <= BandEnd ? 2 * W : 0;
-    BlendRange(BlendInto->Image, Heat, BlendInto->Background, b, e, Ahead, BlendInto->Changed);
+    if (B.BlendInto == nullptr || EndRow <= Blended) return;
+    Rows.Blend(Blended, EndRow, Visited);
     Blended = EndRow;
   };
 
@@ -371,33 +417,13 @@ void FlameStep(uint8_t* Heat, const TEdgeCells& Edges, const TStepParams& P, uin
     if (y + 2 <= P.Bottom - 3)
       for (size_t w = 0; w < Edges.WordsPerRow; w += 8) __builtin_prefetch(EdgeRow + 2 * Edges.WordsPerRow + w, 0, 2);
     const int EdgeCount = ListEdgeCells(EdgeRow, Edges.WordsPerRow, Edge);
-    const int SparkCount = DrawSparks(Edge, EdgeCount, S, LocalSeed, Sparks);
-    const int SavedCount = SaveAboveSparks(Heat, RowStart, W, Sparks, SparkCount, RegionEnd, Saved);
-    const bool FetchNext = y + 2 <= P.Bottom - 3;
-    if (Remember) {
-      uint8_t* Own = ColdRow(y);
-      uint8_t* Low = ColdRow(y + 4);
-      const int RunCount = WarmRuns(Own, ColdRow(y + 2), Low, Chunks, RegionEnd, Runs);
-      constexpr int C = TStepHistory::ChunkPixels;
-      for (int i = 0; i < RunCount; ++i) {
-        std::fill(Own + Runs[2 * i] / C, Own + (Runs[2 * i + 1] + C - 1) / C, uint8_t(1));
-        CoolRow(Heat, RowStart, W, Runs[2 * i], Runs[2 * i + 1], S, P.Cooling, FetchNext, Own);
-      }
-      // A sparking cell keeps what was above it.
-      RestoreAboveSparks(Heat, W, Saved, SavedCount);
-      for (int i = 0; i < SavedCount; ++i)
-        if ((Saved[i].Up1 | Saved[i].Up2) != 0) Own[(Saved[i].p - RowStart) / C] = 0;
-      // The row below is what the visit of y + 4 wrote: no longer cold where a spark lands.
-      if (Low != nullptr)
-        for (int i = 0; i < SparkCount; ++i) Low[Sparks[i] / C] = 0;
-    } else {
-      CoolRow(Heat, RowStart, W, 0, RegionEnd, S, P.Cooling, FetchNext, nullptr);
-      RestoreAboveSparks(Heat, W, Saved, SavedCount);
-    }
-    if (OddTail) {
+    const int SparkCount = DrawSparks(Edge, EdgeCount, B.S, LocalSeed, Sparks);
+    const int SavedCount = SaveAboveSparks(Heat, RowStart, W, Sparks, SparkCount, B.RegionEnd, Saved);
+    Rows.Cool(y, RowStart, y + 2 <= P.Bottom - 3, Sparks, SparkCount, Saved, SavedCount);
+    if (B.RegionEnd != Width) {
       const size_t p = RowStart + static_cast<size_t>(Width - 1);
       const bool Sparked = SparkCount > 0 && Sparks[SparkCount - 1] == Width - 1;
-      if (!Sparked) WriteCell(Heat, p, W, CellValue(Heat, p, W, S.lw, S.rw, P.Cooling));
+      if (!Sparked) WriteCell(Heat, p, W, CellValue(Heat, p, W, B.S.lw, B.S.rw, P.Cooling));
     }
     LandSparks(Row, W, Sparks, SparkCount);
     Visited = y;
@@ -407,6 +433,30 @@ void FlameStep(uint8_t* Heat, const TEdgeCells& Edges, const TStepParams& P, uin
   }
   BlendUpTo(P.Bottom);
   Seed = LocalSeed;
+}
+
+}  // namespace
+
+void FlameStep(uint8_t* Heat, const TEdgeCells& Edges, const TStepParams& P, uint32_t& Seed, TStepScratch& Scratch,
+               const TBlendTarget* BlendInto, TStepHistory* History) {
+  if (P.Width <= 0) return;
+  const TStepSetup S = Setup(P);
+  const size_t W = static_cast<size_t>(P.Width);
+  const size_t MaxSparks = W / 2 + 1;
+  if (Scratch.Sparks.size() < MaxSparks) Scratch.Sparks.resize(MaxSparks);
+  if (Scratch.Saved.size() < MaxSparks) Scratch.Saved.resize(MaxSparks);
+  // Room for a whole chunk's offsets past the last cell.
+  if (Scratch.Edges.size() < MaxSparks + 16) Scratch.Edges.resize(MaxSparks + 16);
+  const TBand B{Heat, P, S, W, P.Width - P.Width % 2, static_cast<size_t>(P.Bottom) * W, BlendInto};
+  // The odd tail's writes cross into the next row, out of the chunks' reach:
+  // odd widths take every cell every frame.
+  if (History != nullptr && B.RegionEnd == P.Width) {
+    TWarmChunks Rows(B, *History, Scratch);
+    VisitBand(B, Edges, Seed, Scratch, Rows);
+  } else {
+    TEveryCell Rows(B);
+    VisitBand(B, Edges, Seed, Scratch, Rows);
+  }
 }
 
 void FlameStep(uint8_t* Heat, const uint8_t* Edges, const TStepParams& Params, uint32_t& Seed,
