@@ -116,7 +116,10 @@ void MakePlan(const TContributorTable& Table, size_t Stride, TTapPlan& Plan) {
 }
 
 
-// Everything one resize needs, shared by both kernels.
+// Everything one resize needs, shared by both kernels, as plain pointers and
+// numbers. The kernels take it by value: a store through a byte pointer could
+// otherwise alias the job, and the compiler would reload every field after
+// each pixel.
 struct TColumnJob {
   const uint8_t* Source;
   size_t SourceStride;
@@ -124,48 +127,35 @@ struct TColumnJob {
   uint8_t* Dest;
   size_t DestStride;
   int DW, DH;
-  const TTapPlan* Horizontal;  // byte offsets into a source row
-  const TTapPlan* Vertical;    // byte offsets into the column buffer
-  uint8_t* Column;             // SH pixels
+  const int32_t *HStart, *HOffset, *HWeight;  // byte offsets into a source row
+  const int32_t *VStart, *VOffset, *VWeight;  // byte offsets into the column buffer
+  uint8_t* Column;                            // SH pixels
 };
 
-void ResampleColumnsPortable(const TColumnJob& J) {
-  const int32_t* HStart = J.Horizontal->Start.data();
-  const int32_t* HOffset = J.Horizontal->Offset.data();
-  const int32_t* HWeight = J.Horizontal->Weight.data();
-  const int32_t* VStart = J.Vertical->Start.data();
-  const int32_t* VOffset = J.Vertical->Offset.data();
-  const int32_t* VWeight = J.Vertical->Weight.data();
-  // Locals, not fields: a store through a byte pointer could alias the job,
-  // which would make the compiler reload every field after each pixel.
-  const uint8_t* const Source = J.Source;
-  uint8_t* const Dest = J.Dest;
-  uint8_t* const Column = J.Column;
-  const size_t SourceStride = J.SourceStride, DestStride = J.DestStride;
-  const int SH = J.SH, DW = J.DW, DH = J.DH;
-  for (int i = 0; i < DW; ++i) {
-    const int32_t k0 = HStart[i], k1 = HStart[i + 1];
-    const uint8_t* Row = Source;
-    for (int r = 0; r < SH; ++r, Row += SourceStride) {
+void ResampleColumnsPortable(const TColumnJob J) {
+  for (int i = 0; i < J.DW; ++i) {
+    const int32_t k0 = J.HStart[i], k1 = J.HStart[i + 1];
+    const uint8_t* Row = J.Source;
+    for (int r = 0; r < J.SH; ++r, Row += J.SourceStride) {
       int32_t b = 0, g = 0, red = 0;
       for (int32_t k = k0; k < k1; ++k) {
-        const uint8_t* p = Row + HOffset[k];
-        const int32_t w = HWeight[k];
+        const uint8_t* p = Row + J.HOffset[k];
+        const int32_t w = J.HWeight[k];
         b += w * p[0];
         g += w * p[1];
         red += w * p[2];
       }
-      uint8_t* q = Column + static_cast<size_t>(r) * 4;
+      uint8_t* q = J.Column + static_cast<size_t>(r) * 4;
       q[0] = ClampChannelSum(b);
       q[1] = ClampChannelSum(g);
       q[2] = ClampChannelSum(red);
     }
-    uint8_t* Out = Dest + static_cast<size_t>(i) * 4;
-    for (int j = 0; j < DH; ++j, Out += DestStride) {
+    uint8_t* Out = J.Dest + static_cast<size_t>(i) * 4;
+    for (int j = 0; j < J.DH; ++j, Out += J.DestStride) {
       int32_t b = 0, g = 0, red = 0;
-      for (int32_t k = VStart[j]; k < VStart[j + 1]; ++k) {
-        const uint8_t* p = Column + VOffset[k];
-        const int32_t w = VWeight[k];
+      for (int32_t k = J.VStart[j]; k < J.VStart[j + 1]; ++k) {
+        const uint8_t* p = J.Column + J.VOffset[k];
+        const int32_t w = J.VWeight[k];
         b += w * p[0];
         g += w * p[1];
         red += w * p[2];
@@ -206,34 +196,21 @@ inline void StoreColour(uint8_t* q, uint32_t v) {
   std::memcpy(q, &Merged, 4);
 }
 
-EMBERDELL_SSE41 void ResampleColumnsSse41(const TColumnJob& J) {
-  const int32_t* HStart = J.Horizontal->Start.data();
-  const int32_t* HOffset = J.Horizontal->Offset.data();
-  const int32_t* HWeight = J.Horizontal->Weight.data();
-  const int32_t* VStart = J.Vertical->Start.data();
-  const int32_t* VOffset = J.Vertical->Offset.data();
-  const int32_t* VWeight = J.Vertical->Weight.data();
-  // Locals, not fields: a store through a byte pointer could alias the job,
-  // which would make the compiler reload every field after each pixel.
-  const uint8_t* const Source = J.Source;
-  uint8_t* const Dest = J.Dest;
-  uint8_t* const Column = J.Column;
-  const size_t SourceStride = J.SourceStride, DestStride = J.DestStride;
-  const int SH = J.SH, DW = J.DW, DH = J.DH;
-  for (int i = 0; i < DW; ++i) {
-    const int32_t k0 = HStart[i], k1 = HStart[i + 1];
-    const uint8_t* Row = Source;
-    for (int r = 0; r < SH; ++r, Row += SourceStride) {
+EMBERDELL_SSE41 void ResampleColumnsSse41(const TColumnJob J) {
+  for (int i = 0; i < J.DW; ++i) {
+    const int32_t k0 = J.HStart[i], k1 = J.HStart[i + 1];
+    const uint8_t* Row = J.Source;
+    for (int r = 0; r < J.SH; ++r, Row += J.SourceStride) {
       __m128i s = _mm_setzero_si128();
-      for (int32_t k = k0; k < k1; ++k) s = _mm_add_epi32(s, WeightedPixel(Row + HOffset[k], HWeight[k]));
+      for (int32_t k = k0; k < k1; ++k) s = _mm_add_epi32(s, WeightedPixel(Row + J.HOffset[k], J.HWeight[k]));
       const uint32_t v = ClampPixel(s);
-      std::memcpy(Column + static_cast<size_t>(r) * 4, &v, 4);
+      std::memcpy(J.Column + static_cast<size_t>(r) * 4, &v, 4);
     }
-    uint8_t* Out = Dest + static_cast<size_t>(i) * 4;
-    for (int j = 0; j < DH; ++j, Out += DestStride) {
+    uint8_t* Out = J.Dest + static_cast<size_t>(i) * 4;
+    for (int j = 0; j < J.DH; ++j, Out += J.DestStride) {
       __m128i s = _mm_setzero_si128();
-      for (int32_t k = VStart[j]; k < VStart[j + 1]; ++k)
-        s = _mm_add_epi32(s, WeightedPixel(Column + VOffset[k], VWeight[k]));
+      for (int32_t k = J.VStart[j]; k < J.VStart[j + 1]; ++k)
+        s = _mm_add_epi32(s, WeightedPixel(J.Column + J.VOffset[k], J.VWeight[k]));
       StoreColour(Out, ClampPixel(s));
     }
   }
@@ -271,8 +248,20 @@ void ResampleBitmap(const uint8_t* Source, int SW, int SH, uint8_t* Dest, int DW
   MakePlan(GetContributors(SW, DW), 4, Horizontal);
   MakePlan(GetContributors(SH, DH), 4, Vertical);
   std::vector<uint8_t> Column(static_cast<size_t>(SH) * 4, 0);
-  const TColumnJob Job{Source, static_cast<size_t>(SW) * 4, SH, Dest, static_cast<size_t>(DW) * 4, DW, DH,
-                       &Horizontal, &Vertical, Column.data()};
+  const TColumnJob Job{Source,
+                       static_cast<size_t>(SW) * 4,
+                       SH,
+                       Dest,
+                       static_cast<size_t>(DW) * 4,
+                       DW,
+                       DH,
+                       Horizontal.Start.data(),
+                       Horizontal.Offset.data(),
+                       Horizontal.Weight.data(),
+                       Vertical.Start.data(),
+                       Vertical.Offset.data(),
+                       Vertical.Weight.data(),
+                       Column.data()};
 #if defined(__x86_64__) || defined(__i386__)
   if (Kernel == TResampleKernel::Fastest && HaveSse41()) {
     ResampleColumnsSse41(Job);
