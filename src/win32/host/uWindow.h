@@ -25,6 +25,31 @@ inline void MouseDownToEasyMove(HWND Window) {
   SendMessageW(Window, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
 }
 
+// The routing windows and dialogs share. The object arrives with the first
+// message (Created, when Creating) and is kept in the window's Slot until
+// WM_NCDESTROY, which the object still sees. Handle names the object's handle
+// field; Unowned answers messages that reach a window with no object.
+template <class TObject, class TMember, class TCall, class TUnowned>
+auto RouteToObject(HWND Window, UINT Message, int Slot, bool Creating, TObject* Created, TMember Handle, TCall Call,
+                   TUnowned Unowned) -> decltype(Call(Created)) {
+  TObject* Self;
+  if (Creating) {
+    Self = Created;
+    SetWindowLongPtrW(Window, Slot, reinterpret_cast<LONG_PTR>(Self));
+    if (Self != nullptr) Self->*Handle = Window;
+  } else {
+    Self = reinterpret_cast<TObject*>(GetWindowLongPtrW(Window, Slot));
+  }
+  if (Self == nullptr) return Unowned();
+  if (Message == WM_NCDESTROY) {
+    SetWindowLongPtrW(Window, Slot, 0);
+    const auto Result = Call(Self);
+    if (Self->*Handle == Window) Self->*Handle = nullptr;
+    return Result;
+  }
+  return Call(Self);
+}
+
 template <class TDerived>
 class TWindow {
  public:
@@ -62,24 +87,15 @@ class TWindow {
 
  private:
   static LRESULT CALLBACK Procedure(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
-    TDerived* Self;
-    if (Message == WM_NCCREATE) {
-      Self = static_cast<TDerived*>(reinterpret_cast<CREATESTRUCTW*>(LParam)->lpCreateParams);
-      SetWindowLongPtrW(Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(Self));
-      if (Self != nullptr) Self->FHandle = Window;
-    } else {
-      Self = reinterpret_cast<TDerived*>(GetWindowLongPtrW(Window, GWLP_USERDATA));
-    }
     // Messages before WM_NCCREATE (WM_GETMINMAXINFO) and windows made
     // without an object get the default handling.
-    if (Self == nullptr) return DefWindowProcW(Window, Message, WParam, LParam);
-    if (Message == WM_NCDESTROY) {
-      SetWindowLongPtrW(Window, GWLP_USERDATA, 0);
-      const LRESULT Result = Guarded(Self, Window, Message, WParam, LParam);
-      if (Self->FHandle == Window) Self->FHandle = nullptr;
-      return Result;
-    }
-    return Guarded(Self, Window, Message, WParam, LParam);
+    const bool Creating = Message == WM_NCCREATE;
+    return RouteToObject(
+        Window, Message, GWLP_USERDATA, Creating,
+        Creating ? static_cast<TDerived*>(reinterpret_cast<CREATESTRUCTW*>(LParam)->lpCreateParams) : nullptr,
+        static_cast<HWND TDerived::*>(&TWindow::FHandle),
+        [&](TDerived* Self) { return Guarded(Self, Window, Message, WParam, LParam); },
+        [&] { return DefWindowProcW(Window, Message, WParam, LParam); });
   }
 
   // An exception must not unwind through the system's code. A window whose
@@ -122,22 +138,11 @@ class TDialog {
 
  private:
   static INT_PTR CALLBACK Procedure(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
-    TDerived* Self;
-    if (Message == WM_INITDIALOG) {
-      Self = reinterpret_cast<TDerived*>(LParam);
-      SetWindowLongPtrW(Window, DWLP_USER, LParam);
-      if (Self != nullptr) Self->FHandle = Window;
-    } else {
-      Self = reinterpret_cast<TDerived*>(GetWindowLongPtrW(Window, DWLP_USER));
-    }
-    if (Self == nullptr) return FALSE;
-    if (Message == WM_NCDESTROY) {
-      SetWindowLongPtrW(Window, DWLP_USER, 0);
-      const INT_PTR Result = Guarded(Self, Window, Message, WParam, LParam);
-      if (Self->FHandle == Window) Self->FHandle = nullptr;
-      return Result;
-    }
-    return Guarded(Self, Window, Message, WParam, LParam);
+    const bool Creating = Message == WM_INITDIALOG;
+    return RouteToObject(
+        Window, Message, DWLP_USER, Creating, Creating ? reinterpret_cast<TDerived*>(LParam) : nullptr,
+        static_cast<HWND TDerived::*>(&TDialog::FHandle),
+        [&](TDerived* Self) { return Guarded(Self, Window, Message, WParam, LParam); }, [] { return INT_PTR{FALSE}; });
   }
 
   // As for windows: nothing unwinds through the dialog manager, which then
