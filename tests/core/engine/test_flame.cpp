@@ -306,12 +306,17 @@ TEST(Flame, TinyOddAndEmptyAreasDoNotCrash) {
   }
 }
 
-TEST(Flame, ScreenshotsAreSmoothedAndWrittenByExtension) {
-  const support::TTempFolder Temp("emberdell-flame");
+// A flame and a folder for its screenshots.
+class FlameShots : public testing::Test {
+ protected:
+  const support::TTempFolder Temp{"emberdell-flame"};
   const fs::path& Dir = Temp.Path();
   TFlame F;
   TFlamePreset S = Style();
   int32_t PH = 100;
+};
+
+TEST_F(FlameShots, ScreenshotsAreSmoothedAndWrittenByExtension) {
   const auto Pic = Picture(32, 24);
   F.Init(nullptr, TRect{0, 0, 32, 24}, Pic.data(), &S, &PH);
   Randomize(8);
@@ -350,12 +355,7 @@ TEST(Flame, ScreenshotsAreSmoothedAndWrittenByExtension) {
   EXPECT_EQ(Head(Dir / "capital.JPG"), "BM");  // the extension is compared exactly
 }
 
-TEST(Flame, AScreenshotThatCannotBeWrittenDoesNotStopTheFrames) {
-  const support::TTempFolder Temp("emberdell-flame");
-  const fs::path& Dir = Temp.Path();
-  TFlame F;
-  TFlamePreset S = Style();
-  int32_t PH = 100;
+TEST_F(FlameShots, AScreenshotThatCannotBeWrittenDoesNotStopTheFrames) {
   TRecordingCanvas Canvas;
   F.Init(&Canvas, TRect{0, 0, 16, 16}, nullptr, &S, &PH);
   // Each request hears whether its file was written: not for the missing
@@ -487,16 +487,11 @@ TEST(Flame, AnAreaTooLargeForTheMemoryLeftBurnsNothingAndTheRunGoesOn) {
   EXPECT_EQ(F.Width(), 64);
 }
 
-TEST(Flame, MainThreadCallsWhileFramesRun) {
+TEST_F(FlameShots, MainThreadCallsWhileFramesRun) {
   // As in a run: the frame thread computes frames while the main thread
   // requests screenshots, starts the fade-out and draws random numbers.
   // Under ThreadSanitizer this proves the hand-overs are synchronised.
-  const support::TTempFolder Temp("emberdell-flame");
-  const fs::path& Dir = Temp.Path();
-  TFlame F;
   F.FFadeOutTime = 500;
-  TFlamePreset S = Style();
-  int32_t PH = 100;
   const auto Pic = Picture(48, 40);
   F.Init(nullptr, TRect{0, 0, 48, 40}, Pic.data(), &S, &PH);
   std::atomic<bool> Stop{false};

@@ -87,35 +87,32 @@ void StepBoth(TField& F, const TStepParams& P, uint32_t& Seed) {
 
 }  // namespace
 
-TEST(BandRows, WorkedExamples) {
-  int Top, Bottom;
-  BandRows(767, 100, Top, Bottom);
-  EXPECT_EQ(Top, 0);
-  EXPECT_EQ(Bottom, 767);
-  BandRows(767, 50, Top, Bottom);
-  EXPECT_EQ(Top, 191);
-  EXPECT_EQ(Bottom, 575);
-  // 212 / 100 is not exact, so 2.12 x 50 / 2 lands just below 53.
-  BandRows(212, 50, Top, Bottom);
-  EXPECT_EQ(Top, 52);
-  EXPECT_EQ(Bottom, 159);
-}
-
-TEST(BandRows, OutOfRangeHeightsStayInsideTheArea) {
-  int Top, Bottom;
-  BandRows(600, 150, Top, Bottom);
-  EXPECT_EQ(Top, 0);
-  EXPECT_EQ(Bottom, 600);
-  BandRows(600, -20, Top, Bottom);
-  EXPECT_EQ(Top, Bottom);
-  BandRows(600, 0, Top, Bottom);
-  EXPECT_EQ(Top, Bottom);
-  BandRows(0, 100, Top, Bottom);
-  EXPECT_EQ(Top, 0);
-  EXPECT_EQ(Bottom, 0);
-  BandRows(600, 2000000000, Top, Bottom);
-  EXPECT_EQ(Top, 0);
-  EXPECT_EQ(Bottom, 600);
+TEST(BandRows, WorkedExamplesAndOutOfRangeHeights) {
+  constexpr int Empty = -1;  // any empty band: Top == Bottom
+  struct Case {
+    int AreaHeight, Percent, Top, Bottom;
+  };
+  const Case Cases[] = {
+      {767, 100, 0, 767},
+      {767, 50, 191, 575},
+      {212, 50, 52, 159},  // 212 / 100 is not exact, so 2.12 x 50 / 2 lands just below 53
+      {600, 150, 0, 600},
+      {600, -20, Empty, Empty},
+      {600, 0, Empty, Empty},
+      {0, 100, 0, 0},
+      {600, 2000000000, 0, 600},
+  };
+  for (const Case& c : Cases) {
+    SCOPED_TRACE(testing::Message() << c.AreaHeight << " rows at " << c.Percent << "%");
+    int Top = -7, Bottom = -9;
+    BandRows(c.AreaHeight, c.Percent, Top, Bottom);
+    if (c.Top == Empty) {
+      EXPECT_EQ(Top, Bottom);
+    } else {
+      EXPECT_EQ(Top, c.Top);
+      EXPECT_EQ(Bottom, c.Bottom);
+    }
+  }
 }
 
 #if defined(__x86_64__) || defined(__i386__)

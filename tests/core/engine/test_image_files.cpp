@@ -156,6 +156,19 @@ void ExpectReservedZero(const TPixelImage& Image) {
   for (size_t I = 3; I < Image.Pixels.size(); I += 4) ASSERT_EQ(Image.Pixels[I], 0) << I;
 }
 
+// Decodes a JPEG that must decode: a picture of Width x Height (when Width is
+// not 0) whose reserved bytes are zero. Callers wrap it in
+// ASSERT_NO_FATAL_FAILURE.
+void DecodeWhole(const TBytes& Jpeg, TPixelImage& Image, int Width = 0, int Height = 0) {
+  std::string Error;
+  ASSERT_TRUE(DecodeJpeg(Jpeg.data(), Jpeg.size(), Image, Error)) << Error;
+  if (Width != 0) {
+    ASSERT_EQ(Image.Width, Width);
+    ASSERT_EQ(Image.Height, Height);
+  }
+  ExpectReservedZero(Image);
+}
+
 // Either a whole picture or a clean refusal: nothing half-filled.
 void ExpectCleanResult(bool Ok, const TPixelImage& Image, const std::string& Error, int Width,
                        int Height) {
@@ -177,11 +190,7 @@ TEST(JpegDecodeTest, ColourBaselineAndProgressiveDecodeToBgrZero) {
     SCOPED_TRACE(Progressive ? "progressive" : "baseline");
     const TBytes Jpeg = QuadrantJpeg(64, 48, Progressive);
     TPixelImage Image;
-    std::string Error;
-    ASSERT_TRUE(DecodeJpeg(Jpeg.data(), Jpeg.size(), Image, Error)) << Error;
-    EXPECT_EQ(Image.Width, 64);
-    EXPECT_EQ(Image.Height, 48);
-    ExpectReservedZero(Image);
+    ASSERT_NO_FATAL_FAILURE(DecodeWhole(Jpeg, Image, 64, 48));
     ExpectQuadrants(Image, 12);
   }
 }
@@ -190,11 +199,7 @@ TEST(JpegDecodeTest, GreyscaleDecodesToGreyPixels) {
   const TBytes Jpeg = EncodeJpeg(40, 20, 1, JCS_GRAYSCALE,
                                  [](int X, int, JSAMPLE* P) { *P = static_cast<JSAMPLE>(X * 6); });
   TPixelImage Image;
-  std::string Error;
-  ASSERT_TRUE(DecodeJpeg(Jpeg.data(), Jpeg.size(), Image, Error)) << Error;
-  ASSERT_EQ(Image.Width, 40);
-  ASSERT_EQ(Image.Height, 20);
-  ExpectReservedZero(Image);
+  ASSERT_NO_FATAL_FAILURE(DecodeWhole(Jpeg, Image, 40, 20));
   for (int Y = 0; Y < 20; ++Y)
     for (int X = 0; X < 40; ++X) {
       const uint8_t* P = PixelAt(Image, X, Y);
@@ -228,10 +233,7 @@ TEST(JpegDecodeTest, AdobeCmykAndYcckDecodeToRgb) {
         false, 95, Space);
     ASSERT_NE(FindSegment(Jpeg, 0xEE), 0u) << "libjpeg should have written an Adobe marker";
     TPixelImage Image;
-    std::string Error;
-    ASSERT_TRUE(DecodeJpeg(Jpeg.data(), Jpeg.size(), Image, Error)) << Error;
-    ASSERT_EQ(Image.Width, 32);
-    ExpectReservedZero(Image);
+    ASSERT_NO_FATAL_FAILURE(DecodeWhole(Jpeg, Image, 32, 32));
     for (int Q = 0; Q < 4; ++Q) ExpectPixelNear(Image, (Q % 2) * 16 + 8, (Q / 2) * 16 + 8, Inks[Q].Want, 10);
   }
 }
@@ -244,10 +246,7 @@ TEST(JpegDecodeTest, OddSizesKeepTheirSize) {
       P[2] = 50;
     });
     TPixelImage Image;
-    std::string Error;
-    ASSERT_TRUE(DecodeJpeg(Jpeg.data(), Jpeg.size(), Image, Error)) << Error;
-    EXPECT_EQ(Image.Width, W);
-    EXPECT_EQ(Image.Height, H);
+    ASSERT_NO_FATAL_FAILURE(DecodeWhole(Jpeg, Image, W, H));
     ExpectPixelNear(Image, W - 1, H - 1, {200, 100, 50}, 6);
   }
 }
@@ -538,9 +537,7 @@ TEST(JpegDecodeTest, PhotosAreTurnedUprightByTheirExifOrientation) {
                          : C.Blocks;
         const TBytes Jpeg = WithApp1(Plain, Blocks);
         TPixelImage Image;
-        std::string Error;
-        ASSERT_TRUE(DecodeJpeg(Jpeg.data(), Jpeg.size(), Image, Error)) << Error;
-        ExpectReservedZero(Image);
+        ASSERT_NO_FATAL_FAILURE(DecodeWhole(Jpeg, Image));
         EXPECT_EQ(BlocksOf(Image), C.Upright);
       }
     }
