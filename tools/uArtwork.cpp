@@ -503,25 +503,24 @@ TArtImage GroupIcon(TGroupIcon Icon, int Size) {
   return c.Image();
 }
 
-TArtImage TabPictures() {
-  TArtImage Strip(TabPictureSize * TabPictureCount, TabPictureSize);
-  for (int i = 0; i < TabPictureCount; ++i) {
-    TCanvas c(TabPictureSize, TabPictureSize, 1);
-    DrawTabPicture(c, i);
-    Paste(Strip, c.Image(), i * TabPictureSize, 0);
+namespace {
+
+// Count pictures of Size x Size in a row, each drawn at scale 1.
+TArtImage PictureStrip(int Size, int Count, void (*Draw)(TCanvas&, int)) {
+  TArtImage Strip(Size * Count, Size);
+  for (int i = 0; i < Count; ++i) {
+    TCanvas c(Size, Size, 1);
+    Draw(c, i);
+    Paste(Strip, c.Image(), i * Size, 0);
   }
   return Strip;
 }
 
-TArtImage TreePictures() {
-  TArtImage Strip(TreePictureSize * TreePictureCount, TreePictureSize);
-  for (int i = 0; i < TreePictureCount; ++i) {
-    TCanvas c(TreePictureSize, TreePictureSize, 1);
-    DrawTreePicture(c, i);
-    Paste(Strip, c.Image(), i * TreePictureSize, 0);
-  }
-  return Strip;
-}
+}  // namespace
+
+TArtImage TabPictures() { return PictureStrip(TabPictureSize, TabPictureCount, DrawTabPicture); }
+
+TArtImage TreePictures() { return PictureStrip(TreePictureSize, TreePictureCount, DrawTreePicture); }
 
 TArtImage ProgramIcon(int Size) {
   TCanvas c(Size, Size, Size / 32.0f);
