@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/dialogs/uDialogSettings.h"
+#include "win32/engine/uBitmapFormat.h"
 
 namespace emberdell {
 
@@ -13,13 +14,7 @@ void DrawAlphaIcon(HDC Dc, int X, int Y, HICON Icon, int Size) {
   if (!GetIconInfo(Icon, &Info)) return;
   // The icon's colour image, bottom row first, as the blend expects it.
   std::vector<uint8_t> Colours(static_cast<size_t>(Size) * Size * 4);
-  BITMAPINFO Format{};
-  Format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  Format.bmiHeader.biWidth = Size;
-  Format.bmiHeader.biHeight = Size;
-  Format.bmiHeader.biPlanes = 1;
-  Format.bmiHeader.biBitCount = 32;
-  Format.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO Format = Bgr32Format(Size, Size);
   const bool HaveColours =
       Info.hbmColor != nullptr && GetDIBits(Dc, Info.hbmColor, 0, Size, Colours.data(), &Format, DIB_RGB_COLORS) == Size;
   if (HaveColours) {

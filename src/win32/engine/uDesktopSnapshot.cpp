@@ -1,4 +1,5 @@
 #include "win32/engine/uDesktopSnapshot.h"
+#include "win32/engine/uBitmapFormat.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,13 +10,7 @@ namespace emberdell {
 std::vector<uint8_t> CopyArea(HDC Source, const RECT& SourceRect, int Width, int Height) {
   std::vector<uint8_t> Pixels(static_cast<size_t>(std::max(Width, 0)) * std::max(Height, 0) * 4, 0);
   if (Width <= 0 || Height <= 0 || Source == nullptr) return Pixels;
-  BITMAPINFO Info{};
-  Info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  Info.bmiHeader.biWidth = Width;
-  Info.bmiHeader.biHeight = -Height;  // top-down
-  Info.bmiHeader.biPlanes = 1;
-  Info.bmiHeader.biBitCount = 32;
-  Info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO Info = Bgr32Format(Width, -Height);
   void* Bits = nullptr;
   HDC Memory = CreateCompatibleDC(Source);
   HBITMAP Section = CreateDIBSection(Source, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/engine/uFlameStep.h"
+#include "win32/engine/uBitmapFormat.h"
 
 namespace emberdell {
 
@@ -45,13 +46,7 @@ void TWindowCanvas::Release() {
 bool TWindowCanvas::Reserve(int Width, int Height) {
   if (FSection != nullptr && Width == FWidth && Height == FHeight) return true;
   Release();
-  BITMAPINFO Format{};
-  Format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  Format.bmiHeader.biWidth = Width;
-  Format.bmiHeader.biHeight = -Height;
-  Format.bmiHeader.biPlanes = 1;
-  Format.bmiHeader.biBitCount = 32;
-  Format.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO Format = Bgr32Format(Width, -Height);
   void* Pixels = nullptr;
   HBITMAP Section = CreateDIBSection(nullptr, &Format, DIB_RGB_COLORS, &Pixels, nullptr, 0);
   if (Section == nullptr || Pixels == nullptr) {
@@ -106,6 +101,13 @@ void TWindowCanvas::DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits, con
 
 void TWindowCanvas::WindowExposed(HWND Window) {
   if (auto* Canvas = static_cast<TWindowCanvas*>(GetPropW(Window, kCanvasProperty))) Canvas->FExposed = true;
+}
+
+void TWindowCanvas::PaintFromFrames(HWND Window) {
+  PAINTSTRUCT Paint;
+  BeginPaint(Window, &Paint);
+  EndPaint(Window, &Paint);
+  WindowExposed(Window);
 }
 
 bool TWindowCanvas::VisibleAreaChanged(HDC Dc) {

@@ -28,6 +28,9 @@ class TWindowCanvas : public IFlameCanvas {
   // uncovered part), so the next frame of Window's canvas, if it has one, is
   // copied whole. Safe on the window's thread while frames run on another.
   static void WindowExposed(HWND Window);
+  // The whole WM_PAINT of such a window: the update region is validated and
+  // the next frame copied whole.
+  static void PaintFromFrames(HWND Window);
 
  private:
   // A top-down 32-bit section of Width x Height in a memory context; false

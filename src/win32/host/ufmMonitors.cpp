@@ -87,10 +87,7 @@ LRESULT TfmFirstMonitor::WindowProc(HWND Window, UINT Message, WPARAM WParam, LP
       break;
     case WM_PAINT:
       if (FBurning) {
-        PAINTSTRUCT Paint;
-        BeginPaint(Window, &Paint);
-        EndPaint(Window, &Paint);
-        TWindowCanvas::WindowExposed(Window);
+        TWindowCanvas::PaintFromFrames(Window);
         DrawBottomLine();
         return 0;
       }

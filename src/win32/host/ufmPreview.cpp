@@ -46,13 +46,9 @@ LRESULT TPreviewSurface::WindowProc(HWND Window, UINT Message, WPARAM WParam, LP
   switch (Message) {
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT Paint;
-      BeginPaint(Window, &Paint);
-      EndPaint(Window, &Paint);
-      TWindowCanvas::WindowExposed(Window);
+    case WM_PAINT:
+      TWindowCanvas::PaintFromFrames(Window);
       return 0;
-    }
     default:
       return DefWindowProcW(Window, Message, WParam, LParam);
   }
@@ -150,15 +146,10 @@ LRESULT TfmPreview::WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM 
       ShowWindow(Window, SW_HIDE);
       if (OnHide) OnHide();
       return 0;
-    case WM_PAINT: {
-      // The frame thread draws every frame; a repaint waits for the next one,
-      // which is then copied whole.
-      PAINTSTRUCT Paint;
-      BeginPaint(Window, &Paint);
-      EndPaint(Window, &Paint);
-      TWindowCanvas::WindowExposed(Window);
+    case WM_PAINT:
+      // The frame thread draws every frame; a repaint waits for the next one.
+      TWindowCanvas::PaintFromFrames(Window);
       return 0;
-    }
     default:
       return DefWindowProcW(Window, Message, WParam, LParam);
   }

@@ -18,6 +18,7 @@
 #include "win32/host/uWinText.h"
 #include "win32/settings/uScaledTicks.h"
 #include "win32/settings/ufmAskPresetName.h"
+#include "win32/engine/uBitmapFormat.h"
 
 namespace emberdell {
 
@@ -217,13 +218,7 @@ void TfmPresetsTab::UpdateDeleteButton() {
 void TfmPresetsTab::DrawItem(const DRAWITEMSTRUCT& Item) {
   const TPixelBuffer& Pixels =
       Item.CtlID == IDC_DRAW ? FEditor->Curves().Image() : FEditor->Curves().Palette();
-  BITMAPINFO Info{};
-  Info.bmiHeader.biSize = sizeof Info.bmiHeader;
-  Info.bmiHeader.biWidth = Pixels.Width();
-  Info.bmiHeader.biHeight = -Pixels.Height();  // top-down
-  Info.bmiHeader.biPlanes = 1;
-  Info.bmiHeader.biBitCount = 32;
-  Info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO Info = Bgr32Format(Pixels.Width(), -Pixels.Height());
   const RECT& r = Item.rcItem;
   SetStretchBltMode(Item.hDC, COLORONCOLOR);
   StretchDIBits(Item.hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, 0, 0, Pixels.Width(), Pixels.Height(),

@@ -97,9 +97,7 @@ void TPropertiesDialogTest::CloseSettings() {
     return GetForegroundWindow() == Window;
   }));
   PressKey(VK_ESCAPE);
-  const auto Code = WaitForEnd();
-  ASSERT_TRUE(Code.has_value()) << "still running after the settings window should have closed";
-  EXPECT_EQ(*Code, 0u);
+  ExpectCleanEnd("still running after the settings window should have closed");
 }
 
 void TPropertiesDialogTest::ExpectSettingsDialog(HWND Dialog, const wchar_t* Caption, int Width, int Height,

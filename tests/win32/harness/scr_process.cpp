@@ -58,27 +58,13 @@ std::optional<DWORD> TScrProcess::WaitForExit(DWORD TimeoutMs) {
 
 namespace {
 
+// The process's windows of one class: every one, or only the first visible one.
 struct TWindowSearch {
   DWORD ProcessId;
   const wchar_t* ClassName;
-  HWND Found;
-};
-
-struct TWindowList {
-  DWORD ProcessId;
-  const wchar_t* ClassName;
+  bool FirstVisible;
   std::vector<HWND> Found;
 };
-
-BOOL CALLBACK CollectWindow(HWND Window, LPARAM Param) {
-  auto& List = *reinterpret_cast<TWindowList*>(Param);
-  DWORD Owner = 0;
-  GetWindowThreadProcessId(Window, &Owner);
-  wchar_t Class[64] = {};
-  GetClassNameW(Window, Class, 64);
-  if (Owner == List.ProcessId && lstrcmpW(Class, List.ClassName) == 0) List.Found.push_back(Window);
-  return TRUE;
-}
 
 BOOL CALLBACK MatchWindow(HWND Window, LPARAM Param) {
   auto& Search = *reinterpret_cast<TWindowSearch*>(Param);
@@ -86,29 +72,28 @@ BOOL CALLBACK MatchWindow(HWND Window, LPARAM Param) {
   GetWindowThreadProcessId(Window, &Owner);
   wchar_t Class[64] = {};
   GetClassNameW(Window, Class, 64);
-  if (Owner == Search.ProcessId && IsWindowVisible(Window) && lstrcmpW(Class, Search.ClassName) == 0) {
-    Search.Found = Window;
-    return FALSE;
-  }
-  return TRUE;
+  if (Owner != Search.ProcessId || lstrcmpW(Class, Search.ClassName) != 0) return TRUE;
+  if (Search.FirstVisible && !IsWindowVisible(Window)) return TRUE;
+  Search.Found.push_back(Window);
+  return Search.FirstVisible ? FALSE : TRUE;
 }
 
 }  // namespace
 
 HWND TScrProcess::WaitForWindow(const wchar_t* ClassName, DWORD TimeoutMs) {
-  TWindowSearch Search{FProcessId, ClassName, nullptr};
+  TWindowSearch Search{FProcessId, ClassName, true, {}};
   WaitUntil(TimeoutMs, [&] {
     if (WaitForSingleObject(FProcess, 0) != WAIT_TIMEOUT) return true;  // gone: no window will come
     EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&Search));
-    return Search.Found != nullptr;
+    return !Search.Found.empty();
   });
-  return Search.Found;
+  return Search.Found.empty() ? nullptr : Search.Found.front();
 }
 
 std::vector<HWND> TScrProcess::Windows(const wchar_t* ClassName) const {
-  TWindowList List{FProcessId, ClassName, {}};
-  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&List));
-  return List.Found;
+  TWindowSearch Search{FProcessId, ClassName, false, {}};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&Search));
+  return Search.Found;
 }
 
 }  // namespace emberdell::test

@@ -47,6 +47,13 @@ class TRunTest : public ::testing::Test {
   bool Running() { return Scr && Scr->Started() && !Scr->WaitForExit(0).has_value(); }
   // Waits for the process to end; its exit code, nothing at the deadline.
   std::optional<DWORD> WaitForEnd(DWORD TimeoutMs = kExitDeadlineMs) { return Scr->WaitForExit(TimeoutMs); }
+  // Waits for the process to end and expects a clean end; Why says what the
+  // process is left doing when it does not end.
+  void ExpectCleanEnd(const char* Why) {
+    const auto Code = WaitForEnd();
+    ASSERT_TRUE(Code.has_value()) << Why;
+    EXPECT_EQ(*Code, 0u) << Why;
+  }
   // Waits for screenshot Number to be written completely.
   std::optional<TBmp> WaitForShot(int Number);
   // The first monitor less its bottom row: the flame area.

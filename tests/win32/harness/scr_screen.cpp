@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "tests/win32/harness/scr_process.h"
+#include "win32/engine/uBitmapFormat.h"
 
 namespace emberdell::test {
 
@@ -87,13 +88,7 @@ std::vector<RECT> MonitorRects() {
 std::vector<uint32_t> ReadPixels(HDC Source, int X, int Y, int W, int H) {
   std::vector<uint32_t> Out;
   if (W <= 0 || H <= 0) return Out;
-  BITMAPINFO Info{};
-  Info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  Info.bmiHeader.biWidth = W;
-  Info.bmiHeader.biHeight = -H;
-  Info.bmiHeader.biPlanes = 1;
-  Info.bmiHeader.biBitCount = 32;
-  Info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO Info = Bgr32Format(W, -H);
   HDC Memory = CreateCompatibleDC(Source);
   void* Bits = nullptr;
   HBITMAP Bitmap = CreateDIBSection(Source, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);

@@ -79,9 +79,7 @@ TEST_F(FullScreenRun, TheFlameReplacesTheDesktopAtOnceAndTheBottomRowStaysBlack)
   EXPECT_EQ(WorstBottomRow, 0) << "pixels of the bottom row were lit";
 
   PressKey(VK_ESCAPE);
-  const auto Code = WaitForEnd();
-  ASSERT_TRUE(Code.has_value()) << "still running after Esc";
-  EXPECT_EQ(*Code, 0u);
+  ExpectCleanEnd("still running after Esc");
 }
 
 // The share of the desktop's light sample points that a screenshot shows in
@@ -197,9 +195,7 @@ TEST_F(FullScreenRun, MovingTheMouseTenPixelsKeepsTheRunElevenEndIt) {
   // Small steps add up: the distance is measured from the start.
   MoveCursorTo(Origin.x + 5, Origin.y + 5);
   MoveCursorTo(Origin.x, Origin.y + 11);
-  const auto Code = WaitForEnd();
-  ASSERT_TRUE(Code.has_value()) << "a move of 11 pixels did not end the run";
-  EXPECT_EQ(*Code, 0u);
+  ExpectCleanEnd("a move of 11 pixels did not end the run");
 }
 
 TEST_F(FullScreenRun, WithIgnoreMouseMoveOnlyAKeyEndsTheRun) {
@@ -215,9 +211,7 @@ TEST_F(FullScreenRun, WithIgnoreMouseMoveOnlyAKeyEndsTheRun) {
   ASSERT_TRUE(WaitForShot(1).has_value()) << "the run ended on a mouse move";
 
   PressKey(VK_SPACE);
-  const auto Code = WaitForEnd();
-  ASSERT_TRUE(Code.has_value()) << "still running after a key";
-  EXPECT_EQ(*Code, 0u);
+  ExpectCleanEnd("still running after a key");
 }
 
 TEST_F(FullScreenRun, TheFlameFadesForTheFadeoutTimeOrEndsAtOnceWithoutFadeout) {
@@ -281,9 +275,7 @@ TEST_F(FullScreenRun, ASecondRunEndsAtOnceWhileOneIsAlive) {
   Start(L"/s");
   ASSERT_NE(WaitForFlame(), nullptr);
   PressKey(VK_ESCAPE);
-  const auto Code = WaitForEnd();
-  ASSERT_TRUE(Code.has_value());
-  EXPECT_EQ(*Code, 0u);
+  ExpectCleanEnd("still running");
 }
 
 // Share of the sample points of a monitor's right third, far from the

@@ -10,6 +10,7 @@
 #include "tests/support/scr_resources.h"
 #include "tests/win32/harness/scr_process.h"
 #include "tools/uArtwork.h"
+#include "win32/engine/uBitmapFormat.h"
 
 namespace emberdell::test {
 namespace {
@@ -22,12 +23,7 @@ std::vector<RGBQUAD> IconPixels(HICON Icon, int& Width) {
   std::vector<RGBQUAD> Pixels;
   if (Info.hbmColor != nullptr && GetObjectW(Info.hbmColor, sizeof Colour, &Colour) != 0) {
     Width = Colour.bmWidth;
-    BITMAPINFO Format{};
-    Format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    Format.bmiHeader.biWidth = Colour.bmWidth;
-    Format.bmiHeader.biHeight = -Colour.bmHeight;
-    Format.bmiHeader.biPlanes = 1;
-    Format.bmiHeader.biBitCount = 32;
+    BITMAPINFO Format = Bgr32Format(Colour.bmWidth, -Colour.bmHeight);
     Pixels.resize(size_t(Colour.bmWidth) * Colour.bmHeight);
     HDC Screen = GetDC(nullptr);
     if (GetDIBits(Screen, Info.hbmColor, 0, Colour.bmHeight, Pixels.data(), &Format, DIB_RGB_COLORS) == 0)

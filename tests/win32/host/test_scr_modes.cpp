@@ -68,9 +68,7 @@ TEST_F(EmberdellScrRun, SEndsOnAKey) {
   ExpectFullScreen(*Scr, Window, Monitors[0]);
   ASSERT_TRUE(Running()) << "ended before any input";
   PressKey(VK_SPACE);
-  const auto Code = WaitForEnd();
-  ASSERT_TRUE(Code.has_value()) << "still running after a key press";
-  EXPECT_EQ(*Code, 0u);
+  ExpectCleanEnd("still running after a key press");
 }
 
 TEST_F(EmberdellScrRun, NoArgumentsRunFullScreenAndEndOnAClick) {
@@ -79,9 +77,7 @@ TEST_F(EmberdellScrRun, NoArgumentsRunFullScreenAndEndOnAClick) {
   ASSERT_NE(Window, nullptr);
   ExpectFullScreen(*Scr, Window, Monitors[0]);
   ClickLeft();
-  const auto Code = WaitForEnd();
-  ASSERT_TRUE(Code.has_value()) << "still running after a click";
-  EXPECT_EQ(*Code, 0u);
+  ExpectCleanEnd("still running after a click");
 }
 
 }  // namespace

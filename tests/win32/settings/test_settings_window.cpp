@@ -78,9 +78,7 @@ class SettingsWindow : public TRunTest {
   void CloseWith(WORD Key) {
     SetForegroundWindow(Window);
     PressKey(Key);
-    const auto Code = WaitForEnd();
-    ASSERT_TRUE(Code.has_value()) << "still running after the window should have closed";
-    EXPECT_EQ(*Code, 0u);
+    ExpectCleanEnd("still running after the window should have closed");
   }
 };
 
