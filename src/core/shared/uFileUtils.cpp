@@ -83,35 +83,36 @@ bool IsRegularFile(const std::string& FileName) {
   return Utf8Path(FileName, Path) && std::filesystem::is_regular_file(Path, Ec);
 }
 
-bool RemoveFile(const std::string& FileName, std::error_code& Error) {
+namespace {
+
+// Name as a path for a filesystem call, with Error cleared; a name that is not
+// UTF-8 gives invalid_argument instead.
+bool PathFor(const std::string& Name, std::filesystem::path& Path, std::error_code& Error) {
   Error.clear();
+  if (Utf8Path(Name, Path)) return true;
+  Error = std::make_error_code(std::errc::invalid_argument);
+  return false;
+}
+
+}  // namespace
+
+bool RemoveFile(const std::string& FileName, std::error_code& Error) {
   std::filesystem::path Path;
-  if (!Utf8Path(FileName, Path)) {
-    Error = std::make_error_code(std::errc::invalid_argument);
-    return false;
-  }
+  if (!PathFor(FileName, Path, Error)) return false;
   std::filesystem::remove(Path, Error);
   return !Error;
 }
 
 bool RenameFile(const std::string& From, const std::string& To, std::error_code& Error) {
-  Error.clear();
   std::filesystem::path FromPath, ToPath;
-  if (!Utf8Path(From, FromPath) || !Utf8Path(To, ToPath)) {
-    Error = std::make_error_code(std::errc::invalid_argument);
-    return false;
-  }
+  if (!PathFor(From, FromPath, Error) || !PathFor(To, ToPath, Error)) return false;
   std::filesystem::rename(FromPath, ToPath, Error);
   return !Error;
 }
 
 bool CreateFolders(const std::string& Folder, std::error_code& Error) {
-  Error.clear();
   std::filesystem::path Path;
-  if (!Utf8Path(Folder, Path)) {
-    Error = std::make_error_code(std::errc::invalid_argument);
-    return false;
-  }
+  if (!PathFor(Folder, Path, Error)) return false;
   std::filesystem::create_directories(Path, Error);
   return !Error;
 }

@@ -92,38 +92,30 @@ void AppendUtf16(std::u16string& Out, char32_t c) {
 }
 
 // Both directions share one loop; Strict stops at the first ill-formed part.
-bool ToUtf16(std::string_view Text, std::u16string& Out, bool Strict) {
+template <class TText, class TOut, class TDecode, class TAppend>
+bool Convert(TText Text, TOut& Out, bool Strict, TDecode Decode, TAppend Append) {
   Out.clear();
   Out.reserve(Text.size());
   while (!Text.empty()) {
     char32_t c;
     bool Valid;
-    const size_t n = DecodeUtf8(Text, c, Valid);
+    const size_t n = Decode(Text, c, Valid);
     if (!Valid && Strict) {
       Out.clear();
       return false;
     }
-    AppendUtf16(Out, c);
+    Append(Out, c);
     Text.remove_prefix(n);
   }
   return true;
 }
 
+bool ToUtf16(std::string_view Text, std::u16string& Out, bool Strict) {
+  return Convert(Text, Out, Strict, DecodeUtf8, AppendUtf16);
+}
+
 bool ToUtf8(std::u16string_view Text, std::string& Out, bool Strict) {
-  Out.clear();
-  Out.reserve(Text.size());
-  while (!Text.empty()) {
-    char32_t c;
-    bool Valid;
-    const size_t n = DecodeUtf16(Text, c, Valid);
-    if (!Valid && Strict) {
-      Out.clear();
-      return false;
-    }
-    AppendUtf8(Out, c);
-    Text.remove_prefix(n);
-  }
-  return true;
+  return Convert(Text, Out, Strict, DecodeUtf16, AppendUtf8);
 }
 
 // Windows-1252 from 0x80 to 0x9F; the rest of the code page is Latin-1. The

@@ -67,6 +67,36 @@ class TimerThreadTest : public ::testing::Test {
     return Frames.size();
   }
 
+  // Halt (a pause or a stop) is called from another thread while the first
+  // frame runs; it must return only after that frame. Halted tells when it
+  // has taken effect. Frames go on being recorded.
+  void ExpectHaltWaitsForTheFrame(const std::function<void()>& Halt, const std::function<bool()>& Halted) {
+    Start(100000, [this] {
+      Record();
+      if (FrameCount() > 1) return;
+      FEntered.Open();
+      FRelease.Wait();
+      FHaltReturnedDuringFrame = FHaltReturned.load();
+      FFrameDone = true;
+    });
+    Timer->SetInterval(40);
+    Timer->SetEnabled(true);
+    Clock->Unlimit();
+    ASSERT_TRUE(FEntered.Wait());
+
+    bool FrameDoneWhenHaltReturned = false;
+    std::thread Halter([&] {
+      Halt();
+      FrameDoneWhenHaltReturned = FFrameDone;
+      FHaltReturned = true;
+    });
+    ASSERT_TRUE(WaitUntil(Halted));
+    FRelease.Open();
+    Halter.join();
+    EXPECT_TRUE(FrameDoneWhenHaltReturned);
+    EXPECT_FALSE(FHaltReturnedDuringFrame);
+  }
+
   static std::vector<uint32_t> Every(uint32_t First, uint32_t Step, size_t Count) {
     std::vector<uint32_t> Result;
     for (size_t I = 0; I < Count; ++I) Result.push_back(First + static_cast<uint32_t>(I) * Step);
@@ -77,6 +107,8 @@ class TimerThreadTest : public ::testing::Test {
   std::unique_ptr<TTimerThread> Timer;
   std::mutex FramesLock;
   std::vector<uint32_t> Frames;
+  TLatch FEntered, FRelease;
+  std::atomic<bool> FFrameDone{false}, FHaltReturned{false}, FHaltReturnedDuringFrame{false};
 };
 
 }  // namespace
@@ -148,33 +180,7 @@ TEST_F(TimerThreadTest, FailingFrameDoesNotEndTheThread) {
 }
 
 TEST_F(TimerThreadTest, PauseWaitsForTheFrameInProgress) {
-  TLatch Entered, Release;
-  std::atomic<bool> FirstFrame{true}, FrameDone{false}, PauseReturned{false};
-  std::atomic<bool> PauseReturnedDuringFrame{false};
-  Start(100000, [&] {
-    Record();
-    if (!FirstFrame.exchange(false)) return;
-    Entered.Open();
-    Release.Wait();
-    PauseReturnedDuringFrame = PauseReturned.load();
-    FrameDone = true;
-  });
-  Timer->SetInterval(40);
-  Timer->SetEnabled(true);
-  Clock->Unlimit();
-  ASSERT_TRUE(Entered.Wait());
-
-  bool FrameDoneWhenPauseReturned = false;
-  std::thread Pauser([&] {
-    Timer->Pause();
-    FrameDoneWhenPauseReturned = FrameDone;
-    PauseReturned = true;
-  });
-  ASSERT_TRUE(WaitUntil([&] { return !Timer->Enabled(); }));
-  Release.Open();
-  Pauser.join();
-  EXPECT_TRUE(FrameDoneWhenPauseReturned);
-  EXPECT_FALSE(PauseReturnedDuringFrame);
+  ExpectHaltWaitsForTheFrame([this] { Timer->Pause(); }, [this] { return !Timer->Enabled(); });
 
   // Paused: time goes on, frames do not, and the thread sleeps until resumed.
   ASSERT_TRUE(Clock->WaitForEndlessWait());
@@ -183,7 +189,6 @@ TEST_F(TimerThreadTest, PauseWaitsForTheFrameInProgress) {
 
   Timer->Resume();
   EXPECT_TRUE(WaitUntil([&] { return FrameCount() >= 3; }));
-  Timer.reset();  // the callback uses this test's locals
 }
 
 TEST_F(TimerThreadTest, PauseFromTheFrameItselfDoesNotDeadlock) {
@@ -199,33 +204,8 @@ TEST_F(TimerThreadTest, PauseFromTheFrameItselfDoesNotDeadlock) {
 }
 
 TEST_F(TimerThreadTest, StopWaitsForTheFrameInProgress) {
-  TLatch Entered, Release;
-  std::atomic<bool> FrameDone{false}, StopReturned{false}, StopReturnedDuringFrame{false};
-  std::atomic<int> Calls{0};
-  Start(100000, [&] {
-    if (++Calls > 1) return;
-    Entered.Open();
-    Release.Wait();
-    StopReturnedDuringFrame = StopReturned.load();
-    FrameDone = true;
-  });
-  Timer->SetInterval(40);
-  Timer->SetEnabled(true);
-  Clock->Unlimit();
-  ASSERT_TRUE(Entered.Wait());
-
-  bool FrameDoneWhenStopReturned = false;
-  std::thread Stopper([&] {
-    Timer->Stop();
-    FrameDoneWhenStopReturned = FrameDone;
-    StopReturned = true;
-  });
-  ASSERT_TRUE(WaitUntil([&] { return Timer->Terminated(); }));
-  Release.Open();
-  Stopper.join();
-  EXPECT_TRUE(FrameDoneWhenStopReturned);
-  EXPECT_FALSE(StopReturnedDuringFrame);
-  EXPECT_EQ(Calls, 1);  // nothing after the frame that was running
+  ExpectHaltWaitsForTheFrame([this] { Timer->Stop(); }, [this] { return Timer->Terminated(); });
+  EXPECT_EQ(FrameCount(), 1u);  // nothing after the frame that was running
   Timer->Stop();        // a second stop is harmless
 }
 
