@@ -11,6 +11,19 @@
 
 namespace emberdell {
 
+namespace {
+
+// Each sound's box, Test button, slider and the slider's end labels.
+enum : int { FireRow = 0, ChimesRow = 1 };
+struct TSoundIds {
+  int Box, Test, Slider, Label0, Label100;
+};
+constexpr TSoundIds kRows[] = {
+    {IDC_SND_CBPLAYFIRESOUND, IDC_SND_BTNTESTFIRE, IDC_SND_TBFIREVOLUME, IDC_SND_LBFIRE0, IDC_SND_LBFIRE100},
+    {IDC_SND_CBPLAYCHIMESSOUND, IDC_SND_BTNTESTCHIMES, IDC_SND_TBCHIMESVOLUME, IDC_SND_LBCHIMES0, IDC_SND_LBCHIMES100}};
+
+}  // namespace
+
 TfmSoundProperties::TfmSoundProperties(HINSTANCE Instance, TBackgroundSound* FireSound, TBackgroundChimes* Chimes)
     : TPropertiesDialog(Instance, MAKEINTRESOURCEW(IDD_SOUNDPROPERTIES), TAlphaForm::SoundProperties),
       FFireSound(FireSound),
@@ -80,66 +93,63 @@ void TfmSoundProperties::btnCancelClick() {
   EndDialog(FHandle, IDCANCEL);
 }
 
-void TfmSoundProperties::tbFireVolumeChange() {
-  const int Pos = Position(IDC_SND_TBFIREVOLUME);
-  SetDlgItemTextW(FHandle, IDC_SND_CBPLAYFIRESOUND, ToWide(FireSoundCaption(Pos)).c_str());
-  // A test that is playing follows the slider at once.
-  if (FFireSound != nullptr) FFireSound->SetVolume(VolumePercent(Pos));
+void TfmSoundProperties::tbFireVolumeChange() { SoundVolumeChange(FireRow); }
+void TfmSoundProperties::cbPlayFireSoundClick() { SoundBoxClick(FireRow); }
+void TfmSoundProperties::btnTestFireClick() { SoundTestClick(FireRow); }
+void TfmSoundProperties::tbChimesVolumeChange() { SoundVolumeChange(ChimesRow); }
+void TfmSoundProperties::cbPlayChimesSoundClick() { SoundBoxClick(ChimesRow); }
+void TfmSoundProperties::btnTestChimesClick() { SoundTestClick(ChimesRow); }
+
+// The box shows the volume; a test that is playing follows the slider at
+// once, and the chimes are heard at it from the next chime on.
+void TfmSoundProperties::SoundVolumeChange(int Row) {
+  const TSoundIds& Ids = kRows[Row];
+  const int Pos = Position(Ids.Slider);
+  const std::string Caption = Row == FireRow ? FireSoundCaption(Pos) : ChimesSoundCaption(Pos);
+  SetDlgItemTextW(FHandle, Ids.Box, ToWide(Caption).c_str());
+  if (Row == FireRow && FFireSound != nullptr) FFireSound->SetVolume(VolumePercent(Pos));
+  if (Row == ChimesRow && FChimes != nullptr) FChimes->SetVolume(VolumePercent(Pos));
 }
 
-void TfmSoundProperties::cbPlayFireSoundClick() {
-  const bool On = Checked(IDC_SND_CBPLAYFIRESOUND);
-  EnableWindow(GetDlgItem(FHandle, IDC_SND_BTNTESTFIRE), On);
-  EnableWindow(GetDlgItem(FHandle, IDC_SND_TBFIREVOLUME), On);
-  InvalidateRect(GetDlgItem(FHandle, IDC_SND_LBFIRE0), nullptr, TRUE);
-  InvalidateRect(GetDlgItem(FHandle, IDC_SND_LBFIRE100), nullptr, TRUE);
-  if (!On && FirePlaying()) {
-    FFireSound->Stop();
-    SetDlgItemTextW(FHandle, IDC_SND_BTNTESTFIRE, L"Test");
-  }
+bool TfmSoundProperties::HasPlayer(int Row) const {
+  return Row == FireRow ? FFireSound != nullptr : FChimes != nullptr;
 }
 
-void TfmSoundProperties::btnTestFireClick() {
-  if (FFireSound == nullptr) return;
-  if (FirePlaying()) {
-    FFireSound->Stop();
-    SetDlgItemTextW(FHandle, IDC_SND_BTNTESTFIRE, L"Test");
-  } else {
-    // It loops from a random place at the volume the slider last set.
+bool TfmSoundProperties::Playing(int Row) const { return Row == FireRow ? FirePlaying() : ChimesPlaying(); }
+
+// The fire sound loops from a random place at the volume the slider last set;
+// the first chime may take a few seconds to come.
+void TfmSoundProperties::SetPlaying(int Row, bool Play) {
+  if (Row == FireRow && Play)
     FFireSound->Play();
-    SetDlgItemTextW(FHandle, IDC_SND_BTNTESTFIRE, L"Stop");
-  }
-}
-
-void TfmSoundProperties::tbChimesVolumeChange() {
-  const int Pos = Position(IDC_SND_TBCHIMESVOLUME);
-  SetDlgItemTextW(FHandle, IDC_SND_CBPLAYCHIMESSOUND, ToWide(ChimesSoundCaption(Pos)).c_str());
-  // Heard from the next chime on.
-  if (FChimes != nullptr) FChimes->SetVolume(VolumePercent(Pos));
-}
-
-void TfmSoundProperties::cbPlayChimesSoundClick() {
-  const bool On = Checked(IDC_SND_CBPLAYCHIMESSOUND);
-  EnableWindow(GetDlgItem(FHandle, IDC_SND_BTNTESTCHIMES), On);
-  EnableWindow(GetDlgItem(FHandle, IDC_SND_TBCHIMESVOLUME), On);
-  InvalidateRect(GetDlgItem(FHandle, IDC_SND_LBCHIMES0), nullptr, TRUE);
-  InvalidateRect(GetDlgItem(FHandle, IDC_SND_LBCHIMES100), nullptr, TRUE);
-  if (!On && ChimesPlaying()) {
-    FChimes->Stop();
-    SetDlgItemTextW(FHandle, IDC_SND_BTNTESTCHIMES, L"Test");
-  }
-}
-
-void TfmSoundProperties::btnTestChimesClick() {
-  if (FChimes == nullptr) return;
-  if (ChimesPlaying()) {
-    FChimes->Stop();
-    SetDlgItemTextW(FHandle, IDC_SND_BTNTESTCHIMES, L"Test");
-  } else {
-    // The first chime may take a few seconds to come.
+  else if (Row == FireRow)
+    FFireSound->Stop();
+  else if (Play)
     FChimes->Start();
-    SetDlgItemTextW(FHandle, IDC_SND_BTNTESTCHIMES, L"Stop");
+  else
+    FChimes->Stop();
+}
+
+// The Test button and the slider follow the box; the slider's end labels are
+// drawn again in the colour that goes with it. Unticking stops a test.
+void TfmSoundProperties::SoundBoxClick(int Row) {
+  const TSoundIds& Ids = kRows[Row];
+  const bool On = Checked(Ids.Box);
+  EnableWindow(GetDlgItem(FHandle, Ids.Test), On);
+  EnableWindow(GetDlgItem(FHandle, Ids.Slider), On);
+  InvalidateRect(GetDlgItem(FHandle, Ids.Label0), nullptr, TRUE);
+  InvalidateRect(GetDlgItem(FHandle, Ids.Label100), nullptr, TRUE);
+  if (!On && Playing(Row)) {
+    SetPlaying(Row, false);
+    SetDlgItemTextW(FHandle, Ids.Test, L"Test");
   }
+}
+
+void TfmSoundProperties::SoundTestClick(int Row) {
+  if (!HasPlayer(Row)) return;
+  const bool Play = !Playing(Row);
+  SetPlaying(Row, Play);
+  SetDlgItemTextW(FHandle, kRows[Row].Test, Play ? L"Stop" : L"Test");
 }
 
 int TfmSoundProperties::Position(int Id) const {

@@ -35,6 +35,13 @@ class TfmSoundProperties : public TPropertiesDialog<TfmSoundProperties> {
 
   bool Checked(int Id) const { return IsDlgButtonChecked(FHandle, Id) == BST_CHECKED; }
   int Position(int Id) const;
+  // The two sounds' rows: 0 the fire sound, 1 the chimes.
+  bool HasPlayer(int Row) const;
+  bool Playing(int Row) const;
+  void SetPlaying(int Row, bool Play);
+  void SoundVolumeChange(int Row);
+  void SoundBoxClick(int Row);
+  void SoundTestClick(int Row);
   bool FirePlaying() const;
   bool ChimesPlaying() const;
   bool Click(int Id);
