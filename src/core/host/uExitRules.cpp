@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/dialogs/uDialogSettings.h"
+#include "core/dialogs/uExitingSettings.h"
 
 namespace emberdell {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/dialogs/uDialogSettings.h"
+#include "core/dialogs/uAlphaIconBlend.h"
 #include "win32/engine/uBitmapFormat.h"
 
 namespace emberdell {

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "core/dialogs/uDialogSettings.h"
+#include "core/dialogs/uExitingSettings.h"
 #include "core/host/uGlobals.h"
 #include "dialogs/DialogsIds.h"
 #include "win32/host/uWinText.h"

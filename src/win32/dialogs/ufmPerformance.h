@@ -8,7 +8,7 @@
 #include <functional>
 #include <optional>
 
-#include "core/dialogs/uDialogSettings.h"
+#include "core/dialogs/uPerformanceSettings.h"
 #include "win32/host/uDpi.h"
 #include "win32/host/uHints.h"
 #include "win32/host/uWindow.h"

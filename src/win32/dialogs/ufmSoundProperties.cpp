@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "core/dialogs/uDialogSettings.h"
+#include "core/dialogs/uSoundSettings.h"
 #include "core/host/uGlobals.h"
 #include "core/sound/uTBackgroundChimes.h"
 #include "core/sound/uTBackgroundSound.h"

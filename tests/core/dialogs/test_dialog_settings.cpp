@@ -2,7 +2,10 @@
 
 #include <thread>
 
-#include "core/dialogs/uDialogSettings.h"
+#include "core/dialogs/uAlphaIconBlend.h"
+#include "core/dialogs/uExitingSettings.h"
+#include "core/dialogs/uPerformanceSettings.h"
+#include "core/dialogs/uSoundSettings.h"
 
 using namespace emberdell;
 

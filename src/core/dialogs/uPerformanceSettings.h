@@ -1,19 +1,14 @@
-// What the performance, sound and exiting dialogs do to the settings, without
-// a window: slider positions and their captions, the monitor picture's black
-// bands, and what OK and Cancel store. The dialogs turn control changes into
-// these calls and the results into control states. Also the blend that lays
-// a 32-bit icon with alpha over a window.
+// What the performance dialog does to the settings, without a window: the
+// speed and height sliders' positions and captions, the monitor picture's
+// black bands, and what OK and Cancel store.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "core/host/uGlobals.h"
 
 namespace emberdell {
-
-// ---- Performance -----------------------------------------------------------
 
 struct TSpeedStep {
   const char* Name;
@@ -84,53 +79,5 @@ class TPerformanceEdit {
   int FSpeedPos = NormalSpeedPosition;
   int FHeightPos = HeightPositionMax;
 };
-
-// ---- Sound -----------------------------------------------------------------
-
-// Volume sliders run 0..10, ten percent a position; a volume between steps
-// shows the step below.
-int VolumePosition(int32_t Volume);
-int32_t VolumePercent(int Position);
-std::string FireSoundCaption(int Position);    // "Play background flame sound. Volume: 70%"
-std::string ChimesSoundCaption(int Position);  // "Play background chimes sound. Volume: 70%"
-
-struct TSoundChoice {
-  bool PlayFire = false;
-  int FirePosition = 0;
-  bool PlayChimes = false;
-  int ChimesPosition = 0;
-  bool operator==(const TSoundChoice&) const = default;
-};
-// What the dialog shows: an option whose device is missing is unticked.
-TSoundChoice SoundChoiceFrom(const TSettings& Values, bool FireDevice, bool ChimesDevice);
-// OK.
-void StoreSoundChoice(TSettings& Values, const TSoundChoice& Choice);
-
-// ---- Exiting ---------------------------------------------------------------
-
-// The fade-out slider runs 3..10, a hundred milliseconds a position. The
-// stored value is read as unsigned, so a negative one shows the longest.
-inline constexpr int FadeoutPositionMin = 3, FadeoutPositionMax = 10;
-int FadeoutPosition(int32_t FadeoutTime);
-std::string FadeoutCaption(int Position);  // "Allow flame fade out on exit. Duration: 700 ms"
-
-struct TExitingChoice {
-  bool AllowFadeout = true;
-  int FadeoutPos = 7;
-  bool IgnoreMouse = false;
-  bool operator==(const TExitingChoice&) const = default;
-};
-TExitingChoice ExitingChoiceFrom(const TSettings& Values);
-void StoreExitingChoice(TSettings& Values, const TExitingChoice& Choice);
-
-// ---- Alpha icons -----------------------------------------------------------
-
-// One colour channel of an icon pixel with straight alpha over the window:
-// each term is rounded to single precision, the sum truncated.
-uint8_t BlendAlphaChannel(uint8_t Background, uint8_t Icon, uint8_t Alpha);
-// Lays an N x N icon over Pixels. Icon holds blue, green, red, alpha per
-// pixel with its bottom row first, as a bottom-up 32-bit DIB reads; Pixels
-// are 0x00RRGGBB words, top row first, Stride words apart.
-void BlendAlphaIcon(uint32_t* Pixels, size_t Stride, const uint8_t* Icon, int N);
 
 }  // namespace emberdell
