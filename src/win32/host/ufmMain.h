@@ -18,7 +18,7 @@
 #include "core/styles/uPresets.h"
 #include "core/styles/uSettingsSaving.h"
 #include "win32/engine/uWindowCanvas.h"
-#include "win32/host/uPresetRecords.h"
+#include "win32/host/uSharedPresets.h"
 #include "win32/host/uSightWatcher.h"
 #include "win32/host/uWinClock.h"
 #include "win32/host/uWindow.h"

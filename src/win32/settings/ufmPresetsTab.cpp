@@ -13,7 +13,7 @@
 #include "settings/PresetsTabIds.h"
 #include "win32/dialogs/uAlphaPaintBoxes.h"
 #include "win32/host/uDpi.h"
-#include "win32/host/uPresetRecords.h"
+#include "win32/host/uSharedPresets.h"
 #include "win32/host/uUnexpected.h"
 #include "win32/host/uWinText.h"
 #include "win32/settings/uScaledTicks.h"

@@ -16,7 +16,7 @@
 #include "settings/SettingsIds.h"
 #include "win32/dialogs/uAlphaPaintBoxes.h"
 #include "win32/host/uDpi.h"
-#include "win32/host/uPresetRecords.h"
+#include "win32/host/uSharedPresets.h"
 #include "win32/host/uReduceMemory.h"
 #include "win32/host/uShellUtils.h"
 #include "win32/host/uVersionInfo.h"

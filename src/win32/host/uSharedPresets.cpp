@@ -1,4 +1,4 @@
-#include "win32/host/uPresetRecords.h"
+#include "win32/host/uSharedPresets.h"
 
 namespace emberdell {
 
