@@ -1,6 +1,8 @@
 # What the scripts, benchmarks and shell tests share, sourced by each:
-# waiting with a deadline, a virtual X display on a free number, and Wine's
-# user folders kept inside its prefix. It sets no shell options of its own.
+# waiting with a deadline, skipping a test whose tools are missing, opening
+# the program's settings window, a virtual X display on a free number, and
+# Wine's user folders kept inside its prefix. It sets no shell options of its
+# own.
 
 # wait_for SECONDS COMMAND...: true as soon as COMMAND succeeds, false once
 # SECONDS have passed. It looks every WAIT_POLL seconds (0.1 unless set).
@@ -11,6 +13,30 @@ wait_for() {
     ((SECONDS < deadline)) || return 1
     sleep "${WAIT_POLL:-0.1}"
   done
+}
+
+# require_tools TOOL...: skips the test (status 77, which ctest reads as
+# skipped) when one of the tools is not installed.
+require_tools() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
+  done
+}
+
+# A window captioned as the program's (the settings window or a run's) is shown.
+emberdell_window_up() { xdotool search --onlyvisible --name '^Emberdell Screensaver$' >/dev/null 2>&1; }
+
+# open_settings_window SCR [VARIABLE=VALUE...]: starts the program's settings
+# window (/c) under Wine in the background, with the variables given, and
+# sets SCR_PID; brings the window to the front once it is up. False when it
+# does not come within a minute.
+open_settings_window() {
+  env "${@:2}" wine "$1" /c &
+  SCR_PID=$!
+  wait_for 60 emberdell_window_up || return 1
+  sleep 1
+  xdotool search --onlyvisible --name '^Emberdell Screensaver$' windowactivate --sync 2>/dev/null || true
 }
 
 # start_xvfb FIRST LAST XVFB-ARGUMENTS...: an Xvfb on the first free display

@@ -16,9 +16,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/lib.sh"
 
 SCR=$(realpath "$1")
 SKIP=77
-for Tool in wine xdotool mount umount; do
-  command -v "$Tool" >/dev/null || { echo "skipped: $Tool is missing"; exit $SKIP; }
-done
+require_tools wine xdotool mount umount
 DOCS="$WINEPREFIX/drive_c/users/$(whoami)/Documents"
 INI="$WINEPREFIX/drive_c/windows/Emberdell Screensaver.ini"
 USER_DIR="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Emberdell"
@@ -57,11 +55,10 @@ printf '[Main]\r\nLast Screenshot Number=7\r\nPlay Fire Sound=0\r\nPlay Chimes S
 
 running() { kill -0 "$SCR_PID" 2>/dev/null; }
 ended() { ! running; }
-window_up() { xdotool search --onlyvisible --name '^Emberdell Screensaver$' >/dev/null 2>&1; }
 
 wine "$SCR" /s &
 SCR_PID=$!
-wait_for 60 window_up || { echo "FAIL: the run's window did not appear"; exit 1; }
+wait_for 60 emberdell_window_up || { echo "FAIL: the run's window did not appear"; exit 1; }
 sleep 2
 xdotool key f
 # The writer has tried once a file appeared and went again, or after a while.
@@ -104,18 +101,13 @@ dd if=/dev/zero of="$USER_DIR/page" bs=4096 count=1 status=none
 dd if=/dev/zero of="$USER_DIR/filler" bs=1k status=none 2>/dev/null || true
 
 settings_windows() { xdotool search --onlyvisible --name '^Emberdell Screensaver$' 2>/dev/null | wc -l; }
-settings_up() { (($(settings_windows) >= 1)); }
 message_up() { (($(settings_windows) >= 2)); }
 
 # Closes the settings window with Enter; the message must come, Esc
 # ("Cancel") must end the program, and the copy must be as it was.
 close_onto_full_disk() {
   local what=$1 code
-  wine "$SCR" /c &
-  SCR_PID=$!
-  wait_for 60 settings_up || { echo "FAIL ($what): no settings window"; return 1; }
-  sleep 1
-  xdotool search --onlyvisible --name '^Emberdell Screensaver$' windowactivate --sync 2>/dev/null || true
+  open_settings_window "$SCR" || { echo "FAIL ($what): no settings window"; return 1; }
   xdotool key Return
   wait_for 30 message_up || { running || echo "FAIL ($what): the window closed as if the save had worked"; \
     running && echo "FAIL ($what): no message about the failed save"; return 1; }

@@ -12,9 +12,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/lib.sh"
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SCR=$(realpath "$1")
 SKIP=77
-for Tool in wine xdotool cc; do
-  command -v "$Tool" >/dev/null || { echo "skipped: $Tool is missing"; exit $SKIP; }
-done
+require_tools wine xdotool cc
 INI="$WINEPREFIX/drive_c/windows/Emberdell Screensaver.ini"
 USER_INI="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Emberdell/Emberdell Screensaver.ini"
 WORK=$(mktemp -d)
@@ -33,7 +31,6 @@ cc -shared -fPIC -O2 -o "$WORK/slow_write.so" "$HERE/slow_write.c" -ldl
 
 running() { kill -0 "$SCR_PID" 2>/dev/null; }
 ended() { ! running; }
-window_up() { xdotool search --onlyvisible --name '^Emberdell Screensaver$' >/dev/null 2>&1; }
 # The value of a key of the file as it is on the disk, UTF-16 or ANSI.
 value_of() {
   local text
@@ -61,12 +58,8 @@ printf '[Main]\r\nFPS=20\r\nShow Preview=0\r\nPlay Fire Sound=0\r\nPlay Chimes S
 cp "$INI" "$WORK/old.ini"
 
 MARK="$WORK/held"
-EMBERDELL_SLOW_WRITE_MS=20000 EMBERDELL_SLOW_WRITE_SUFFIXES=".ini .saving" EMBERDELL_SLOW_WRITE_MARK="$MARK" \
-  LD_PRELOAD="$WORK/slow_write.so" wine "$SCR" /c &
-SCR_PID=$!
-wait_for 60 window_up || { echo "FAIL: no settings window"; exit 1; }
-sleep 1
-xdotool search --onlyvisible --name '^Emberdell Screensaver$' windowactivate --sync 2>/dev/null || true
+open_settings_window "$SCR" EMBERDELL_SLOW_WRITE_MS=20000 EMBERDELL_SLOW_WRITE_SUFFIXES=".ini .saving" \
+  EMBERDELL_SLOW_WRITE_MARK="$MARK" LD_PRELOAD="$WORK/slow_write.so" || { echo "FAIL: no settings window"; exit 1; }
 xdotool key Return
 wait_for 30 test -e "$MARK" || { echo "FAIL: closing the window wrote nothing"; exit 1; }
 kill -9 "$SCR_PID"
@@ -79,11 +72,7 @@ whole || { echo "FAIL: the settings file is not whole after the kill:"; od -c "$
 
 # The next start reads that file and saves it whole, whatever the kill left
 # beside it.
-wine "$SCR" /c &
-SCR_PID=$!
-wait_for 60 window_up || { echo "FAIL: no settings window on the next start"; exit 1; }
-sleep 1
-xdotool search --onlyvisible --name '^Emberdell Screensaver$' windowactivate --sync 2>/dev/null || true
+open_settings_window "$SCR" || { echo "FAIL: no settings window on the next start"; exit 1; }
 xdotool key Return
 wait_for 30 ended || { echo "FAIL: the next start's window did not close"; exit 1; }
 wait "$SCR_PID" && CODE=0 || CODE=$?

@@ -11,9 +11,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/lib.sh"
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SCR=$(realpath "$1")
 SKIP=77
-for Tool in wine xdotool cc import compare convert; do
-  command -v "$Tool" >/dev/null || { echo "skipped: $Tool is missing"; exit $SKIP; }
-done
+require_tools wine xdotool cc import compare convert
 INI="$WINEPREFIX/drive_c/windows/Emberdell Screensaver.ini"
 SHOTS="$WINEPREFIX/drive_c/users/$(whoami)/Documents/Emberdell Screenshots"
 WORK=$(mktemp -d)
@@ -39,13 +37,12 @@ convert -size 640x480 xc:'#101010' -fill '#f0f0f0' -draw 'rectangle 100,100 400,
   -fill '#f0c040' -draw 'circle 500,350 500,420' "$PICTURE"
 printf '[Main]\r\nLast Screenshot Number=0\r\nPlay Fire Sound=0\r\nPlay Chimes Sound=0\r\nAllow Fadeout=0\r\nIgnore Mouse Move=1\r\nActive Backgrounds=~Slow Disk Test~\r\n' >"$INI"
 
-window_up() { xdotool search --onlyvisible --name '^Emberdell Screensaver$' >/dev/null 2>&1; }
 ended() { ! kill -0 "$SCR_PID" 2>/dev/null; }
 
 import -window root "$WORK/desktop.png"
 EMBERDELL_SLOW_WRITE_MS=25 LD_PRELOAD="$WORK/slow_write.so" wine "$SCR" /s &
 SCR_PID=$!
-wait_for 60 window_up || { echo "FAIL: the run's window did not appear"; exit 1; }
+wait_for 60 emberdell_window_up || { echo "FAIL: the run's window did not appear"; exit 1; }
 sleep 2
 xdotool key f
 SHOT="$SHOTS/000001.bmp"

@@ -26,9 +26,7 @@ SETUP=$(realpath "$1")
 PORTABLE=$(realpath "$2")
 VERSION=$3
 SKIP=77
-for Tool in wine wineboot wineserver xdotool import convert unzip; do
-  command -v "$Tool" >/dev/null || { echo "skipped: $Tool is missing"; exit $SKIP; }
-done
+require_tools wine wineboot wineserver xdotool import convert unzip
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 ROOT=$(cd "$HERE/../../.." && pwd)
 
@@ -110,7 +108,6 @@ Size=$(reg_value "$UNINSTALL_KEY" EstimatedSize)
 echo "installed: files, uninstall entry and InstallDir in place"
 
 # --- runs of the installed screensaver ----------------------------------------
-window_up() { xdotool search --onlyvisible --name '^Emberdell Screensaver$' >/dev/null 2>&1; }
 ended() { ! kill -0 "$SCR_PID" 2>/dev/null; }
 # "Gas Flame" burns blue; neither the delivered picture nor "(Default) Wood",
 # the style a run falls back to, has any blue to speak of. The user's edit of
@@ -125,7 +122,7 @@ burns() { local N; N=$(flame_pixels) && ((N > 200)); }
 run_burns() {  # run_burns WHAT PATH [screenshot]; the flame's colour is $FLAME
   wine "$2" /s &
   SCR_PID=$!
-  wait_for 60 window_up || { fail "$1: the run's window did not appear"; kill "$SCR_PID"; SCR_PID=""; return; }
+  wait_for 60 emberdell_window_up || { fail "$1: the run's window did not appear"; kill "$SCR_PID"; SCR_PID=""; return; }
   if ! wait_for 30 burns; then
     fail "$1: no $FLAME Gas Flame on the screen ($(flame_pixels) $FLAME pixels; the screen is in build/package-test-screen.png)"
     cp "$WORK/screen.png" "$ROOT/build/package-test-screen.png"
@@ -147,7 +144,7 @@ wait_for 30 counter_is_one ||
 
 wine "$SYSTEM_SCR" /c &
 SCR_PID=$!
-if wait_for 60 window_up; then
+if wait_for 60 emberdell_window_up; then
   xdotool key Escape
   wait_for 60 ended || fail "/c: the settings window did not close on Esc"
 else

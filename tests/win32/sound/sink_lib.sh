@@ -12,9 +12,7 @@ RATE=8000           # recorded as mono s16le: 16,000 bytes a second
 WINDOW_BYTES=1600   # one level per 100 ms
 SILENT=1            # RMS at or below this is digital silence with rounding
 
-for Tool in wine winepath parec pactl xdotool od awk; do
-  command -v "$Tool" >/dev/null || { echo "skipped: $Tool is missing"; exit $SKIP; }
-done
+require_tools wine winepath parec pactl xdotool od awk
 pactl list short sinks 2>/dev/null | awk -v s="$SINK" '$2 == s { found = 1 } END { exit !found }' ||
   { echo "skipped: no sink $SINK on the sound server"; exit $SKIP; }
 
