@@ -687,6 +687,14 @@ void ExpectBmpPixels(const TPixelImage& Image, int Width, int Height) {
     }
 }
 
+// Bmp must decode to the test pattern of Width x Height.
+void ExpectBmpDecodes(const TBytes& Bmp, int Width, int Height) {
+  TPixelImage Image;
+  std::string Error;
+  ASSERT_TRUE(DecodeBmp(Bmp.data(), Bmp.size(), Image, Error)) << Error;
+  ExpectBmpPixels(Image, Width, Height);
+}
+
 TEST(BmpDecodeTest, Reads24BitBothDirectionsWithRowPadding) {
   for (int Width : {1, 2, 3, 4, 5}) {
     for (int Height : {1, 3, -1, -3}) {
@@ -694,11 +702,7 @@ TEST(BmpDecodeTest, Reads24BitBothDirectionsWithRowPadding) {
       TBmpSpec Spec;
       Spec.Width = Width;
       Spec.Height = Height;
-      const TBytes Bmp = BuildBmp(Spec);
-      TPixelImage Image;
-      std::string Error;
-      ASSERT_TRUE(DecodeBmp(Bmp.data(), Bmp.size(), Image, Error)) << Error;
-      ExpectBmpPixels(Image, Width, Height < 0 ? -Height : Height);
+      ExpectBmpDecodes(BuildBmp(Spec), Width, Height < 0 ? -Height : Height);
     }
   }
 }
@@ -715,11 +719,7 @@ TEST(BmpDecodeTest, Reads32BitPlainAndBitfieldsWithLaterHeaders) {
         Spec.Bits = 32;
         Spec.HeaderSize = HeaderSize;
         Spec.Compression = Compression;
-        const TBytes Bmp = BuildBmp(Spec);
-        TPixelImage Image;
-        std::string Error;
-        ASSERT_TRUE(DecodeBmp(Bmp.data(), Bmp.size(), Image, Error)) << Error;
-        ExpectBmpPixels(Image, 5, 4);
+        ExpectBmpDecodes(BuildBmp(Spec), 5, 4);
       }
     }
   }
