@@ -5,6 +5,7 @@
 #include "settings/SettingsIds.h"
 #include "win32/dialogs/uDrawAlphaIcons.h"
 #include "win32/host/uDpi.h"
+#include "win32/host/uWindow.h"
 
 namespace emberdell {
 
@@ -33,31 +34,13 @@ constexpr TPaintBoxIcon PaintBoxIcons[] = {
 // Every paint box here is 32 pixels at 96 DPI.
 constexpr int PaintBoxSize = 32;
 
-// The paint box Id among Form's descendants.
-HWND FindPaintBox(HWND Form, int Id) {
-  struct TSearch {
-    int Id;
-    HWND Found;
-  } Search{Id, nullptr};
-  EnumChildWindows(
-      Form,
-      [](HWND Child, LPARAM Data) -> BOOL {
-        auto& s = *reinterpret_cast<TSearch*>(Data);
-        if (GetDlgCtrlID(Child) != s.Id) return TRUE;
-        s.Found = Child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&Search));
-  return Search.Found;
-}
-
 }  // namespace
 
 void SetupAlphaPaintBoxes(TAlphaForm Which, HWND Form, HINSTANCE Instance) {
   const int Size = ScaleToDpi(PaintBoxSize, LayoutDpi());
   for (const TPaintBoxIcon& Box : PaintBoxIcons) {
     if (Box.Form != Which) continue;
-    HWND Control = FindPaintBox(Form, Box.Id);
+    HWND Control = FindDescendant(Form, Box.Id);
     if (Control == nullptr) continue;
     SetWindowPos(Control, nullptr, 0, 0, Size, Size, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     HICON Icon = static_cast<HICON>(LoadImageW(Instance, Box.Icon, IMAGE_ICON, Size, Size, LR_DEFAULTCOLOR));
@@ -88,7 +71,7 @@ bool AlphaPaintBoxPaint(const DRAWITEMSTRUCT& Draw) {
 void FreeAlphaPaintBoxes(TAlphaForm Which, HWND Form) {
   for (const TPaintBoxIcon& Box : PaintBoxIcons) {
     if (Box.Form != Which) continue;
-    HWND Control = FindPaintBox(Form, Box.Id);
+    HWND Control = FindDescendant(Form, Box.Id);
     if (Control == nullptr) continue;
     HICON Icon = reinterpret_cast<HICON>(SetWindowLongPtrW(Control, GWLP_USERDATA, 0));
     if (Icon != nullptr) DestroyIcon(Icon);

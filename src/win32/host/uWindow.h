@@ -25,6 +25,25 @@ inline void MouseDownToEasyMove(HWND Window) {
   SendMessageW(Window, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
 }
 
+// The control Id among Parent's descendants (GetDlgItem looks at children
+// only); nullptr when there is none.
+inline HWND FindDescendant(HWND Parent, int Id) {
+  struct TSearch {
+    int Id;
+    HWND Found;
+  } Search{Id, nullptr};
+  EnumChildWindows(
+      Parent,
+      [](HWND Child, LPARAM Data) -> BOOL {
+        auto& s = *reinterpret_cast<TSearch*>(Data);
+        if (GetDlgCtrlID(Child) != s.Id) return TRUE;
+        s.Found = Child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&Search));
+  return Search.Found;
+}
+
 // The routing windows and dialogs share. The object arrives with the first
 // message (Created, when Creating) and is kept in the window's Slot until
 // WM_NCDESTROY, which the object still sees. Handle names the object's handle

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "tests/win32/harness/scr_process.h"
+#include "win32/host/uWindow.h"
 #include "win32/engine/uBitmapFormat.h"
 
 namespace emberdell::test {
@@ -232,21 +233,6 @@ void MoveCursorTo(int X, int Y) {
   ASSERT_TRUE(Held) << "the cursor stays at " << Now.x << "," << Now.y << " instead of " << X << "," << Y;
 }
 
-HWND Control(HWND Window, int Id) {
-  struct TFind {
-    int Id;
-    HWND Found;
-  } Find{Id, nullptr};
-  EnumChildWindows(
-      Window,
-      [](HWND Child, LPARAM Data) -> BOOL {
-        auto& F = *reinterpret_cast<TFind*>(Data);
-        if (GetDlgCtrlID(Child) != F.Id) return TRUE;
-        F.Found = Child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&Find));
-  return Find.Found;
-}
+HWND Control(HWND Window, int Id) { return FindDescendant(Window, Id); }
 
 }  // namespace emberdell::test
