@@ -1,8 +1,9 @@
 # What the scripts, benchmarks and shell tests share, sourced by each:
 # waiting with a deadline, skipping a test whose tools are missing, opening
-# the program's settings window, a virtual X display on a free number, and
-# Wine's user folders kept inside its prefix. It sets no shell options of its
-# own.
+# the program's settings window, a virtual X display on a free number, Wine's
+# environment with its user folders kept inside its prefix, and a sound
+# server with a null sink that can be recorded. It sets no shell options of
+# its own.
 
 # wait_for SECONDS COMMAND...: true as soon as COMMAND succeeds, false once
 # SECONDS have passed. It looks every WAIT_POLL seconds (0.1 unless set).
@@ -81,4 +82,47 @@ keep_wine_user_folders_in_prefix() {
     rm -f "$link"
     mkdir -p "$link"
   done
+}
+
+# use_wine PREFIX: Wine's environment for everything started from here: a
+# 64-bit prefix at PREFIX, no debug output, and no Mono or Gecko installer
+# dialogs (nothing here needs .NET or HTML).
+use_wine() {
+  export WINEPREFIX=$1
+  export WINEARCH=win64
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+# start_null_sink DIR LOG: a PulseAudio server of its own, listening on a
+# socket in DIR, whose default sink is a null sink, emberdell_null, standing
+# in for a sound card (its monitor lets a test hear what arrived). Exports
+# PULSE_SERVER, sets PULSE_PID, writes the server's output to LOG; false when
+# the server did not come up. A desktop's own sound server is left alone.
+start_null_sink() {
+  local dir=$1
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  PULSE_RUNTIME_PATH="$dir" PULSE_STATE_PATH="$dir" \
+    pulseaudio --daemonize=no --exit-idle-time=-1 --use-pid-file=no -n \
+    --load="module-native-protocol-unix socket=$dir/native auth-anonymous=1" \
+    --load="module-null-sink sink_name=emberdell_null" >"$2" 2>&1 &
+  PULSE_PID=$!
+  export PULSE_SERVER="unix:$dir/native"
+  wait_for 30 _pulse_settled && pactl info >/dev/null 2>&1 || return 1
+  pactl set-default-sink emberdell_null
+}
+_pulse_settled() { ! kill -0 "$PULSE_PID" 2>/dev/null || pactl info >/dev/null 2>&1; }
+
+# record_sink SINK RATE FILE: records SINK's monitor, one channel of 16-bit
+# samples at RATE, raw into FILE, in the background until stop_recording_sink;
+# sets PAREC_PID.
+record_sink() {
+  parec -d "$1.monitor" --raw --format=s16le --rate="$2" --channels=1 --latency-msec=20 >"$3" &
+  PAREC_PID=$!
+}
+stop_recording_sink() {
+  kill "$PAREC_PID"
+  wait "$PAREC_PID" 2>/dev/null || true
+  PAREC_PID=""
 }

@@ -57,14 +57,9 @@ show_levels() {
   levels | awk -v from="$1" 'NR - 1 >= from { printf "%s%s", sep, $1; sep = " " } END { print "" }'
 }
 
-# Records the sink's monitor into $WORK/rec.raw until stop_recording.
+# Records the sink's monitor into $WORK/rec.raw until stop_recording_sink.
 start_recording() {
-  parec -d "$SINK.monitor" --raw --format=s16le --rate=$RATE --channels=1 --latency-msec=20 >"$WORK/rec.raw" &
-  PAREC_PID=$!
+  record_sink "$SINK" "$RATE" "$WORK/rec.raw"
   wait_for 10 recorded_beyond $((3 * WINDOW_BYTES)) || { echo "FAIL: the sink's monitor records nothing"; exit 1; }
 }
-stop_recording() {
-  kill "$PAREC_PID"
-  wait "$PAREC_PID" 2>/dev/null || true
-  PAREC_PID=""
-}
+

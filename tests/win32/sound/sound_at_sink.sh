@@ -62,7 +62,7 @@ ONSET=$(first_sound "$START")
 wait_for 30 recorded_beyond $(((ONSET + 25) * WINDOW_BYTES)) || { echo "FAIL: the recording stalled"; exit 1; }
 end_run
 wait_for 30 recorded_beyond $(((EXIT_AT + 20) * WINDOW_BYTES)) || { echo "FAIL: the recording stalled"; exit 1; }
-stop_recording
+stop_recording_sink
 show_levels "$START"
 echo "sound from window $((ONSET - START)), key at window $((EXIT_AT - START))"
 levels | awk -v onset="$ONSET" -v key="$EXIT_AT" -v quiet=$SILENT '
@@ -107,7 +107,7 @@ expect_silent_run() {
   wait_for 30 recorded_beyond $(((Shown + 10) * WINDOW_BYTES)) || { echo "FAIL: the recording stalled"; exit 1; }
   end_run
   wait_for 30 recorded_beyond $(((EXIT_AT + 5) * WINDOW_BYTES)) || { echo "FAIL: the recording stalled"; exit 1; }
-  stop_recording
+  stop_recording_sink
   show_levels "$START"
   sound_after "$START" && fail "sound reached the sink"
   return 0
