@@ -1,13 +1,20 @@
 #include "core/engine/uFitPicture.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
 #include <exception>
+#include <memory>
+#include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "core/shared/uFileUtils.h"
 #include "core/shared/uPrecision.h"
+#include "core/engine/uFitRows.h"
 #include "core/engine/uResample.h"
 
 namespace emberdell {
@@ -24,7 +31,101 @@ void MakeBlack(TPixelImage& Out, int Width, int Height) {
   Out.Pixels.assign(static_cast<size_t>(Out.Width) * Out.Height * 4, 0);
 }
 
-bool FitInto(const TPixelImage& Picture, int AreaWidth, int AreaHeight, TPixelImage& Out);
+bool FitInto(const TPixelImage& Picture, int AreaWidth, int AreaHeight, TPixelImage& Out,
+             const TFitOptions& Options);
+
+bool TwoThreads(const TFitOptions& Options) {
+  return Options.Threads >= 2 || (Options.Threads == 0 && std::thread::hardware_concurrency() > 1);
+}
+
+// Fits the rows as the decoder hands them over: on a second thread, which
+// takes each batch while the decoder goes on with the next, or on the
+// decoder's own thread between its batches.
+class TFitSink final : public TJpegRowSink {
+ public:
+  TFitSink(TPixelImage& Out, const TFitOptions& Options) : FOut(Out), FOptions(Options) {}
+  TFitSink(const TFitSink&) = delete;
+  TFitSink& operator=(const TFitSink&) = delete;
+  ~TFitSink() override { Finish(true); }
+
+  bool Start(int Width, int Height, TOrientation Orientation) override {
+    FFit = std::make_unique<TFitRows>(Width, Height, Orientation, FOut.Width, FOut.Height, FOut.Pixels.data(),
+                                      FOptions.Kernel);
+    FLowest = FFit->Lowest();
+    if (TwoThreads(FOptions)) {
+      try {
+        FWorker = std::thread([this] { Work(); });
+      } catch (const std::system_error&) {
+        // No second thread to be had: the fitting runs between the batches.
+      }
+    }
+    return true;
+  }
+
+  int Room(int Y, int Count, uint8_t** Rows) override {
+    int64_t Lowest;
+    if (FWorker.joinable()) {
+      std::unique_lock<std::mutex> Lock(FLock);
+      FChanged.wait(Lock, [&] { return FFailed || Y < FLowest + FFit->Capacity(); });
+      if (FFailed) return 0;
+      Lowest = FLowest;
+    } else {
+      Lowest = FFit->Lowest();
+    }
+    const int n = static_cast<int>(std::min<int64_t>(Count, Lowest + FFit->Capacity() - Y));
+    for (int k = 0; k < n; ++k) Rows[k] = FFit->Slot(Y + k);
+    return n;
+  }
+
+  void Filled(int Y, int Count) override {
+    if (!FWorker.joinable()) {
+      FFit->Feed(Y + Count);
+      return;
+    }
+    std::lock_guard<std::mutex> Lock(FLock);
+    FDecoded = Y + Count;
+    FChanged.notify_all();
+  }
+
+  // Waits for the fitting to end; Abandon stops it without finishing.
+  void Finish(bool Abandon) {
+    if (!FWorker.joinable()) return;
+    {
+      std::lock_guard<std::mutex> Lock(FLock);
+      FDone = true;
+      FAbandoned = Abandon;
+      FChanged.notify_all();
+    }
+    FWorker.join();
+  }
+
+ private:
+  void Work() noexcept {
+    std::unique_lock<std::mutex> Lock(FLock);
+    int Seen = 0;
+    for (;;) {
+      FChanged.wait(Lock, [&] { return FDecoded > Seen || FDone; });
+      if (FAbandoned || (FDone && FDecoded == Seen)) return;
+      Seen = FDecoded;
+      Lock.unlock();
+      FFit->Feed(Seen);
+      const int64_t Lowest = FFit->Lowest();
+      Lock.lock();
+      FLowest = Lowest;
+      FChanged.notify_all();
+    }
+  }
+
+  TPixelImage& FOut;
+  TFitOptions FOptions;
+  std::unique_ptr<TFitRows> FFit;
+  std::thread FWorker;
+  std::mutex FLock;
+  std::condition_variable FChanged;
+  int FDecoded = 0;
+  int64_t FLowest = 0;
+  bool FDone = false, FAbandoned = false, FFailed = false;
+};
 
 }  // namespace
 
@@ -59,11 +160,12 @@ TFitGeometry FitPicture(int AreaWidth, int AreaHeight, int PictureWidth, int Pic
   return G;
 }
 
-bool FitPictureToArea(const TPixelImage& Picture, int AreaWidth, int AreaHeight, TPixelImage& Out) {
+bool FitPictureToArea(const TPixelImage& Picture, int AreaWidth, int AreaHeight, TPixelImage& Out,
+                      const TFitOptions& Options) {
   // Fitting happens where a picture failed to load would do: running out
   // of memory here is one more failed picture, never the end of the run.
   try {
-    return FitInto(Picture, AreaWidth, AreaHeight, Out);
+    return FitInto(Picture, AreaWidth, AreaHeight, Out, Options);
   } catch (const std::bad_alloc&) {
     Out = TPixelImage{};
     return false;
@@ -72,35 +174,57 @@ bool FitPictureToArea(const TPixelImage& Picture, int AreaWidth, int AreaHeight,
 
 namespace {
 
-bool FitInto(const TPixelImage& Picture, int AreaWidth, int AreaHeight, TPixelImage& Out) {
+bool FitInto(const TPixelImage& Picture, int AreaWidth, int AreaHeight, TPixelImage& Out,
+             const TFitOptions& Options) {
   MakeBlack(Out, AreaWidth, AreaHeight);
   if (Out.Width == 0 || Out.Height == 0 || Picture.Width <= 0 || Picture.Height <= 0 ||
       Picture.Pixels.size() < static_cast<size_t>(Picture.Width) * Picture.Height * 4)
     return false;
-  const TFitGeometry G = FitPicture(AreaWidth, AreaHeight, Picture.Width, Picture.Height);
-  // A very wide picture on a narrow area can round to no rows at all; the
-  // area then simply stays black.
-  if (G.Width <= 0 || G.Height <= 0) return true;
-
-  TPixelImage Fitted;
-  MakeBlack(Fitted, G.Width, G.Height);
-  ResampleBitmap(Picture, Fitted);
-
-  const int x0 = std::max(G.X, 0), x1 = std::min(G.X + G.Width, AreaWidth);
-  const int y0 = std::max(G.Y, 0), y1 = std::min(G.Y + G.Height, AreaHeight);
-  if (x0 >= x1) return true;
-  for (int y = y0; y < y1; ++y) {
-    const uint8_t* From = &Fitted.Pixels[(static_cast<size_t>(y - G.Y) * G.Width + (x0 - G.X)) * 4];
-    uint8_t* To = &Out.Pixels[(static_cast<size_t>(y) * AreaWidth + x0) * 4];
-    std::memcpy(To, From, static_cast<size_t>(x1 - x0) * 4);
+  // Two halves of the fitted rows, each from the picture rows it needs; the
+  // few rows both need are summed twice, which costs less than sharing them.
+  const int Parts = TwoThreads(Options) ? 2 : 1;
+  std::vector<std::unique_ptr<TFitRows>> Part;
+  for (int p = 0; p < Parts; ++p)
+    Part.push_back(std::make_unique<TFitRows>(Picture.Width, Picture.Height, TOrientation::AsStored, AreaWidth,
+                                              AreaHeight, Out.Pixels.data(), Options.Kernel,
+                                              Picture.Pixels.data(), p, Parts));
+  std::thread Second;
+  if (Parts == 2) {
+    try {
+      Second = std::thread([&] { Part[1]->Feed(Picture.Height); });
+    } catch (const std::system_error&) {
+    }
   }
+  Part[0]->Feed(Picture.Height);
+  if (Second.joinable())
+    Second.join();
+  else if (Parts == 2)
+    Part[1]->Feed(Picture.Height);
   return true;
 }
 
 }  // namespace
 
+namespace {
+
+// Out is black at the area's size; on failure it is black again.
+bool FitJpegData(const std::vector<uint8_t>& Data, TPixelImage& Out, std::string& Error, const TPictureLimits& Limits,
+                 const TFitOptions& Options) {
+  bool Ok;
+  {
+    TFitSink Sink(Out, Options);
+    Ok = DecodeJpegRows(Data.data(), Data.size(), Sink, Error, Limits);
+    Sink.Finish(!Ok);
+  }
+  // Rows fitted before the damage showed are painted over again.
+  if (!Ok) std::fill(Out.Pixels.begin(), Out.Pixels.end(), uint8_t{0});
+  return Ok;
+}
+
+}  // namespace
+
 bool LoadBackgroundFile(const std::string& FileName, int AreaWidth, int AreaHeight, TPixelImage& Out,
-                        std::string& Error) {
+                        std::string& Error, const TFitOptions& Options) {
   Error.clear();
   if (AreaWidth <= 0 || AreaHeight <= 0) {
     MakeBlack(Out, 0, 0);
@@ -114,18 +238,39 @@ bool LoadBackgroundFile(const std::string& FileName, int AreaWidth, int AreaHeig
     const TPictureLimits Limits;
     std::vector<uint8_t> Data;
     if (!ReadWholeFile(FileName, Data, Error, Limits.MaxBytes)) return false;
+    return FitJpegData(Data, Out, Error, Limits, Options);
+  } catch (const std::exception& E) {
+    // Out may hold part of the picture, unless making it black was what
+    // failed.
+    if (Out.Pixels.size() != static_cast<size_t>(Out.Width) * Out.Height * 4)
+      MakeBlack(Out, 0, 0);
+    else
+      std::fill(Out.Pixels.begin(), Out.Pixels.end(), uint8_t{0});
+    Error = E.what();
+    return false;
+  }
+}
+
+bool LoadFittedPicture(const std::string& FileName, int AreaWidth, int AreaHeight, TPixelImage& Out,
+                       std::string& Error, const TFitOptions& Options) {
+  Error.clear();
+  try {
+    MakeBlack(Out, AreaWidth, AreaHeight);
+    const TPictureLimits Limits;
+    std::vector<uint8_t> Data;
+    if (!ReadWholeFile(FileName, Data, Error, Limits.MaxBytes)) return false;
+    if (Data.size() >= 2 && Data[0] == 0xFF && Data[1] == 0xD8) {
+      if (Out.Width > 0 && Out.Height > 0) return FitJpegData(Data, Out, Error, Limits, Options);
+    }
     TPixelImage Picture;
-    if (!DecodeJpeg(Data.data(), Data.size(), Picture, Error, Limits)) return false;
-    Data = {};
-    if (!FitPictureToArea(Picture, AreaWidth, AreaHeight, Out)) {
+    if (!ReadPictureFile(FileName, Picture, Error, Limits)) return false;
+    if (!FitPictureToArea(Picture, AreaWidth, AreaHeight, Out, Options)) {
       Error = "picture could not be fitted";
       return false;
     }
     return true;
   } catch (const std::exception& E) {
-    // Nothing is copied into Out before the picture is complete, so it is
-    // still black, unless making it black was what failed.
-    if (Out.Pixels.size() != static_cast<size_t>(Out.Width) * Out.Height * 4) MakeBlack(Out, 0, 0);
+    MakeBlack(Out, 0, 0);
     Error = E.what();
     return false;
   }

@@ -228,37 +228,27 @@ void SetMessage(TJpegErrors& Errors, const std::string& Text) {
   std::snprintf(Errors.Message, sizeof Errors.Message, "%s", Text.c_str());
 }
 
-// One row of decoded samples to B, G, R, 0, pixel X going to pixel
-// Start + X * Step of Pixels: the picture is turned upright as it is read.
-void ConvertJpegRow(const JSAMPLE* Row, int Components, bool InvertedCmyk, JDIMENSION Width,
-                    uint8_t* Pixels, int64_t Start, int64_t Step) {
-  for (JDIMENSION X = 0; X < Width; ++X) {
-    uint8_t* Target = Pixels + (Start + static_cast<int64_t>(X) * Step) * 4;
-    uint8_t R, G, B;
-    if (Components == 1) {
-      R = G = B = Row[X];
-    } else if (Components == 3) {
-      R = Row[3 * X];
-      G = Row[3 * X + 1];
-      B = Row[3 * X + 2];
-    } else {
-      // Adobe's files (and so nearly every CMYK JPEG) store 255 - ink; the
-      // rest store the ink itself. Either way the light left over is the
-      // product of the paper left by the colour ink and by the black.
-      unsigned C = Row[4 * X], M = Row[4 * X + 1], Y = Row[4 * X + 2], K = Row[4 * X + 3];
-      if (!InvertedCmyk) {
-        C = 255 - C;
-        M = 255 - M;
-        Y = 255 - Y;
-        K = 255 - K;
-      }
-      R = static_cast<uint8_t>((C * K + 127) / 255);
-      G = static_cast<uint8_t>((M * K + 127) / 255);
-      B = static_cast<uint8_t>((Y * K + 127) / 255);
+// Rows a libjpeg call is asked for: few enough that they are still in the
+// cache when the rows are turned or fitted, enough to make each call count.
+constexpr int JpegBatchRows = 16;
+
+// CMYK rows to B, G, R, 0. libjpeg's own output formats cover every other
+// colour space.
+void ConvertCmykRow(const JSAMPLE* Row, bool InvertedCmyk, JDIMENSION Width, uint8_t* Target) {
+  for (JDIMENSION X = 0; X < Width; ++X, Target += 4) {
+    // Adobe's files (and so nearly every CMYK JPEG) store 255 - ink; the
+    // rest store the ink itself. Either way the light left over is the
+    // product of the paper left by the colour ink and by the black.
+    unsigned C = Row[4 * X], M = Row[4 * X + 1], Y = Row[4 * X + 2], K = Row[4 * X + 3];
+    if (!InvertedCmyk) {
+      C = 255 - C;
+      M = 255 - M;
+      Y = 255 - Y;
+      K = 255 - K;
     }
-    Target[0] = B;
-    Target[1] = G;
-    Target[2] = R;
+    Target[0] = static_cast<uint8_t>((Y * K + 127) / 255);
+    Target[1] = static_cast<uint8_t>((M * K + 127) / 255);
+    Target[2] = static_cast<uint8_t>((C * K + 127) / 255);
     Target[3] = 0;
   }
 }
@@ -302,7 +292,7 @@ TOrientation SavedOrientation(const jpeg_decompress_struct& Info) {
 // Holds the setjmp: nothing with a destructor may be alive across a libjpeg
 // call in here.
 bool RunDecompress(jpeg_decompress_struct& Info, TJpegErrors& Errors, const uint8_t* Data,
-                   size_t Size, TPixelImage& Out, const TPictureLimits& Limits) {
+                   size_t Size, TJpegRowSink& Sink, const TPictureLimits& Limits) {
   if (setjmp(Errors.Jump)) return false;
   jpeg_create_decompress(&Info);
   Info.progress = &Errors.Progress;
@@ -328,12 +318,18 @@ bool RunDecompress(jpeg_decompress_struct& Info, TJpegErrors& Errors, const uint
   // Without a backing store, libjpeg's memory manager fails the decode
   // cleanly, before allocating, when a file asks for more than this.
   Info.mem->max_memory_to_use = static_cast<long>(JpegMemoryBudget(Width, Height, Limits));
+  bool Cmyk = false;
   switch (Info.jpeg_color_space) {
-    case JCS_GRAYSCALE: Info.out_color_space = JCS_GRAYSCALE; break;
+    // The library writes our pixel layout itself, with the same colour
+    // conversion as for plain RGB.
+    case JCS_GRAYSCALE:
     case JCS_YCbCr:
-    case JCS_RGB: Info.out_color_space = JCS_RGB; break;
+    case JCS_RGB: Info.out_color_space = JCS_EXT_BGRX; break;
     case JCS_CMYK:
-    case JCS_YCCK: Info.out_color_space = JCS_CMYK; break;
+    case JCS_YCCK:
+      Info.out_color_space = JCS_CMYK;
+      Cmyk = true;
+      break;
     default:
       SetMessage(Errors, "unsupported JPEG colour space (" +
                              std::to_string(Info.num_components) + " components)");
@@ -344,29 +340,113 @@ bool RunDecompress(jpeg_decompress_struct& Info, TJpegErrors& Errors, const uint
     SetMessage(Errors, "JPEG decoder changed the picture size");
     return false;
   }
-
-  const int Components = Info.output_components;
   const bool InvertedCmyk = Info.saw_Adobe_marker;
-  const TOrientedLayout Layout =
-      OrientedLayout(SavedOrientation(Info), static_cast<int>(Width), static_cast<int>(Height));
-  JSAMPARRAY Row = (*Info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&Info), JPOOL_IMAGE,
-                                              Width * static_cast<JDIMENSION>(Components), 1);
-  Out.Pixels.assign(static_cast<size_t>(Width) * Height * 4, 0);
-  Out.Width = Layout.UprightWidth;
-  Out.Height = Layout.UprightHeight;
+  JSAMPARRAY CmykRows = nullptr;
+  if (Cmyk)
+    CmykRows = (*Info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&Info), JPOOL_IMAGE, Width * 4,
+                                         JpegBatchRows);
+  if (!Sink.Start(static_cast<int>(Width), static_cast<int>(Height), SavedOrientation(Info))) {
+    SetMessage(Errors, "not enough memory for the picture");
+    return false;
+  }
+  uint8_t* Rows[JpegBatchRows];
   while (Info.output_scanline < Height) {
     const JDIMENSION Y = Info.output_scanline;
-    // The memory source never suspends, so no progress means a broken decoder
-    // state; refuse rather than loop.
-    if (jpeg_read_scanlines(&Info, Row, 1) != 1) {
-      SetMessage(Errors, "JPEG decoder stopped early");
+    const int Count = Sink.Room(static_cast<int>(Y), static_cast<int>(std::min<JDIMENSION>(JpegBatchRows, Height - Y)), Rows);
+    if (Count <= 0) {
+      SetMessage(Errors, "no room for the decoded picture");
       return false;
     }
-    ConvertJpegRow(Row[0], Components, InvertedCmyk, Width, Out.Pixels.data(), Layout.RowStart(Y), Layout.Step);
+    JSAMPARRAY Target = Cmyk ? CmykRows : reinterpret_cast<JSAMPARRAY>(Rows);
+    for (JDIMENSION Done = 0; Done < static_cast<JDIMENSION>(Count);) {
+      // The memory source never suspends, so no progress means a broken
+      // decoder state; refuse rather than loop.
+      const JDIMENSION Got = jpeg_read_scanlines(&Info, Target + Done, static_cast<JDIMENSION>(Count) - Done);
+      if (Got == 0) {
+        SetMessage(Errors, "JPEG decoder stopped early");
+        return false;
+      }
+      Done += Got;
+    }
+    if (Cmyk)
+      for (int k = 0; k < Count; ++k) ConvertCmykRow(CmykRows[k], InvertedCmyk, Width, Rows[k]);
+    Sink.Filled(static_cast<int>(Y), Count);
   }
   jpeg_finish_decompress(&Info);
   return true;
 }
+
+// Keeps the whole picture, turned upright as it arrives. Rows that keep their
+// order and direction are decoded straight into place.
+class TPictureSink final : public TJpegRowSink {
+ public:
+  explicit TPictureSink(TPixelImage& Out) : FOut(Out) {}
+
+  bool Start(int Width, int Height, TOrientation Orientation) override {
+    FWidth = Width;
+    FLayout = OrientedLayout(Orientation, Width, Height);
+    FOut.Pixels.assign(static_cast<size_t>(Width) * Height * 4, 0);
+    FOut.Width = FLayout.UprightWidth;
+    FOut.Height = FLayout.UprightHeight;
+    if (!InPlace()) FBatch.assign(static_cast<size_t>(Width) * 4 * JpegBatchRows, 0);
+    return true;
+  }
+
+  int Room(int Y, int Count, uint8_t** Rows) override {
+    for (int k = 0; k < Count; ++k)
+      Rows[k] = InPlace() ? Pixel(FLayout.RowStart(Y + k) + (FLayout.Step < 0 ? 1 - FWidth : 0))
+                          : FBatch.data() + static_cast<size_t>(k) * FWidth * 4;
+    return Count;
+  }
+
+  void Filled(int Y, int Count) override {
+    if (InPlace()) {
+      for (int k = 0; k < Count; ++k) {
+        uint8_t* Row = Pixel(FLayout.RowStart(Y + k) + (FLayout.Step < 0 ? 1 - FWidth : 0));
+        if (FLayout.Step < 0) ReversePixels(Row, FWidth);
+        ClearFourth(Row, FWidth);
+      }
+      return;
+    }
+    // A quarter turn: a batch of rows becomes a run of adjacent pixels in
+    // each upright row, written a run at a time.
+    for (int X = 0; X < FWidth; ++X) {
+      const int64_t First = FLayout.RowStart(Y) + X * FLayout.Step;
+      const int64_t Along = FLayout.RowStart(Y + 1) - FLayout.RowStart(Y);
+      for (int k = 0; k < Count; ++k) {
+        uint32_t v;
+        std::memcpy(&v, FBatch.data() + (static_cast<size_t>(k) * FWidth + X) * 4, 4);
+        v &= 0x00FFFFFFu;
+        std::memcpy(Pixel(First + k * Along), &v, 4);
+      }
+    }
+  }
+
+ private:
+  bool InPlace() const { return FLayout.Step == 1 || FLayout.Step == -1; }
+  uint8_t* Pixel(int64_t Index) { return FOut.Pixels.data() + static_cast<size_t>(Index) * 4; }
+
+  static void ReversePixels(uint8_t* Row, int Width) {
+    for (int a = 0, b = Width - 1; a < b; ++a, --b) {
+      uint32_t Left, Right;
+      std::memcpy(&Left, Row + static_cast<size_t>(a) * 4, 4);
+      std::memcpy(&Right, Row + static_cast<size_t>(b) * 4, 4);
+      std::memcpy(Row + static_cast<size_t>(a) * 4, &Right, 4);
+      std::memcpy(Row + static_cast<size_t>(b) * 4, &Left, 4);
+    }
+  }
+
+  // The library sets the fourth byte to 255; a decoded picture has always
+  // had 0 there.
+  static void ClearFourth(uint8_t* Row, int Width) {
+    for (int X = 0; X < Width; ++X) Row[static_cast<size_t>(X) * 4 + 3] = 0;
+  }
+
+  TPixelImage& FOut;
+  int FWidth = 0;
+  TOrientedLayout FLayout;
+  std::vector<uint8_t> FBatch;
+};
 
 // ---------------------------------------------------------------------------
 // JPEG encoding straight into the output file.
@@ -478,9 +558,8 @@ const char* CompressionName(uint32_t Compression) {
 
 // ---------------------------------------------------------------------------
 
-bool DecodeJpeg(const uint8_t* Data, size_t Size, TPixelImage& Out, std::string& Error,
-                const TPictureLimits& Limits) {
-  Out = TPixelImage{};
+bool DecodeJpegRows(const uint8_t* Data, size_t Size, TJpegRowSink& Sink, std::string& Error,
+                    const TPictureLimits& Limits) {
   if (Data == nullptr || Size == 0) {
     Error = "empty JPEG data";
     return false;
@@ -496,15 +575,21 @@ bool DecodeJpeg(const uint8_t* Data, size_t Size, TPixelImage& Out, std::string&
   Info.err = &Errors.Pub;
   bool Ok = false;
   try {
-    Ok = RunDecompress(Info, Errors, Data, Size, Out, Limits);
+    Ok = RunDecompress(Info, Errors, Data, Size, Sink, Limits);
   } catch (const std::bad_alloc&) {
     SetMessage(Errors, "not enough memory for the picture");
   }
   jpeg_destroy_decompress(&Info);
-  if (!Ok) {
-    Out = TPixelImage{};
-    Error = Errors.Message[0] != '\0' ? Errors.Message : "JPEG decoding failed";
-  }
+  if (!Ok) Error = Errors.Message[0] != '\0' ? Errors.Message : "JPEG decoding failed";
+  return Ok;
+}
+
+bool DecodeJpeg(const uint8_t* Data, size_t Size, TPixelImage& Out, std::string& Error,
+                const TPictureLimits& Limits) {
+  Out = TPixelImage{};
+  TPictureSink Sink(Out);
+  const bool Ok = DecodeJpegRows(Data, Size, Sink, Error, Limits);
+  if (!Ok) Out = TPixelImage{};
   return Ok;
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/engine/uExifOrientation.h"
+
 namespace emberdell {
 
 struct TPixelImage {
@@ -31,6 +33,27 @@ struct TPictureLimits {
 // yields the repaired picture. libjpeg never ends the process.
 bool DecodeJpeg(const uint8_t* Data, size_t Size, TPixelImage& Out, std::string& Error,
                 const TPictureLimits& Limits = {});
+
+// Where DecodeJpegRows puts the rows of a picture as they are decoded, in
+// the order stored in the file (not yet turned upright). Rows are 4-byte
+// pixels B, G, R and a fourth byte of no fixed value.
+class TJpegRowSink {
+ public:
+  virtual ~TJpegRowSink() = default;
+  // Once, before any row, with the stored size and how to turn it upright.
+  // False: no memory for it.
+  virtual bool Start(int Width, int Height, TOrientation Orientation) = 0;
+  // Room for up to Count rows from stored row Y on: Rows[k] gets row Y + k.
+  // Returns how many rows it gives room for; 0 stops decoding.
+  virtual int Room(int Y, int Count, uint8_t** Rows) = 0;
+  // Rows Y .. Y + Count - 1 are written.
+  virtual void Filled(int Y, int Count) = 0;
+};
+
+// DecodeJpeg's decoder, handing the rows to Sink instead of keeping them.
+// Errors as for DecodeJpeg.
+bool DecodeJpegRows(const uint8_t* Data, size_t Size, TJpegRowSink& Sink, std::string& Error,
+                    const TPictureLimits& Limits = {});
 
 // Decodes an uncompressed 24- or 32-bit Windows bitmap (BITMAPINFOHEADER or a
 // later header; top-down or bottom-up) held in memory.
