@@ -313,19 +313,19 @@ bool RunRender(const TRenderOptions& O, std::string& Error) {
       StyleNames.empty() ? 0 : static_cast<int64_t>(O.ChangeEvery.value_or(TSettings{}.ChangingDelay)) * O.Fps;
 
   TPixelImage Picture;
-  if (!ReadPictureFile(O.Picture, Picture, Error)) {
-    Error = "cannot use picture " + O.Picture + ": " + Error;
-    return false;
-  }
   std::vector<uint8_t> Fitted;
   if (O.Fit) {
-    // The host's path for a picture that is not the drawing's size.
+    // The host's path for a picture that is not the drawing's size: a JPEG
+    // is fitted as it is decoded, as a background is.
     TPixelImage Area;
-    if (!FitPictureToArea(Picture, O.Width, O.Height, Area)) {
-      Error = "cannot fit picture " + O.Picture;
+    if (!LoadFittedPicture(O.Picture, O.Width, O.Height, Area, Error)) {
+      Error = "cannot use picture " + O.Picture + ": " + Error;
       return false;
     }
     Fitted = std::move(Area.Pixels);
+  } else if (!ReadPictureFile(O.Picture, Picture, Error)) {
+    Error = "cannot use picture " + O.Picture + ": " + Error;
+    return false;
   } else if (Picture.Width == O.Width && Picture.Height == O.Height) {
     Fitted = std::move(Picture.Pixels);
   } else {
