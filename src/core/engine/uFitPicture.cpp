@@ -34,8 +34,12 @@ void MakeBlack(TPixelImage& Out, int Width, int Height) {
 bool FitInto(const TPixelImage& Picture, int AreaWidth, int AreaHeight, TPixelImage& Out,
              const TFitOptions& Options);
 
-bool TwoThreads(const TFitOptions& Options) {
-  return Options.Threads >= 2 || (Options.Threads == 0 && std::thread::hardware_concurrency() > 1);
+// Below this many pixels of work a thread costs more to start than it saves.
+constexpr uint64_t TwoThreadsFrom = 1u << 16;
+
+bool TwoThreads(const TFitOptions& Options, uint64_t Pixels) {
+  return Options.Threads >= 2 ||
+         (Options.Threads == 0 && Pixels >= TwoThreadsFrom && std::thread::hardware_concurrency() > 1);
 }
 
 // Fits the rows as the decoder hands them over: on a second thread, which
@@ -52,7 +56,7 @@ class TFitSink final : public TJpegRowSink {
     FFit = std::make_unique<TFitRows>(Width, Height, Orientation, FOut.Width, FOut.Height, FOut.Pixels.data(),
                                       FOptions.Kernel);
     FLowest = FFit->Lowest();
-    if (TwoThreads(FOptions)) {
+    if (TwoThreads(FOptions, uint64_t(Width) * uint64_t(Height))) {
       try {
         FWorker = std::thread([this] { Work(); });
       } catch (const std::system_error&) {
@@ -182,7 +186,7 @@ bool FitInto(const TPixelImage& Picture, int AreaWidth, int AreaHeight, TPixelIm
     return false;
   // Two halves of the fitted rows, each from the picture rows it needs; the
   // few rows both need are summed twice, which costs less than sharing them.
-  const int Parts = TwoThreads(Options) ? 2 : 1;
+  const int Parts = TwoThreads(Options, uint64_t(AreaWidth) * uint64_t(AreaHeight)) ? 2 : 1;
   std::vector<std::unique_ptr<TFitRows>> Part;
   for (int p = 0; p < Parts; ++p)
     Part.push_back(std::make_unique<TFitRows>(Picture.Width, Picture.Height, TOrientation::AsStored, AreaWidth,

@@ -30,9 +30,7 @@ std::vector<uint8_t> FlamePicture(const std::string& Background, const RECT& Bou
   // Nothing would burn on a flat desktop: try the wallpaper, fitted like
   // any background; without one the flat snapshot stays.
   const std::string Wallpaper = WallpaperFile();
-  TPixelImage Picture;
-  if (!Wallpaper.empty() && ReadPictureFile(Wallpaper, Picture, Error) &&
-      FitPictureToArea(Picture, Width, Height, Fitted))
+  if (!Wallpaper.empty() && LoadFittedPicture(Wallpaper, Width, Height, Fitted, Error))
     return std::move(Fitted.Pixels);
   return Snapshot;
 }
