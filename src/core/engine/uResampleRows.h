@@ -16,6 +16,10 @@ struct TTapList {
   std::vector<int32_t> Start;  // taps of output i: Start[i] .. Start[i + 1] - 1
   std::vector<int32_t> Index;  // source index
   std::vector<int32_t> Weight;
+  // The same taps two at a time, where every weight fits in 16 bits (a
+  // picture shrunk to less than about half): the second of an odd count
+  // repeats the first with weight 0. Empty otherwise.
+  std::vector<int32_t> PairStart, PairFirst, PairSecond, PairWeights;  // weights: first | second << 16
 };
 
 // Reversed reads the source from its far end: index p becomes Length - 1 - p,
