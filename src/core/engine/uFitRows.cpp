@@ -15,7 +15,6 @@ constexpr int RingSlack = 32;
 TFitRows::TFitRows(int StoredWidth, int StoredHeight, TOrientation Orientation, int AreaWidth, int AreaHeight,
                    uint8_t* Area, TResampleKernel Kernel, const uint8_t* Source, int Part, int Parts)
     : FStoredWidth(StoredWidth),
-      FStoredHeight(StoredHeight),
       FAreaWidth(AreaWidth),
       FArea(Area),
       FKernel(Kernel),

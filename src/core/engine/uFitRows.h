@@ -42,7 +42,7 @@ class TFitRows {
   void EmitRow(int j);
   void EmitColumn(int i);
 
-  int FStoredWidth, FStoredHeight, FAreaWidth;
+  int FStoredWidth, FAreaWidth;
   uint8_t* FArea;
   TResampleKernel FKernel;
   const uint8_t* FSource;
