@@ -2,34 +2,19 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <exception>
 #include <string>
 #include <vector>
 
-#include "tools/uRender.h"
+#include "tools/uRenderMain.h"
 
 int main(int argc, char** argv) {
   try {
-    std::vector<std::string> Args(argv + 1, argv + argc);
-    if (Args.empty() || (Args.size() == 1 && (Args[0] == "--help" || Args[0] == "-h"))) {
-      std::fprintf(Args.empty() ? stderr : stdout, "%s\n", emberdell::RenderUsage);
-      return Args.empty() ? 2 : 0;
-    }
-    emberdell::TRenderOptions Options;
-    std::string Error;
-    if (!emberdell::ParseRenderArgs(Args, Options, Error)) {
-      std::fprintf(stderr, "emberdell-render: %s\n", Error.c_str());
-      return 2;
-    }
     // The progress line is for someone watching, never for a log.
-    Options.Progress = isatty(STDERR_FILENO) == 1;
-    if (!emberdell::RunRender(Options, Error)) {
-      std::fprintf(stderr, "emberdell-render: %s\n", Error.c_str());
-      return 2;
-    }
-    return 0;
-  } catch (const std::exception& E) {
-    std::fprintf(stderr, "emberdell-render: %s\n", E.what());
+    const emberdell::TRenderCommandResult Result =
+        emberdell::RunRenderCommand(std::vector<std::string>(argv + 1, argv + argc), isatty(STDERR_FILENO) == 1);
+    if (!Result.Out.empty()) std::fprintf(stdout, "%s\n", Result.Out.c_str());
+    if (!Result.Message.empty()) std::fprintf(stderr, "%s\n", Result.Message.c_str());
+    return Result.Status;
   } catch (...) {
     std::fprintf(stderr, "emberdell-render: unexpected failure\n");
   }

@@ -1,0 +1,20 @@
+// The renderer's command as a function: the native program and the page's
+// render() both run it, so they answer the same arguments with the same
+// status and the same words.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace emberdell {
+
+struct TRenderCommandResult {
+  int Status = 0;       // the program's exit status: 0, or 2 for anything refused
+  std::string Out;      // what the program prints on standard output
+  std::string Message;  // what it prints on standard error, without the final line break
+};
+
+// Never throws. Progress: the rewriting progress line on standard error.
+TRenderCommandResult RunRenderCommand(const std::vector<std::string>& Args, bool Progress);
+
+}  // namespace emberdell
