@@ -13,6 +13,8 @@
 #include "core/engine/uFitPicture.h"
 #include "core/engine/uFrameChanges.h"
 #include "core/engine/uImageFiles.h"
+#include "core/dialogs/uPerformanceSettings.h"
+#include "core/host/uExitRules.h"
 #include "core/host/uScreenshotNames.h"
 #include "core/host/uVisibility.h"
 #include "core/shared/uRandom.h"
@@ -181,6 +183,51 @@ EMSCRIPTEN_KEEPALIVE void EdChangeStyle(const char* Folder) {
 EMSCRIPTEN_KEEPALIVE const char* EdScreenshotName(int Number) {
   Text = ScreenshotFileName(Number);
   return Text.c_str();
+}
+
+
+// The performance dialog's choices, as the page offers them.
+EMSCRIPTEN_KEEPALIVE int EdSpeedCount() { return SpeedPositionCount; }
+EMSCRIPTEN_KEEPALIVE int EdSpeedFps(int Position) {
+  return SpeedSteps[std::clamp(Position, 0, SpeedPositionCount - 1)].FPS;
+}
+EMSCRIPTEN_KEEPALIVE int EdSpeedPosition(int Fps) { return SpeedPosition(Fps); }
+EMSCRIPTEN_KEEPALIVE const char* EdSpeedCaption(int Position) {
+  Text = SpeedCaption(std::clamp(Position, 0, SpeedPositionCount - 1));
+  return Text.c_str();
+}
+EMSCRIPTEN_KEEPALIVE int EdHeightPositionMin() { return HeightPositionMin; }
+EMSCRIPTEN_KEEPALIVE int EdHeightPositionMax() { return HeightPositionMax; }
+EMSCRIPTEN_KEEPALIVE int EdHeightPosition(int Percent) { return HeightPosition(Percent); }
+EMSCRIPTEN_KEEPALIVE int EdHeightPercent(int Position) { return HeightPercent(Position); }
+EMSCRIPTEN_KEEPALIVE const char* EdHeightCaption(int Percent) {
+  Text = HeightCaption(Percent);
+  return Text.c_str();
+}
+
+// The run's exit rules for an event of the full-screen page: 0 nothing, 1 a
+// screenshot, 2 the end. Message is the system's code for the event.
+EMSCRIPTEN_KEEPALIVE int EdExitRule(int Message, int Key, int KeyWasDown, int X, int Y, int StartX, int StartY,
+                                    int IgnoreMouseMove, int ExitRequested) {
+  TExitInput Input;
+  Input.Message = static_cast<uint32_t>(Message);
+  Input.WParam = static_cast<uintptr_t>(Key);
+  Input.KeyWasDown = KeyWasDown != 0;
+  Input.Cursor = {X, Y};
+  Input.StartPosition = {StartX, StartY};
+  Input.IgnoreMouseMove = IgnoreMouseMove != 0;
+  Input.ExitRequested = ExitRequested != 0;
+  switch (ExitRule(Input)) {
+    case TExitDecision::TakeScreenshot: return 1;
+    case TExitDecision::Exit: return 2;
+    default: return 0;
+  }
+}
+
+// How long the fade-out before the end lasts; 0: end at once.
+EMSCRIPTEN_KEEPALIVE int EdExitFadeMs(int AllowFadeout, int FadeoutTime) {
+  const TExitPlan Plan = PlanExit(AllowFadeout != 0, FadeoutTime, false);
+  return Plan.CloseNow ? 0 : static_cast<int>(Plan.ExitTimerMs);
 }
 
 }
