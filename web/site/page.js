@@ -288,6 +288,7 @@
 
   function runEvent(message, event, key) {
     if (!run) return;
+    if (!run.start) run.start = [Math.round(event.screenX || 0), Math.round(event.screenY || 0)];
     const decision = call('EdExitRule', message, key || 0, event.repeat ? 1 : 0, Math.round(event.screenX || 0),
       Math.round(event.screenY || 0), run.start[0], run.start[1], 0, run.exiting ? 1 : 0);
     if (decision === 1) screenshot();
@@ -314,7 +315,8 @@
       return;
     }
     document.body.classList.add('running');
-    run = { start: null, exiting: false };
+    // The start is where the pointer was last seen, or where the run first sees it.
+    run = { start: lastPointer, exiting: false };
   }
 
   document.addEventListener('fullscreenchange', () => {
@@ -326,13 +328,14 @@
   });
   document.addEventListener('keydown', (event) => {
     if (run) runEvent(Msg.KeyDown, event, virtualKey(event));
-    else if ((event.key === 'f' || event.key === 'F') && !event.target.closest('input, select')) screenshot();
+    else if ((event.key === 'f' || event.key === 'F') && !(event.target instanceof Element && event.target.closest('input, select')))
+      screenshot();
   });
+  let lastPointer = null;
   document.addEventListener('mousemove', (event) => {
-    if (!run) return;
-    // The start is where the pointer was when the run first saw it.
-    if (!run.start) run.start = [Math.round(event.screenX), Math.round(event.screenY)];
-    else runEvent(Msg.MouseMove, event);
+    if (run && run.start) runEvent(Msg.MouseMove, event);
+    else if (run) run.start = [Math.round(event.screenX), Math.round(event.screenY)];
+    else lastPointer = [Math.round(event.screenX), Math.round(event.screenY)];
   });
   document.addEventListener('mousedown', (event) => {
     if (run) runEvent([Msg.LButtonDown, Msg.MButtonDown, Msg.RButtonDown][event.button] || Msg.LButtonDown, event);
