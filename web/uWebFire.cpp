@@ -19,7 +19,11 @@
 #include "core/host/uVisibility.h"
 #include "core/shared/uRandom.h"
 #include "core/styles/uPresets.h"
+#include "core/sound/uTBackgroundChimes.h"
+#include "core/sound/uTBackgroundSound.h"
+#include "bench/desktop_picture.h"
 #include "tools/uDesktopPicture.h"
+#include "tools/uFireRecording.h"
 
 namespace emberdell {
 extern const unsigned char DefaultWoodStyle[804];
@@ -229,5 +233,57 @@ EMSCRIPTEN_KEEPALIVE int EdExitFadeMs(int AllowFadeout, int FadeoutTime) {
   const TExitPlan Plan = PlanExit(AllowFadeout != 0, FadeoutTime, false);
   return Plan.CloseNow ? 0 : static_cast<int>(Plan.ExitTimerMs);
 }
+
+
+// The fire recording, made by the same generator as the desktop's: raw
+// unsigned 8-bit stereo at FireRecordingRate frames a second.
+EMSCRIPTEN_KEEPALIVE const uint8_t* EdFireRecording() {
+  static const std::vector<uint8_t> Recording = MakeFireRecording();
+  return Recording.data();
+}
+EMSCRIPTEN_KEEPALIVE int EdFireRecordingBytes() {
+  return static_cast<int>(FireRecordingFrames * FireRecordingChannels);
+}
+EMSCRIPTEN_KEEPALIVE int EdFireRecordingRate() { return static_cast<int>(FireRecordingRate); }
+EMSCRIPTEN_KEEPALIVE int EdFirePlaybackRate() { return static_cast<int>(FirePlaybackRate); }
+EMSCRIPTEN_KEEPALIVE int EdVolumeToAttenuation(int Volume) { return VolumeToAttenuation(Volume); }
+
+// The next chime: its wait in ms, then (EdChimeNote) its MIDI note and
+// (EdChimeVelocity) how hard it is struck.
+EMSCRIPTEN_KEEPALIVE int EdChimeDelay() { return static_cast<int>(ChimeDelay()); }
+EMSCRIPTEN_KEEPALIVE int EdChimeNote() { return 60 + ChimeNote(); }
+EMSCRIPTEN_KEEPALIVE int EdChimeVelocity(int Volume) { return ChimeVelocity(Volume); }
+
+
+// For the benchmark page: an engine of its own over the drawn desktop and
+// without a canvas, started by EdEngineStart; the page times EdEngineRun.
+namespace {
+struct TBenchEngine {
+  TFlame Flame;
+  TFlamePreset Style{};
+  int32_t PictureHeight = 100;
+};
+std::unique_ptr<TBenchEngine> Bench;
+}  // namespace
+
+// The same engine as bench_flame's NextFrame: its desktop, its style, its
+// seed and a fire already burning, so that the two figures compare.
+EMSCRIPTEN_KEEPALIVE int EdEngineStart(int Width, int Height) {
+  Bench.reset();
+  Bench = std::make_unique<TBenchEngine>();
+  const std::vector<uint8_t> Picture = DesktopLikePicture(Width, Height);
+  Bench->Style.FlameIntensity = 8;
+  Bench->Style.Wind = 1;
+  Randomize(1);
+  if (!Bench->Flame.Init(nullptr, TRect{0, 0, Width, Height}, Picture.data(), &Bench->Style, &Bench->PictureHeight))
+    return 0;
+  for (int i = 0; i < 30; ++i) Bench->Flame.NextFrame();
+  return 1;
+}
+EMSCRIPTEN_KEEPALIVE void EdEngineRun(int Frames) {
+  if (Bench)
+    for (int i = 0; i < Frames; ++i) Bench->Flame.NextFrame();
+}
+EMSCRIPTEN_KEEPALIVE void EdEngineStop() { Bench.reset(); }
 
 }

@@ -265,16 +265,121 @@
       localStorage.setItem(ShotCounter, String(number));
     } catch (e) {}
     const name = text(call('EdScreenshotName', number)) + '.png';
-    canvas.toBlob((blob) => {
-      if (!blob) return;
-      const link = document.createElement('a');
-      link.href = URL.createObjectURL(blob);
-      link.download = name;
-      document.body.append(link);
-      link.click();
-      link.remove();
-      setTimeout(() => URL.revokeObjectURL(link.href), 10000);
-    }, 'image/png');
+    canvas.toBlob((blob) => blob && download(blob, name), 'image/png');
+  }
+
+  function download(blob, name) {
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(blob);
+    link.download = name;
+    document.body.append(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+  }
+
+  // --- a video of the fire: the canvas recorded as it burns ------------------------
+  const VideoSeconds = 10;
+  let recorder = null;
+
+  function makeVideo() {
+    if (recorder) return;
+    const type = ['video/webm;codecs=vp9', 'video/webm;codecs=vp8', 'video/webm'].find(
+      (t) => window.MediaRecorder && MediaRecorder.isTypeSupported(t));
+    if (!type || !canvas.captureStream) {
+      say('This browser cannot record the canvas as a video.');
+      return;
+    }
+    const stream = canvas.captureStream(settings.fps);
+    const chunks = [];
+    recorder = new MediaRecorder(stream, { mimeType: type });
+    recorder.ondataavailable = (event) => event.data.size && chunks.push(event.data);
+    recorder.onstop = () => {
+      stream.getTracks().forEach((track) => track.stop());
+      recorder = null;
+      $('video').disabled = false;
+      download(new Blob(chunks, { type: 'video/webm' }), 'Emberdell.webm');
+      say('The video is in your downloads as Emberdell.webm.');
+    };
+    recorder.start(1000);
+    $('video').disabled = true;
+    say(`Recording ${VideoSeconds} seconds of the fire…`);
+    setTimeout(() => recorder && recorder.stop(), VideoSeconds * 1000);
+  }
+
+  // --- sound: the fire recording and the chimes, off until the user turns them on ---
+  let audio = null; // {context, fire, chimeTimer}
+  const FireVolume = 100, ChimesVolume = 100;
+
+  function startSound() {
+    const context = new AudioContext();
+    const bytes = call('EdFireRecordingBytes'), at = call('EdFireRecording');
+    const recording = M.HEAPU8.subarray(at, at + bytes);
+    const frames = bytes / 2;
+    const buffer = context.createBuffer(2, frames, call('EdFireRecordingRate'));
+    const left = buffer.getChannelData(0), right = buffer.getChannelData(1);
+    for (let i = 0; i < frames; i++) {
+      left[i] = (recording[2 * i] - 128) / 128;
+      right[i] = (recording[2 * i + 1] - 128) / 128;
+    }
+    const fire = context.createBufferSource();
+    fire.buffer = buffer;
+    fire.loop = true;
+    // The desktop's playback rate: slower than recorded, deeper.
+    fire.playbackRate.value = call('EdFirePlaybackRate') / call('EdFireRecordingRate');
+    const gain = context.createGain();
+    // The player's attenuation is in hundredths of a decibel.
+    gain.gain.value = Math.pow(10, call('EdVolumeToAttenuation', FireVolume) / 2000);
+    fire.connect(gain).connect(context.destination);
+    fire.start();
+    audio = { context, fire, chimeTimer: 0 };
+    nextChime();
+  }
+
+  // A struck bar: the fundamental and its fourth partial, dying away fast.
+  function chime(note, velocity) {
+    const context = audio.context, now = context.currentTime;
+    const frequency = 440 * Math.pow(2, (note - 69) / 12);
+    const level = context.createGain();
+    level.gain.setValueAtTime(0.0001, now);
+    level.gain.exponentialRampToValueAtTime(0.25 * (velocity / 127) + 0.0001, now + 0.005);
+    level.gain.exponentialRampToValueAtTime(0.0001, now + 1.2);
+    level.connect(context.destination);
+    for (const [ratio, share] of [[1, 1], [3.93, 0.25]]) {
+      const tone = context.createOscillator();
+      const part = context.createGain();
+      tone.frequency.value = frequency * ratio;
+      part.gain.value = share;
+      tone.connect(part).connect(level);
+      tone.start(now);
+      tone.stop(now + 1.3);
+    }
+  }
+
+  // The same moments and notes as the desktop's chimes, from the core's generator.
+  function nextChime() {
+    audio.chimeTimer = setTimeout(() => {
+      if (!audio) return;
+      chime(call('EdChimeNote'), call('EdChimeVelocity', ChimesVolume));
+      nextChime();
+    }, call('EdChimeDelay'));
+  }
+
+  function toggleSound() {
+    if (audio) {
+      clearTimeout(audio.chimeTimer);
+      audio.context.close();
+      audio = null;
+    } else {
+      try {
+        startSound();
+      } catch (e) {
+        say('This browser would not play sound.');
+        audio = null;
+      }
+    }
+    $('sound').textContent = audio ? 'Sound: on' : 'Sound: off';
+    $('sound').setAttribute('aria-pressed', String(!!audio));
   }
 
   // --- full screen, with the run's exit rules -----------------------------------
@@ -388,6 +493,8 @@
     });
     $('full-screen').addEventListener('click', fullScreen);
     $('screenshot').addEventListener('click', screenshot);
+    $('video').addEventListener('click', makeVideo);
+    $('sound').addEventListener('click', toggleSound);
     $('hide-panel').addEventListener('click', () => {
       const collapsed = $('panel').classList.toggle('collapsed');
       $('hide-panel').textContent = collapsed ? 'Show' : 'Hide';
