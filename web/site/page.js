@@ -50,7 +50,8 @@
 
   // --- the fire --------------------------------------------------------------
   function areaSize() {
-    return [Math.max(16, Math.round(window.innerWidth)), Math.max(16, Math.round(window.innerHeight))];
+    const box = canvas.getBoundingClientRect();
+    return [Math.max(16, Math.round(box.width)), Math.max(16, Math.round(box.height))];
   }
 
   function startFire() {
