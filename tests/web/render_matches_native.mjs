@@ -111,49 +111,54 @@ const { server, url } = await serveFolder(site);
 const browser = await launchBrowser();
 let failed = 0;
 try {
-  const page = await browser.newPage();
-  await page.goto(url + 'index.html');
-  await page.waitForFunction(() => window.emberdell && window.emberdell.render);
-  const build = await page.evaluate(() => window.emberdell.build());
-  console.log(`module ${build.module}; extended precision as the x87: ${build.extendedExact}`);
-  const inPage = (args, files) =>
-    page.evaluate(async (args, files) => {
-      const bytes = Object.fromEntries(Object.entries(files).map(([k, v]) => [k, new Uint8Array(v)]));
-      const r = await window.emberdell.render(args, bytes);
-      return { status: r.status, message: r.message,
-        files: Object.fromEntries(Object.entries(r.files).map(([k, v]) => [k, Array.from(v)])) };
-    }, args, Object.fromEntries(Object.entries(files).map(([k, v]) => [k, Array.from(v)])));
+  // Both builds: browsers without WebAssembly SIMD get the portable one.
+  for (const moduleName of ['emberdell-simd', 'emberdell']) {
+    const page = await browser.newPage();
+    await page.goto(url + 'index.html?module=' + moduleName);
+    await page.waitForFunction(() => window.emberdell && window.emberdell.render);
+    const build = await page.evaluate(() => window.emberdell.build());
+    console.log(`module ${build.module}; extended precision as the x87: ${build.extendedExact}`);
+    if (build.module !== moduleName) throw new Error(`asked for ${moduleName}, got ${build.module}`);
+    const inPage = (args, files) =>
+      page.evaluate(async (args, files) => {
+        const bytes = Object.fromEntries(Object.entries(files).map(([k, v]) => [k, new Uint8Array(v)]));
+        const r = await window.emberdell.render(args, bytes);
+        return { status: r.status, message: r.message,
+          files: Object.fromEntries(Object.entries(r.files).map(([k, v]) => [k, Array.from(v)])) };
+      }, args, Object.fromEntries(Object.entries(files).map(([k, v]) => [k, Array.from(v)])));
 
-  const files = { ...Pictures, ...Styles };
-  for (const scene of Scenes) {
-    const want = runNative(scene.args, files);
-    const got = await inPage(scene.args, files);
-    const problems = [];
-    if (got.status !== want.status) problems.push(`status ${got.status}, natively ${want.status}`);
-    if (got.message !== want.message) problems.push(`message '${got.message}', natively '${want.message}'`);
-    const names = new Set([...Object.keys(want.files), ...Object.keys(got.files)]);
-    for (const name of names) {
-      if (!got.files[name]) problems.push(`${name} not written in the page`);
-      else if (!want.files[name]) problems.push(`${name} written only in the page`);
-      else if (!same(got.files[name], want.files[name])) problems.push(`${name} differs`);
+    const files = { ...Pictures, ...Styles };
+    for (const scene of Scenes) {
+      const want = runNative(scene.args, files);
+      const got = await inPage(scene.args, files);
+      const problems = [];
+      if (got.status !== want.status) problems.push(`status ${got.status}, natively ${want.status}`);
+      if (got.message !== want.message) problems.push(`message '${got.message}', natively '${want.message}'`);
+      const names = new Set([...Object.keys(want.files), ...Object.keys(got.files)]);
+      for (const name of names) {
+        if (!got.files[name]) problems.push(`${name} not written in the page`);
+        else if (!want.files[name]) problems.push(`${name} written only in the page`);
+        else if (!same(got.files[name], want.files[name])) problems.push(`${name} differs`);
+      }
+      if (scene.args.includes('--raw') && !want.files['out/raw']) problems.push('the native renderer wrote nothing');
+      if (problems.length === 0) console.log(`ok: ${scene.name} (${names.size} files)`);
+      else if (scene.extended && !build.extendedExact)
+        console.log(`KNOWN DIFFERENCE (extended precision not yet exact here): ${scene.name}: ${problems.join('; ')}`);
+      else {
+        console.log(`FAILED: ${scene.name}: ${problems.join('; ')}`);
+        failed++;
+      }
     }
-    if (scene.args.includes('--raw') && !want.files['out/raw']) problems.push('the native renderer wrote nothing');
-    if (problems.length === 0) console.log(`ok: ${scene.name} (${names.size} files)`);
-    else if (scene.extended && !build.extendedExact)
-      console.log(`KNOWN DIFFERENCE (extended precision not yet exact here): ${scene.name}: ${problems.join('; ')}`);
-    else {
-      console.log(`FAILED: ${scene.name}: ${problems.join('; ')}`);
-      failed++;
+    for (const refusal of Refusals) {
+      const got = await inPage(refusal.args, Pictures);
+      if (got.status === 2 && got.message === refusal.message && Object.keys(got.files).length === 0)
+        console.log(`ok: ${refusal.args.at(-2)} refused`);
+      else {
+        console.log(`FAILED: ${refusal.args.at(-2)}: status ${got.status}, message '${got.message}'`);
+        failed++;
+      }
     }
-  }
-  for (const refusal of Refusals) {
-    const got = await inPage(refusal.args, Pictures);
-    if (got.status === 2 && got.message === refusal.message && Object.keys(got.files).length === 0)
-      console.log(`ok: ${refusal.args.at(-2)} refused`);
-    else {
-      console.log(`FAILED: ${refusal.args.at(-2)}: status ${got.status}, message '${got.message}'`);
-      failed++;
-    }
+    await page.close();
   }
 } finally {
   await browser.close();

@@ -16,6 +16,8 @@
         worker.terminate();
         reject(new Error(event.message || 'the renderer could not start'));
       };
+      // ?module=emberdell (or emberdell-simd) picks the build, for the tests.
+      message.module = new URLSearchParams(location.search).get('module') || '';
       worker.postMessage(message);
     });
   }

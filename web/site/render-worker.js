@@ -2,7 +2,14 @@
 // memory are gone with the worker, so one call never changes the next.
 'use strict';
 importScripts('emberdell-module.js');
-importScripts(self.emberdellModuleName + '.js');
+// The page may name the build (its tests run both); otherwise the browser's.
+let loaded = false;
+function loadModule(name) {
+  if (loaded) return;
+  importScripts((name === 'emberdell' || name === 'emberdell-simd' ? name : self.emberdellModuleName) + '.js');
+  self.emberdellModuleName = name === 'emberdell' || name === 'emberdell-simd' ? name : self.emberdellModuleName;
+  loaded = true;
+}
 
 // The arguments that name a file the renderer writes.
 const OutputArgs = new Set(['--raw', '--out', '--screenshot', '--save-style']);
@@ -50,7 +57,8 @@ async function render(args, files) {
 }
 
 self.onmessage = async (event) => {
-  const { args, files, query } = event.data;
+  const { args, files, query, module: name } = event.data;
+  loadModule(name);
   if (query === 'build') {
     const module = await EmberdellModule({ noInitialRun: true, print() {}, printErr() {} });
     self.postMessage({ module: self.emberdellModuleName, extendedExact: module.ccall('EdExtendedExact', 'number', [], []) === 1 });
