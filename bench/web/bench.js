@@ -6,15 +6,17 @@
   const sizes = (query.get('sizes') || '1920x1080,3840x2160').split(',').map((s) => s.split('x').map(Number));
   const frames = Number(query.get('frames') || 60);
   const out = document.getElementById('out');
+  // ?module=emberdell measures the portable build where the browser has SIMD.
+  const name = query.get('module') || self.emberdellModuleName;
   await new Promise((resolve, reject) => {
     const script = document.createElement('script');
-    script.src = '../' + self.emberdellModuleName + '.js';
+    script.src = '../' + name + '.js';
     script.onload = resolve;
     script.onerror = reject;
     document.head.append(script);
   });
   const M = await EmberdellModule({ print() {}, printErr() {} });
-  const result = { module: self.emberdellModuleName, sizes: [] };
+  const result = { module: name, sizes: [] };
   const lines = [`module ${result.module}, ${frames} frames a size`];
   for (const [width, height] of sizes) {
     if (!M.ccall('EdEngineStart', 'number', ['number', 'number'], [width, height])) {

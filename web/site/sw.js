@@ -3,9 +3,10 @@
 // answers when it cannot.
 'use strict';
 const Kept = 'emberdell-page';
+// Only the build of the module this browser runs.
+importScripts('emberdell-module.js');
 const Files = ['./', 'index.html', 'page.css', 'page.js', 'emberdell-module.js', 'emberdell-render.js',
-  'render-worker.js', 'emberdell.js', 'emberdell.wasm', 'emberdell-simd.js', 'emberdell-simd.wasm',
-  'manifest.webmanifest', 'icon-192.png', 'icon-512.png', 'styles/(Default)%20Wood.wyk', 'styles/Gas%20Flame.wyk',
+  'render-worker.js', self.emberdellModuleName + '.js', self.emberdellModuleName + '.wasm', 'manifest.webmanifest', 'icon-192.png', 'icon-512.png', 'styles/(Default)%20Wood.wyk', 'styles/Gas%20Flame.wyk',
   'styles/Windy%20Night.wyk'];
 
 self.addEventListener('install', (event) => {
