@@ -57,7 +57,45 @@ function drop(page, files) {
   }, files.map((f) => ({ name: f.name, bytes: Array.from(f.bytes) })));
 }
 
+// A small grey 8-bit PNG with a bright square, for a picture that burns.
+function squarePng(width, height) {
+  const header = Buffer.alloc(13);
+  header.writeUInt32BE(width, 0);
+  header.writeUInt32BE(height, 4);
+  header[8] = 8;
+  const raw = Buffer.alloc((1 + width) * height, 40);
+  for (let y = 0; y < height; y++) {
+    raw[y * (1 + width)] = 0;
+    for (let x = 0; x < width; x++)
+      if (x > width / 4 && x < (3 * width) / 4 && y > height / 4) raw[y * (1 + width) + 1 + x] = 250;
+  }
+  return Buffer.concat([Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]), chunk('IHDR', header),
+    chunk('IDAT', deflateSync(raw)), chunk('IEND', Buffer.alloc(0))]);
+}
+
 const Scenarios = [
+  ['a chosen picture burns, and no request leaves the page with it', async (page) => {
+    const origin = new URL(page.url()).origin;
+    const requests = [];
+    page.on('request', (r) => requests.push(`${r.method()} ${r.url()}`));
+    const file = path.join(work, 'square.png');
+    writeFileSync(file, squarePng(120, 80));
+    await (await page.$('#picture-file')).uploadFile(file);
+    await waitFor(async () => /Burning square\.png/.test(await message(page)), 20, 'the picture burning');
+    await burning(page);
+    const elsewhere = requests.filter((r) => !r.startsWith(`GET ${origin}/`) && !r.startsWith('GET blob:'));
+    if (elsewhere.length) throw new Error(`requests: ${elsewhere.join(', ')}`);
+  }],
+  ['a changed speed is kept across visits', async (page) => {
+    await page.$eval('#speed', (s) => {
+      s.value = '6';
+      s.dispatchEvent(new Event('input'));
+    });
+    await page.reload();
+    await waitFor(() => page.evaluate(() => window.emberdell.ready === true), 20, 'the page again');
+    const shown = await page.$eval('#speed-caption', (c) => c.textContent);
+    if (shown !== 'Current speed: Fastest') throw new Error(`after a reload: '${shown}'`);
+  }],
   ['a dropped damaged .wyk gives a message and the fire goes on', async (page) => {
     await drop(page, [{ name: 'Broken.wyk', bytes: new Uint8Array(100) }]);
     await waitFor(async () => /Broken\.wyk is damaged/.test(await message(page)), 10, 'the message');
