@@ -13,6 +13,9 @@ const [site, nativeBench, nativeRender, work] = process.argv.slice(2);
 const Span = Number(process.env.EMBERDELL_WEB_BENCH_SECONDS || 10);
 const Frames = Number(process.env.EMBERDELL_WEB_BENCH_FRAMES || 200);
 const Modules = (process.env.EMBERDELL_WEB_BENCH_MODULES || 'emberdell-simd emberdell').split(' ');
+// Minutes the page burns at 1920 x 1080, the style changing every 10 s, with
+// its memory read each minute (0: not at all).
+const SoakMinutes = Number(process.env.EMBERDELL_WEB_BENCH_SOAK_MINUTES || 0);
 const Ticks = 100; // USER_HZ on Linux
 
 // CPU seconds (user + system) of a process and everything below it.
@@ -113,6 +116,22 @@ try {
   report.push(`CPU of the browser, all its processes, over ${Span} s: a blank tab ${pct(baseline)}, the page ` +
     `seen at 1920x1080 and 25 frames/s ${pct(seen)}, hidden ${pct(hidden)} (hidden less blank: ` +
     `${pct(hidden - baseline)}, target at most 0.3 %)`);
+  if (SoakMinutes > 0) {
+    await fire.bringToFront();
+    await fire.evaluate(() => {
+      const delay = document.getElementById('changing-delay');
+      delay.value = '10';
+      delay.dispatchEvent(new Event('change'));
+    });
+    const samples = [];
+    const since = Date.now();
+    for (let minute = 0; minute <= SoakMinutes; minute++) {
+      await waitFor(() => Date.now() - since >= minute * 60000, 70, `minute ${minute}`);
+      samples.push(await fire.evaluate(() => window.emberdell.memoryBytes()));
+    }
+    report.push(`memory of the page seen at 1920x1080, each minute for ${SoakMinutes} minutes: ` +
+      samples.map((b) => `${(b / 1048576).toFixed(0)}`).join(' ') + ' MiB');
+  }
 } finally {
   await browser.close();
   server.close();

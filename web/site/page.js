@@ -20,6 +20,8 @@
 
   window.emberdell = window.emberdell || {};
   window.emberdell.framesDrawn = () => frames;
+  // The module's memory, for bench/run_web's long run.
+  window.emberdell.memoryBytes = () => (M ? M.HEAPU8.buffer.byteLength : 0);
 
   function loadSettings() {
     try {
