@@ -198,12 +198,19 @@ bool TX11Host::OpenWindow(std::string& Error) {
   }
   XSetErrorHandler(OnXError);
   const int Screen = DefaultScreen(FDisplay);
+  // Structure events tell of a new size and of the window's end; a window
+  // someone else owns allows this as well as our own does. They are asked
+  // for before the window's state is read, so that no change between the
+  // two goes unseen.
+  const long Events = StructureNotifyMask | ExposureMask | VisibilityChangeMask;
   switch (FOptions.Target) {
     case TX11Target::Root:
       FWindow = RootWindow(FDisplay, Screen);
+      XSelectInput(FDisplay, FWindow, Events);
       break;
     case TX11Target::WindowId:
       FWindow = static_cast<Window>(FOptions.WindowId);
+      XSelectInput(FDisplay, FWindow, Events);
       break;
     case TX11Target::OwnWindow: {
       FWindow = XCreateSimpleWindow(FDisplay, RootWindow(FDisplay, Screen), 0, 0, 800, 600, 0,
@@ -212,6 +219,7 @@ bool TX11Host::OpenWindow(std::string& Error) {
       XStoreName(FDisplay, FWindow, "Emberdell");
       FDeleteWindow = XInternAtom(FDisplay, "WM_DELETE_WINDOW", False);
       XSetWMProtocols(FDisplay, FWindow, &FDeleteWindow, 1);
+      XSelectInput(FDisplay, FWindow, Events);
       XMapRaised(FDisplay, FWindow);
       break;
     }
@@ -233,9 +241,8 @@ bool TX11Host::OpenWindow(std::string& Error) {
   FFormat.GreenMask = static_cast<uint32_t>(FVisual->green_mask);
   FFormat.BlueMask = static_cast<uint32_t>(FVisual->blue_mask);
   FFormat.Opaque = FDepth == 32 ? ~(FFormat.RedMask | FFormat.GreenMask | FFormat.BlueMask) : 0;
-  // Structure events tell of a new size and of the window's end; a window
-  // someone else owns allows this as well as our own does.
-  XSelectInput(FDisplay, FWindow, StructureNotifyMask | ExposureMask | VisibilityChangeMask);
+  // A mapped window inside an unmapped one is unviewable: unseen until a
+  // VisibilityNotify says otherwise (it gets no MapNotify when its parent maps).
   FSight.Mapped(Attributes.map_state == IsViewable);
   int DpmsEvent = 0, DpmsError = 0;
   FHaveDpms = DPMSQueryExtension(FDisplay, &DpmsEvent, &DpmsError) && DPMSCapable(FDisplay);
