@@ -81,7 +81,7 @@ ends_on_sigterm "$HACK_PID" "unmapped"
 # The signal comes after the hack's last look at its stop flag, just before
 # it starts to sleep (a preloaded ppoll sends it): it must not be lost.
 [[ -f ${EMBERDELL_STOP_BEFORE_WAIT:-} ]] || fail "no stop_before_wait library (build the emberdell_stop_before_wait target)"
-start_host host-hidden -xrm 'xlogo.mappedWhenManaged: false'
+start_host host-hidden IsUnviewable -xrm 'xlogo.mappedWhenManaged: false'
 EMBERDELL_STOP_MARK="$WORK/stop-sent" LD_PRELOAD=$EMBERDELL_STOP_BEFORE_WAIT \
   "$HACK" -window-id "$HOST_WIN" -style default-wood -background grid.jpg >"$WORK/hack-hidden.log" 2>&1 &
 HIDDEN_PID=$!

@@ -14,17 +14,8 @@ window_size() { xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 
 for How in env hex; do
   # xlogo's drawing area (the child of its top-level window) stands in for
   # the window a host program hands over; the top level is what gets resized.
-  xlogo -title "host-$How" -geometry 400x300+10+10 -bg black -fg black 2>xlogo.err &
-  Owner=$!
-  STARTED+=("$Owner")
-  find_window() {
-    Shell=$(xdotool search --name "^host-$How\$" 2>/dev/null | head -n 1 || true)
-    [[ -n $Shell ]] || return 1
-    Win=$(xwininfo -children -id "$Shell" | awk '/^ +0x/ { print $1; exit }')
-    [[ -n $Win ]] && Win=$((Win)) && xwininfo -id "$Win" | grep -q IsViewable
-  }
-  Win=""
-  wait_for 30 find_window || fail "$How: the host window did not appear: $(grep -v xlogo32 xlogo.err)"
+  start_host "host-$How" IsViewable
+  Owner=$HOST_PID Shell=$HOST_SHELL Win=$HOST_WIN
   if [[ $How == env ]]; then
     XSCREENSAVER_WINDOW=$Win "$HACK" -background grid.jpg -style default-wood 2>hack.err &
   else
@@ -63,7 +54,7 @@ echo "XSCREENSAVER_WINDOW and -window-id draw into the window, follow its resize
 # The top level maps once the hack waits, unseen, and no sooner than 2 s
 # after its start; then the window burns at once (seen on this machine in well
 # under a second; the bound is loose for a busy machine).
-start_host host-later -xrm 'xlogo.mappedWhenManaged: false'
+start_host host-later IsUnviewable -xrm 'xlogo.mappedWhenManaged: false'
 "$HACK" -window-id "$(printf '0x%x' "$HOST_WIN")" -background grid.jpg -style default-wood 2>hack.err &
 Pid=$!
 STARTED+=("$Pid")
