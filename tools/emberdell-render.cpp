@@ -1,6 +1,7 @@
 // emberdell-render: the flame engine without a window. See RenderUsage.
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -13,10 +14,12 @@
 namespace {
 
 // The signal that asked the render to stop; the render loop looks at it
-// after every frame.
-volatile std::sig_atomic_t StopSignal = 0;
+// after every frame. An atomic, since the screenshot thread may be the one
+// the signal interrupts; lock-free, so the handler may store to it.
+std::atomic<int> StopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
-extern "C" void OnStopSignal(int Signal) { StopSignal = Signal; }
+extern "C" void OnStopSignal(int Signal) { StopSignal.store(Signal, std::memory_order_relaxed); }
 
 void CatchStopSignals() {
   for (const int Signal : {SIGINT, SIGTERM}) {
@@ -63,7 +66,7 @@ int main(int argc, char** argv) {
     CatchStopSignals();
     const bool Rendered = emberdell::RunRender(Options, Error);
     if (!Rendered) std::fprintf(stderr, "emberdell-render: %s\n", Error.c_str());
-    if (!Rendered && StopSignal != 0) EndBySignal(StopSignal);
+    if (const int Signal = StopSignal.load(); !Rendered && Signal != 0) EndBySignal(Signal);
     return Rendered ? 0 : 2;
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "emberdell-render: %s\n",

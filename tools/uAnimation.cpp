@@ -1,5 +1,6 @@
 #include "tools/uAnimation.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -61,6 +62,13 @@ std::string TPartialFile::Named(std::string Message) const {
   for (size_t At = Message.find(FTemp); At != std::string::npos; At = Message.find(FTemp, At + FFinal.size()))
     Message.replace(At, FTemp.size(), FFinal);
   return Message;
+}
+
+bool TPartialFile::CanCommit(std::string& Error) const {
+  struct stat Final {};
+  if (stat(FFinal.c_str(), &Final) != 0 || !S_ISDIR(Final.st_mode)) return true;
+  Error = "cannot write " + FFinal + ": " + std::strerror(EISDIR);
+  return false;
 }
 
 bool TPartialFile::Commit(std::string& Error) {

@@ -64,6 +64,9 @@ class TPartialFile {
   TPartialFile& operator=(const TPartialFile&) = delete;
   const std::string& Path() const { return FTemp; }
   const std::string& FinalName() const { return FFinal; }
+  // False with the reason when the final name is one no file can take (a
+  // folder's); checked for every output before the first is committed.
+  bool CanCommit(std::string& Error) const;
   bool Commit(std::string& Error);
   // A message about the temporary file, told with the name the user gave.
   std::string Named(std::string Message) const;

@@ -268,7 +268,6 @@ std::string WithSeparator(std::string Folder) {
   return Folder;
 }
 
-
 // RunRender, with a lack of memory thrown as std::bad_alloc.
 bool Render(const TRenderOptions& O, std::string& Error) {
   // The generator is seeded once, before anything draws from it.
@@ -373,7 +372,7 @@ bool Render(const TRenderOptions& O, std::string& Error) {
                       : WriteBmpFile(FileName, Width, Height, Pixels, ShotError);
         });
   }
-  const auto Stopped = [&O] { return O.Stop != nullptr && *O.Stop != 0; };
+  const auto Stopped = [&O] { return O.Stop != nullptr && O.Stop->load(std::memory_order_relaxed) != 0; };
   const auto StoppedError = [&Error] {
     Error = "stopped before the end; no file written";
     return false;
@@ -430,12 +429,16 @@ bool Render(const TRenderOptions& O, std::string& Error) {
   if (!O.SaveStyle.empty() && !WriteBytes(Partial(O.SaveStyle), &Style, sizeof Style, Error)) return false;
   for (auto& Writer : Writers)
     if (!Writer->Finish(Error)) return false;
+  std::vector<TPartialFile*> Named;
   // A stop that comes while the names are given lets them all be given.
   if (Stopped()) return StoppedError();
-  for (auto& File : Files)
+  for (auto& Writer : Writers) Named.push_back(&Writer->File());
+  for (auto& File : Files) Named.push_back(File.get());
+  // A name that no file can take is found before any file takes its own.
+  for (TPartialFile* File : Named)
+    if (!File->CanCommit(Error)) return false;
+  for (TPartialFile* File : Named)
     if (!File->Commit(Error)) return false;
-  for (auto& Writer : Writers)
-    if (!Writer->File().Commit(Error)) return false;
   return true;
 }
 

@@ -2,7 +2,7 @@
 // window would have shown.
 #pragma once
 
-#include <csignal>
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -35,7 +35,7 @@ struct TRenderOptions {
   // points Stop at the flag its signal handler sets; the render ends after
   // the frame in hand once the flag is not 0.
   bool Progress = false;
-  const volatile std::sig_atomic_t* Stop = nullptr;
+  const std::atomic<int>* Stop = nullptr;
 };
 
 inline constexpr const char* RenderUsage =
