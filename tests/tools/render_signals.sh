@@ -7,8 +7,6 @@ set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/render_lib.sh"
 require_tools env
 
-# A background job of a script starts with SIGINT ignored; --default-signal
-# gives the renderer the handling a terminal's job would have.
 partial_grown() { [[ -n $(find "$WORK" -name '*.partial-*' -size +64k) ]]; }
 ended() { ! kill -0 "$1" 2>/dev/null; }
 
@@ -23,6 +21,8 @@ while read -r SIGNAL STATUS OUTPUTS; do
       *) ARGS+=(--raw "$WORK/$OUTPUT") ;;
     esac
   done
+  # A background job of a script starts with SIGINT ignored (and the
+  # renderer keeps it so); --default-signal gives it a terminal job's.
   env --default-signal=INT "$RENDER" --size 320x240 --picture "$PICTURE" --fps 30 --frames 100000000 \
     "${ARGS[@]}" 2>"$WORK/stderr" &
   PID=$!
