@@ -34,7 +34,8 @@ class TSoftExtended {
   constexpr TSoftExtended(float v) : TSoftExtended(static_cast<double>(v)) {}
 
   constexpr TSoftExtended(double v) {  // exact for every finite double
-    const uint64_t Bits = std::bit_cast<uint64_t>(v);
+    // The builtin: the libc++ of some WebAssembly toolchains lacks std::bit_cast.
+    const uint64_t Bits = __builtin_bit_cast(uint64_t, v);
     FNegative = (Bits >> 63) != 0;
     const int Biased = static_cast<int>(Bits >> 52 & 0x7FF);
     const uint64_t Fraction = Bits & ((uint64_t(1) << 52) - 1);
