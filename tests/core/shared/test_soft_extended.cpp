@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 
+#include "core/shared/uPrecision.h"
 #include "core/shared/uSoftExtended.h"
 
 #if __LDBL_MANT_DIG__ == 64
@@ -47,6 +48,8 @@ std::string Hex(const TSoftExtended& v) { return Hex(ToX87(v)); }
 enum class TOp { Add, Sub, Mul, Div };
 
 long double Apply(TOp Op, long double a, long double b) {
+  // Windows threads may start with the x87 at 53 bits.
+  const TExtendedPrecision Precision;
   // Kept in memory, so that nothing is folded at compile time in another precision.
   volatile long double x = a, y = b;
   switch (Op) {
@@ -207,6 +210,7 @@ TEST(SoftExtended, ConversionsMatchTheX87) {
 // the four operations; the soft one is good to double precision, which is
 // enough when no level lies near a half.
 TEST(SoftExtended, SoundLevelsAreFarFromHalves) {
+  const TExtendedPrecision Precision;
   for (int V = 0; V <= 100; ++V) {
     SCOPED_TRACE(V);
     const long double Level = 10000.0L / std::log(100.0L) * std::log(static_cast<long double>(V) + 1) - 10000;
