@@ -3,7 +3,6 @@
 #include <deque>
 #include <functional>
 #include <map>
-#include <optional>
 #include <span>
 #include <utility>
 
@@ -713,30 +712,6 @@ class TFakeLock : public ISettingsLock {
 
 }  // namespace
 
-TEST(Settings, KeyToWriteTable) {
-  struct TCase {
-    const char* Name;
-    std::optional<std::string> Loaded, InFile;
-    std::string Now;
-    bool Write;
-  };
-  const TCase Cases[] = {
-      {"unchanged, file unchanged", "25", "25", "25", false},
-      {"unchanged, another process wrote since", "25", "60", "25", false},
-      {"changed here, another process wrote since", "25", "60", "30", true},
-      {"changed here, the file already holds it", "25", "30", "30", false},
-      {"changed here and back again", "25", "60", "25", false},
-      {"unchanged, the file lacks the key", "25", std::nullopt, "25", true},
-      {"never loaded (the registry move)", std::nullopt, "60", "25", true},
-      {"never loaded, the file holds it", std::nullopt, "25", "25", false},
-      {"read as 4 from +4, still 4", "4", "+4", "4", false},
-  };
-  for (const TCase& C : Cases) {
-    SCOPED_TRACE(C.Name);
-    EXPECT_EQ(KeyToWrite(C.Loaded, C.Now, C.InFile), C.Write);
-  }
-}
-
 // Two settings windows on one file: A and B load, each changes what it
 // changes, A closes, then B. B's close must not put back what A changed.
 TEST(Settings, TwoWindowsKeepEachOthersChanges) {
@@ -792,56 +767,6 @@ TEST(Settings, TwoWindowsKeepEachOthersChanges) {
     EXPECT_EQ(Lock.Acquired, 2);
     EXPECT_EQ(Lock.Released, 2);
   }
-  // A window saved once (its close refused by a full disk, say, then
-  // retried) builds its second save on what it wrote, not on its first load.
-  TFakeIniFile Ini(SharedPath);
-  TSettingsFiles FilesA(Ini), FilesB(Ini);
-  TSettings A = Fresh(), B = Fresh();
-  LoadSettings(A, FilesA);
-  LoadSettings(B, FilesB);
-  B.FPS = 15;
-  ASSERT_TRUE(SaveSettings(B, FilesB));
-  A.FPS = 60;
-  ASSERT_TRUE(SaveSettings(A, FilesA));
-  Ini.Writes.clear();
-  ASSERT_TRUE(SaveSettings(B, FilesB));
-  EXPECT_TRUE(Ini.Writes.empty());
-  EXPECT_EQ(Ini.Get("FPS"), "60");
-}
-
-TEST(Settings, NextSaveStepTable) {
-  using R = TWriteResult;
-  using S = TSaveStep;
-  struct TCase {
-    const char* Name;
-    R Result;
-    TWriteMode Mode;
-    uint32_t Waited;
-    bool PerUserPossible;
-    S Step;
-    uint32_t WaitMs;
-  };
-  const TWriteMode Copy = TWriteMode::ThroughCopy, InPlace = TWriteMode::InPlace;
-  const TCase Cases[] = {
-      {"written", R::Written, Copy, 0, true, S::Done, 0},
-      {"a scanner holds the file", R::Busy, Copy, 0, true, S::Retry, 100},
-      {"still held after 3.9 s", R::Busy, Copy, 3900, true, S::Retry, 100},
-      {"held for 4 s", R::Busy, Copy, 4000, true, S::Fail, 0},
-      {"held in place", R::Busy, InPlace, 0, true, S::Retry, 100},
-      {"no copy beside a writable file", R::NoCopy, Copy, 0, true, S::WriteInPlace, 0},
-      {"no copy even in place", R::NoCopy, InPlace, 0, true, S::Fail, 0},
-      {"access denied", R::Denied, Copy, 0, true, S::PerUserCopy, 0},
-      {"access denied in place", R::Denied, InPlace, 0, true, S::PerUserCopy, 0},
-      {"access denied to the per-user copy", R::Denied, Copy, 0, false, S::Fail, 0},
-      {"the settings lock not had in 10 s", R::Locked, Copy, 0, true, S::Fail, 0},
-      {"a full disk", R::Failed, Copy, 0, true, S::Fail, 0},
-  };
-  for (const TCase& C : Cases) {
-    SCOPED_TRACE(C.Name);
-    const TSaveDecision D = NextSaveStep(C.Result, C.Mode, C.Waited, C.PerUserPossible);
-    EXPECT_EQ(D.Step, C.Step);
-    EXPECT_EQ(D.WaitMs, C.WaitMs);
-  }
 }
 
 // What the shared file meets on a close, and where the settings end up: only
@@ -863,6 +788,7 @@ TEST(Settings, PassingFailuresKeepTheSharedFile) {
       {"held for two tries", {R::Busy, R::Busy}, true, true, {Copy, Copy, Copy}, 200, false},
       {"held for 4 s", Held41, true, false, std::vector<TWriteMode>(41, Copy), 4000, false},
       {"no copy beside it", {R::NoCopy}, true, true, {Copy, InPlace}, 0, false},
+      {"no copy beside it, and held", {R::NoCopy, R::Busy}, true, true, {Copy, InPlace, InPlace}, 100, false},
       {"read-only", {R::Denied}, true, true, {Copy}, 0, true},
       {"the lock held by another", {}, false, false, {}, 0, false},
       {"a full disk", {R::Failed}, true, false, {Copy}, 0, false},
@@ -889,50 +815,39 @@ TEST(Settings, PassingFailuresKeepTheSharedFile) {
   }
 }
 
+// Whether a value goes into the file as it is, or the file turns UTF-16
+// first. Back: the value as the ANSI code page (Windows-1252) gives it back.
 TEST(Settings, AnsiOrUtf16Table) {
-  // Windows-1252 as the profile functions meet it: ASCII and Latin-1 stay,
-  // anything else comes back as "?".
-  const auto Cp1252 = [](const std::string& Utf8) {
-    std::string Out;
-    for (size_t I = 0; I < Utf8.size();) {
-      const unsigned char C = static_cast<unsigned char>(Utf8[I]);
-      const size_t Length = C < 0x80 ? 1 : C < 0xE0 ? 2 : C < 0xF0 ? 3 : 4;
-      const bool Latin1 = Length == 1 || (Length == 2 && (C == 0xC2 || C == 0xC3));
-      Out += Latin1 ? Utf8.substr(I, Length) : "?";
-      I += Length;
-    }
-    return Out;
-  };
   struct TCase {
     const char* Name;
     bool Exists;
-    std::string Head;
-    Strings Values;
+    std::string Head, Value, Back;
     TIniEncoding Encoding;
     bool Utf16;
   };
   const std::string Greek = "\xCE\xA6\xCE\xBB\xCF\x8C\xCE\xB3\xCE\xB1";  // "Φλόγα"
-  const std::string Cyrillic = "\xD0\x9F\xD0\xBB\xD0\xB0\xD0\xBC\xD1\x8F";  // "Пламя"
+  const std::string Polish = "\xC5\x81\xC3\xB3d\xC5\xBA";                 // "Łódź"
   const TCase Cases[] = {
-      {"a new file", false, "", {Greek}, TIniEncoding::Missing, false},
-      {"the installer's ANSI file, a Greek style", true, "[Main]\r\n", {"~" + Greek + "~"}, TIniEncoding::Ansi, true},
-      {"ANSI, a Cyrillic picture among plain keys", true, "[Ma", {"25", "Beach," + Cyrillic, "1"},
+      {"a new file", false, "", Greek, "?????", TIniEncoding::Missing, false},
+      {"the installer's ANSI file, a Greek style", true, "[Main]\r\n", "~" + Greek + "~", "~?????~",
        TIniEncoding::Ansi, true},
-      {"ANSI, plain names", true, "[Ma", {"~(Default) Wood~", "25"}, TIniEncoding::Ansi, false},
-      {"ANSI, a name the code page holds", true, "[Ma", {"Caf\xC3\xA9"}, TIniEncoding::Ansi, false},
-      {"ANSI, a question mark of its own", true, "[Ma", {"Why?"}, TIniEncoding::Ansi, false},
-      {"an empty file", true, "", {Greek}, TIniEncoding::Ansi, true},
-      {"UTF-16 little-endian", true, "\xFF\xFE[", {Greek}, TIniEncoding::Utf16, false},
-      {"UTF-16 big-endian", true, "\xFE\xFF\x00", {Greek}, TIniEncoding::Utf16, false},
-      {"UTF-8 with its mark", true, "\xEF\xBB\xBF", {Greek}, TIniEncoding::Utf8, false},
-      {"a lone FF", true, "\xFF[M", {Greek}, TIniEncoding::Ansi, true},
+      {"ANSI, letters the code page only approximates", true, "[Ma", Polish, "L\xC3\xB3" "dz", TIniEncoding::Ansi,
+       true},
+      {"ANSI, plain names", true, "[Ma", "~(Default) Wood~", "~(Default) Wood~", TIniEncoding::Ansi, false},
+      {"ANSI, a name the code page holds", true, "[Ma", "Caf\xC3\xA9", "Caf\xC3\xA9", TIniEncoding::Ansi, false},
+      {"ANSI, a question mark of its own", true, "[Ma", "Why?", "Why?", TIniEncoding::Ansi, false},
+      {"an empty file", true, "", Greek, "?????", TIniEncoding::Ansi, true},
+      {"UTF-16 little-endian", true, "\xFF\xFE[", Greek, "?????", TIniEncoding::Utf16, false},
+      {"UTF-16 big-endian", true, "\xFE\xFF\x00", Greek, "?????", TIniEncoding::Utf16, false},
+      {"UTF-8 with its mark", true, "\xEF\xBB\xBF", Greek, "?????", TIniEncoding::Utf8, false},
+      {"a lone FF", true, "\xFF[M", Greek, "?????", TIniEncoding::Ansi, true},
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Name);
-    std::vector<TProfileValue> Batch;
-    for (const std::string& V : C.Values) Batch.push_back({"Key", V});
+    const TProfileValue Batch[] = {{"FPS", "25"}, {"Active Presets", C.Value}};
     const TIniEncoding Encoding = IniEncodingOf(C.Exists, C.Head);
     EXPECT_EQ(Encoding, C.Encoding);
-    EXPECT_EQ(MustBecomeUtf16(Encoding, Batch, Cp1252), C.Utf16);
+    EXPECT_EQ(MustBecomeUtf16(Encoding, Batch, [&](const std::string& V) { return V == "25" ? V : C.Back; }),
+              C.Utf16);
   }
 }
