@@ -253,9 +253,10 @@ DWORD WaitResponsive(HANDLE Object, DWORD TimeoutMs) {
     const ULONGLONG Now = GetTickCount64();
     const DWORD Left = Now >= Deadline ? 0 : static_cast<DWORD>(Deadline - Now);
     const DWORD Woke = MsgWaitForMultipleObjects(Count, Count ? &Object : nullptr, FALSE, Left, QS_ALLINPUT);
+    // Without an object, WAIT_OBJECT_0 is a message; with one, WAIT_OBJECT_0
+    // + 1 is.
     if (Woke != WAIT_OBJECT_0 + Count) {
-      Result = Count && Woke == WAIT_ABANDONED_0 ? WAIT_ABANDONED : Count && Woke == WAIT_OBJECT_0 ? WAIT_OBJECT_0
-                                                                                                  : Woke;
+      Result = Woke;
       break;
     }
     MSG Message;
@@ -268,6 +269,11 @@ DWORD WaitResponsive(HANDLE Object, DWORD TimeoutMs) {
       if (IsUserInput(Message.message)) continue;
       TranslateMessage(&Message);
       DispatchMessageW(&Message);
+    }
+    // Time is up while messages kept coming: the object gets one last look.
+    if (Left == 0) {
+      Result = Count ? WaitForSingleObject(Object, 0) : WAIT_TIMEOUT;
+      break;
     }
   }
   // A quit seen here belongs to the loop outside.

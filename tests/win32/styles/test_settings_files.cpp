@@ -256,6 +256,23 @@ TEST_F(SettingsFiles, APerUserCopyTakesOverWhenTheWindowsDirectoryFileCannotBeWr
   EXPECT_TRUE(FolderExists(SharedIniPath()));
 }
 
+// No copy can be made beside the file (a folder stands in its name's way, as
+// a folder closed to new files refuses it), while the file itself can be
+// written: the settings go into the file in place, not into a per-user copy.
+TEST_F(SettingsFiles, WithNoCopyBesideItTheFileIsWrittenInPlace) {
+  ASSERT_TRUE(Settings.Set(L"FPS", 37));
+  const std::wstring Blocker = SharedIniPath() + L".saving";
+  ASSERT_TRUE(CreateDirectoryW(Blocker.c_str(), nullptr));
+  struct TRemove {
+    std::wstring Folder;
+    ~TRemove() { RemoveDirectoryW(Folder.c_str()); }
+  } Remove{Blocker};
+  RunToEnd(L"/c");
+  EXPECT_FALSE(FileExists(PerUserIniPath())) << "the settings moved to a per-user copy";
+  EXPECT_EQ(Settings.Get(L"FPS"), L"37");
+  EXPECT_EQ(Settings.Get(L"Fadeout"), L"700");
+}
+
 // The text of a message box of the process, or nothing when Window is not one.
 std::wstring MessageText(HWND Window) {
   wchar_t Text[512] = L"";
