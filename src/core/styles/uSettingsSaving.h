@@ -142,7 +142,9 @@ struct TStoreResult {
 // The settings file lives in the Windows directory, which a standard user
 // often cannot write. Then it moves to a per-user copy (application data
 // folder + "\Emberdell\"), and from the moment that copy exists it is the one
-// read and written.
+// read and written. Only a file that cannot be written at all moves it
+// (NextSaveStep): a copy made for a passing hold would shadow the shared
+// file for good.
 class TSettingsFiles {
  public:
   explicit TSettingsFiles(IProfileStore& WindowsDirFile, IProfileStore* PerUserFile = nullptr,
