@@ -219,7 +219,8 @@ TStoreResult TSettingsFiles::WriteLocked(std::span<const TSettingEntry* const> L
     TWriteMode Mode = TWriteMode::ThroughCopy;
     uint32_t Waited = 0;
     for (;;) {
-      const TSaveDecision Next = NextSaveStep(Store.WriteStrings(IniSection, Batch, Mode), Mode, Waited, PerUserPossible);
+      const TWriteResult Result = Store.WriteStrings(IniSection, Batch, Mode);
+      const TSaveDecision Next = NextSaveStep(Result, Mode, Waited, PerUserPossible);
       switch (Next.Step) {
         case TSaveStep::Retry:
           if (FLock != nullptr) FLock->Pause(Next.WaitMs);

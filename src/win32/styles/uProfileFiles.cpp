@@ -105,7 +105,8 @@ std::string ThroughCodePage(const std::string& Value) {
   const std::wstring Wide = ToWide(Value);
   if (Wide.empty() || GetACP() == CP_UTF8) return Value;
   const int Count = static_cast<int>(Wide.size());
-  const int Bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, Wide.c_str(), Count, nullptr, 0, nullptr, nullptr);
+  const int Bytes =
+      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, Wide.c_str(), Count, nullptr, 0, nullptr, nullptr);
   if (Bytes <= 0) return {};
   std::string Ansi(static_cast<size_t>(Bytes), '\0');
   WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, Wide.c_str(), Count, Ansi.data(), Bytes, nullptr, nullptr);
