@@ -3,6 +3,7 @@
 // status and the same words.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ struct TRenderCommandResult {
 };
 
 // Never throws. Progress: the rewriting progress line on standard error.
-TRenderCommandResult RunRenderCommand(const std::vector<std::string>& Args, bool Progress);
+// Stop: a flag a signal handler sets; the render ends after the frame in
+// hand, leaving no file, once it is not 0.
+TRenderCommandResult RunRenderCommand(const std::vector<std::string>& Args, bool Progress,
+                                      const std::atomic<int>* Stop = nullptr);
 
 }  // namespace emberdell
