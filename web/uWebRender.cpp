@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "core/engine/uFlameStep.h"
 #include "tools/uRenderMain.h"
 
 namespace {
@@ -29,13 +28,5 @@ EMSCRIPTEN_KEEPALIVE int EdRenderRun() {
 
 EMSCRIPTEN_KEEPALIVE const char* EdRenderMessage() { return Message.c_str(); }
 
-// Whether this build gives the x87's answers where the core relies on
-// extended precision: there a 58-row area at picture height 0 burns from row
-// 29, where IEEE quad precision says 28.
-EMSCRIPTEN_KEEPALIVE int EdExtendedExact() {
-  int Top = 0, Bottom = 0;
-  emberdell::BandRows(58, 0, Top, Bottom);
-  return Top == 29;
-}
 
 }

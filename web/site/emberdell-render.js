@@ -26,7 +26,7 @@
     for (const [path, bytes] of Object.entries(files || {})) inputs[path] = new Uint8Array(bytes);
     return ask({ args: Array.from(args || [], String), files: inputs });
   };
-  // Which module the browser runs, and whether it computes as the x87 does.
+  // Which module the browser runs.
   emberdell.build = function () {
     return ask({ query: 'build' });
   };

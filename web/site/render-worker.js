@@ -61,7 +61,7 @@ self.onmessage = async (event) => {
   loadModule(name);
   if (query === 'build') {
     const module = await EmberdellModule({ noInitialRun: true, print() {}, printErr() {} });
-    self.postMessage({ module: self.emberdellModuleName, extendedExact: module.ccall('EdExtendedExact', 'number', [], []) === 1 });
+    self.postMessage({ module: self.emberdellModuleName });
     return;
   }
   let result;
