@@ -1,3 +1,10 @@
+# The web build has no test programs of its own (the browser tests drive the
+# page), only libjpeg, cross-built by scripts/setup into .cache/wasm-libjpeg.
+if(EMSCRIPTEN)
+  find_package(JPEG REQUIRED)
+  return()
+endif()
+
 # GoogleTest is built from the distribution's source folder so that the same
 # sources serve the native and the cross build.
 set(EMBERDELL_GTEST_SOURCE "/usr/src/googletest" CACHE PATH "GoogleTest source folder")

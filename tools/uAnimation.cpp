@@ -1,5 +1,6 @@
 #include "tools/uAnimation.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,9 +10,19 @@
 namespace emberdell {
 
 int GifDelayCentiseconds(int Index, int Fps) {
-  // Frame times in centiseconds, rounded half up, as whole numbers.
-  auto At = [Fps](int64_t Frame) { return (200 * Frame + Fps) / (2 * static_cast<int64_t>(Fps)); };
-  return static_cast<int>(At(Index + 1) - At(Index));
+  const int64_t F = Fps;
+  if (Fps <= 50) {
+    // Frame times in centiseconds, rounded half up, as whole numbers.
+    auto At = [F](int64_t Frame) { return (200 * Frame + F) / (2 * F); };
+    return static_cast<int>(At(Index + 1) - At(Index));
+  }
+  // The moments 0, 2, 4, ... cs whose nearest frame (rounded half up) comes
+  // before Frame: j with j F / 50 + 1/2 < Frame. At most one moment falls
+  // to a frame, since frames are closer together than moments.
+  auto Before = [F](int64_t Frame) -> int64_t {
+    return Frame == 0 ? 0 : (100 * Frame - 50 + 2 * F - 1) / (2 * F);
+  };
+  return Before(Index + 1) > Before(Index) ? 2 : 0;
 }
 
 TChangedRect ChangedRect(const uint8_t* Before, const uint32_t* BeforeColors, const uint8_t* After,
@@ -45,6 +56,19 @@ TPartialFile::TPartialFile(std::string FileName)
 
 TPartialFile::~TPartialFile() {
   if (!FCommitted) std::remove(FTemp.c_str());
+}
+
+std::string TPartialFile::Named(std::string Message) const {
+  for (size_t At = Message.find(FTemp); At != std::string::npos; At = Message.find(FTemp, At + FFinal.size()))
+    Message.replace(At, FTemp.size(), FFinal);
+  return Message;
+}
+
+bool TPartialFile::CanCommit(std::string& Error) const {
+  struct stat Final {};
+  if (stat(FFinal.c_str(), &Final) != 0 || !S_ISDIR(Final.st_mode)) return true;
+  Error = "cannot write " + FFinal + ": " + std::strerror(EISDIR);
+  return false;
 }
 
 bool TPartialFile::Commit(std::string& Error) {

@@ -10,14 +10,19 @@
 
 namespace emberdell {
 
+class TPartialFile;
+
 class TAnimationWriter {
  public:
   virtual ~TAnimationWriter() = default;
   // One frame: Width x Height palette indices, top row first, and the 256
   // colours as blue, green, red, 0 (the engine's colour table).
   virtual bool AddFrame(const uint8_t* Indices, const uint8_t* Colors, std::string& Error) = 0;
-  // Completes the file and gives it its final name.
+  // Completes the file under its temporary name. It takes its own name
+  // through File().Commit, once every output of the render is whole, so
+  // that one failing output leaves the others' older files as they were.
   virtual bool Finish(std::string& Error) = 0;
+  virtual TPartialFile& File() = 0;
 };
 
 // Whether this build has the libraries; without them the options say so.
@@ -34,6 +39,10 @@ std::unique_ptr<TAnimationWriter> OpenVideoWriter(const std::string& FileName, i
 // GIF delays are whole centiseconds: frame Index (from 0) is shown so long
 // that the delays up to it add up to the frame times rounded, so 30 frames a
 // second never drift although no single frame lasts 3 1/3 cs.
+// Viewers show a delay under 2 cs as a slow 10 cs, so above 50 frames a
+// second the GIF runs at 50: every 2 cs it shows the frame nearest that
+// moment (within 1 cs), each for 2 cs, and the frames between are left
+// out. 0 marks a frame left out.
 int GifDelayCentiseconds(int Index, int Fps);
 
 // The bounding box of the pixels whose colour differs between two frames
@@ -55,7 +64,12 @@ class TPartialFile {
   TPartialFile& operator=(const TPartialFile&) = delete;
   const std::string& Path() const { return FTemp; }
   const std::string& FinalName() const { return FFinal; }
+  // False with the reason when the final name is one no file can take (a
+  // folder's); checked for every output before the first is committed.
+  bool CanCommit(std::string& Error) const;
   bool Commit(std::string& Error);
+  // A message about the temporary file, told with the name the user gave.
+  std::string Named(std::string Message) const;
 
  private:
   std::string FFinal, FTemp;

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #ifdef EMBERDELL_HAVE_GIFLIB
@@ -57,21 +58,21 @@ class TGifWriter final : public TAnimationWriter {
         EGifPutExtensionBlock(FGif, 3, Loop) == GIF_ERROR || EGifPutExtensionTrailer(FGif) == GIF_ERROR)
       return Fail(FGif->Error, Error);
     FMap = GifMakeMapObject(256, nullptr);
-    if (FMap == nullptr) {
-      Error = "cannot write " + FFile.FinalName() + ": out of memory";
-      return false;
-    }
+    if (FMap == nullptr) throw std::bad_alloc();
     return true;
   }
 
   bool AddFrame(const uint8_t* Indices, const uint8_t* Colors, std::string& Error) override {
+    const int Delay = GifDelayCentiseconds(FFrame++, FFps);
+    // Left out: the frame shown before goes on for its time.
+    if (Delay == 0) return true;
     uint32_t Table[256];
     for (int i = 0; i < 256; ++i) {
       Table[i] = Packed(Colors + 4 * i);
       FMap->Colors[i] = GifColorType{Colors[4 * i + 2], Colors[4 * i + 1], Colors[4 * i]};
     }
     TChangedRect R{0, 0, FWidth, FHeight};
-    if (FFrame > 0) {
+    if (!FPrevious.empty()) {
       R = ChangedRect(FPrevious.data(), FPreviousTable, Indices, Table, FWidth, FHeight);
       // Nothing changed: one pixel carries the frame's delay.
       if (R.Width == 0) R = TChangedRect{0, 0, 1, 1};
@@ -79,7 +80,7 @@ class TGifWriter final : public TAnimationWriter {
     GraphicsControlBlock Control{};
     Control.DisposalMode = DISPOSE_DO_NOT;
     Control.UserInputFlag = false;
-    Control.DelayTime = GifDelayCentiseconds(FFrame, FFps);
+    Control.DelayTime = Delay;
     Control.TransparentColor = NO_TRANSPARENT_COLOR;
     GifByteType Extension[4];
     const size_t Length = EGifGCBToExtension(&Control, Extension);
@@ -93,17 +94,16 @@ class TGifWriter final : public TAnimationWriter {
     }
     FPrevious.assign(Indices, Indices + static_cast<size_t>(FWidth) * FHeight);
     std::memcpy(FPreviousTable, Table, sizeof Table);
-    ++FFrame;
     return true;
   }
 
-  bool Finish(std::string& Error) override {
-    if (!Close(&Error)) return false;
-    return FFile.Commit(Error);
-  }
+  bool Finish(std::string& Error) override { return Close(&Error); }
+  TPartialFile& File() override { return FFile; }
 
  private:
   bool Fail(int Code, std::string& Error) {
+    // The renderer tells a lack of memory in its own words, whoever ran out.
+    if (Code == E_GIF_ERR_NOT_ENOUGH_MEM) throw std::bad_alloc();
     Error = "cannot write " + FFile.FinalName() + ": " +
             (Code == E_GIF_ERR_WRITE_FAILED || Code == E_GIF_ERR_OPEN_FAILED ? std::strerror(errno)
                                                                               : GifErrorString(Code));

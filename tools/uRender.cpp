@@ -5,10 +5,11 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
-#include <memory>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <variant>
 
 #include "core/engine/uCore.h"
@@ -49,17 +50,16 @@ bool EndsWithNoCase(const std::string& s, const char* Suffix) {
   return true;
 }
 
-bool WriteBytes(const std::string& FileName, const void* Data, size_t Size, std::string& Error) {
-  std::FILE* f = OpenFile(FileName, "wb");
+bool WriteBytes(const TPartialFile& File, const void* Data, size_t Size, std::string& Error) {
+  std::FILE* f = OpenFile(File.Path(), "wb");
   if (f == nullptr) {
-    Error = "cannot write " + FileName + ": " + std::strerror(errno);
+    Error = "cannot write " + File.FinalName() + ": " + std::strerror(errno);
     return false;
   }
   const bool Written = Size == 0 || std::fwrite(Data, Size, 1, f) == 1;
   const bool Closed = std::fclose(f) == 0;
   if (!Written || !Closed) {
-    Error = "cannot write " + FileName + ": " + std::strerror(errno);
-    std::remove(FileName.c_str());
+    Error = "cannot write " + File.FinalName() + ": " + std::strerror(errno);
     return false;
   }
   return true;
@@ -268,9 +268,8 @@ std::string WithSeparator(std::string Folder) {
   return Folder;
 }
 
-}  // namespace
-
-bool RunRender(const TRenderOptions& O, std::string& Error) {
+// RunRender, with a lack of memory thrown as std::bad_alloc.
+bool Render(const TRenderOptions& O, std::string& Error) {
   // The generator is seeded once, before anything draws from it.
   Randomize(O.Seed ? *O.Seed
                    : static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
@@ -333,6 +332,25 @@ bool RunRender(const TRenderOptions& O, std::string& Error) {
   }
   Picture = {};
 
+  // Every output is written under a temporary name and takes its own only
+  // when all of them are whole: a failed or interrupted render leaves no
+  // file, new or half-written, and every older file as it was. The
+  // files outlive the engine, whose screenshot thread may still write one.
+  std::vector<std::unique_ptr<TPartialFile>> Files;
+  auto Partial = [&Files](const std::string& Name) -> TPartialFile& {
+    Files.push_back(std::make_unique<TPartialFile>(Name));
+    return *Files.back();
+  };
+  TFlame Flame;
+  Flame.FFadeOutTime = O.FadeOutMs;
+  int32_t PictureHeight = O.PictureHeight;
+  // The engine takes its memory before the writers take theirs, so that a
+  // fire too large is told as such, whichever output was asked for.
+  if (!Flame.Init(nullptr, TRect{0, 0, O.Width, O.Height}, Fitted.data(), &Style, &PictureHeight))
+    throw std::bad_alloc();
+  Fitted.clear();
+  Fitted.shrink_to_fit();
+
   // Writers open before the first frame, so a path that cannot be written
   // is refused before any work is done.
   std::vector<std::unique_ptr<TAnimationWriter>> Writers;
@@ -344,18 +362,29 @@ bool RunRender(const TRenderOptions& O, std::string& Error) {
     Writers.push_back(OpenVideoWriter(O.Video, O.Width, O.Height, O.Fps, Error));
     if (!Writers.back()) return false;
   }
-
-  TFlame Flame;
-  Flame.FFadeOutTime = O.FadeOutMs;
-  int32_t PictureHeight = O.PictureHeight;
-  Flame.Init(nullptr, TRect{0, 0, O.Width, O.Height}, Fitted.data(), &Style, &PictureHeight);
-  Fitted.clear();
-  Fitted.shrink_to_fit();
+  TPartialFile* Shot = nullptr;
+  if (!O.Screenshot.empty()) {
+    // The temporary name has no ending of its own, so the format follows
+    // the name the shot will have.
+    Shot = &Partial(O.Screenshot);
+    const bool Jpeg = O.Screenshot.ends_with(".jpg");
+    Flame.SetScreenshotFileWriter(
+        [Jpeg](const std::string& FileName, int Width, int Height, const uint8_t* Pixels, std::string& ShotError) {
+          return Jpeg ? WriteJpegFile(FileName, Width, Height, Pixels, 100, true, ShotError)
+                      : WriteBmpFile(FileName, Width, Height, Pixels, ShotError);
+        });
+  }
+  const auto Stopped = [&O] { return O.Stop != nullptr && O.Stop->load(std::memory_order_relaxed) != 0; };
+  const auto StoppedError = [&Error] {
+    Error = "stopped before the end; no file written";
+    return false;
+  };
 
   TProgressLine Progress(O.Progress, O.Frames);
   if (O.FadeOutAfter && *O.FadeOutAfter == 0) Flame.StartFadeOut();
   for (int Frame = 1; Frame <= O.Frames; ++Frame) {
-    if (Frame == O.Frames && !O.Screenshot.empty()) Flame.RequestScreenshot(O.Screenshot);
+    if (Stopped()) return StoppedError();
+    if (Frame == O.Frames && !O.Screenshot.empty()) Flame.RequestScreenshot(Shot->Path());
     Flame.NextFrame();
     for (auto& Writer : Writers)
       if (!Writer->AddFrame(Flame.Image().data(), &Flame.BitmapInfo().Colors[0][0], Error)) return false;
@@ -373,30 +402,61 @@ bool RunRender(const TRenderOptions& O, std::string& Error) {
     }
     Flame.FlushScreenshots();
     const std::string ShotError = Flame.LastScreenshotError();
+    // The writer's thread tells a failed allocation by its exception's text.
+    if (ShotError == std::bad_alloc().what()) throw std::bad_alloc();
     if (!ShotError.empty()) {
-      Error = "screenshot " + O.Screenshot + " not written: " + ShotError;
+      Error = "screenshot " + O.Screenshot + " not written: " + Shot->Named(ShotError);
       return false;
     }
   }
 
   if (!O.Out.empty()) {
+    TPartialFile& Out = Partial(O.Out);
     const std::vector<uint8_t> Pixels = Flame.ImageAsPixels();
     const bool Jpeg = EndsWithNoCase(O.Out, ".jpg") || EndsWithNoCase(O.Out, ".jpeg");
-    const bool Ok = Jpeg ? WriteJpegFile(O.Out, O.Width, O.Height, Pixels.data(), 100, true, Error)
-                         : WriteBmpFile(O.Out, O.Width, O.Height, Pixels.data(), Error);
-    if (!Ok) return false;
+    const bool Ok = Jpeg ? WriteJpegFile(Out.Path(), O.Width, O.Height, Pixels.data(), 100, true, Error)
+                         : WriteBmpFile(Out.Path(), O.Width, O.Height, Pixels.data(), Error);
+    if (!Ok) {
+      Error = Out.Named(Error);
+      return false;
+    }
   }
   if (!O.Raw.empty()) {
-    std::vector<uint8_t> Raw(Flame.Image());
+    TPartialFile& Raw = Partial(O.Raw);
+    std::vector<uint8_t> Bytes(Flame.Image());
     const auto* Table = &Flame.BitmapInfo().Colors[0][0];
-    Raw.insert(Raw.end(), Table, Table + 256 * 4);
-    if (!WriteBytes(O.Raw, Raw.data(), Raw.size(), Error)) return false;
+    Bytes.insert(Bytes.end(), Table, Table + 256 * 4);
+    if (!WriteBytes(Raw, Bytes.data(), Bytes.size(), Error)) return false;
   }
-  if (!O.SaveStyle.empty() && !WriteBytes(O.SaveStyle, &Style, sizeof Style, Error)) return false;
-  // The animations take their names last: any failure before leaves none.
+  if (!O.SaveStyle.empty() && !WriteBytes(Partial(O.SaveStyle), &Style, sizeof Style, Error)) return false;
   for (auto& Writer : Writers)
     if (!Writer->Finish(Error)) return false;
+  std::vector<TPartialFile*> Named;
+  // A stop that comes while the names are given lets them all be given.
+  if (Stopped()) return StoppedError();
+  for (auto& Writer : Writers) Named.push_back(&Writer->File());
+  for (auto& File : Files) Named.push_back(File.get());
+  // A name that no file can take is found before any file takes its own.
+  for (TPartialFile* File : Named)
+    if (!File->CanCommit(Error)) return false;
+  for (TPartialFile* File : Named)
+    if (!File->Commit(Error)) return false;
   return true;
+}
+
+}  // namespace
+
+bool RunRender(const TRenderOptions& O, std::string& Error) {
+  try {
+    return Render(O, Error);
+  } catch (const std::bad_alloc&) {
+    Error = NotEnoughMemory(O.Width, O.Height);
+    return false;
+  }
+}
+
+std::string NotEnoughMemory(int Width, int Height) {
+  return "not enough memory for a " + std::to_string(Width) + " \u00d7 " + std::to_string(Height) + " fire";
 }
 
 }  // namespace emberdell

@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #ifdef EMBERDELL_HAVE_FFMPEG
@@ -145,11 +146,14 @@ class TVideoWriter final : public TAnimationWriter {
     int Code = av_write_trailer(FFormat);
     if (Code < 0) return Fail(Code, Error);
     if ((Code = avio_closep(&FFormat->pb)) < 0) return Fail(Code, Error);
-    return FFile.Commit(Error);
+    return true;
   }
+  TPartialFile& File() override { return FFile; }
 
  private:
   bool Fail(int Code, std::string& Error) {
+    // The renderer tells a lack of memory in its own words, whoever ran out.
+    if (Code == AVERROR(ENOMEM)) throw std::bad_alloc();
     Error = "cannot write " + FFile.FinalName() + ": " + AvError(Code);
     return false;
   }

@@ -40,9 +40,30 @@ using namespace emberdell;
 
 namespace {
 
-// Set by the signal handler; the frame loop's wait returns on a signal.
+// Set by the signal handler. The stop signals are blocked everywhere but in
+// the waits, which unblock them with WaitMask as they start sleeping: one that
+// came after the last look at the flag stays pending and cuts the wait short,
+// instead of being handled just before a sleep that may have no end.
 volatile sig_atomic_t StopRequested = 0;
 void OnStopSignal(int) { StopRequested = 1; }
+sigset_t StartMask;  // as the program was started; a child gets it back
+sigset_t WaitMask;   // the same with the stop signals let through
+
+void BlockStopSignals() {
+  sigset_t Stop;
+  sigemptyset(&Stop);
+  for (int Signal : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&Stop, Signal);
+  sigprocmask(SIG_BLOCK, &Stop, &StartMask);
+  WaitMask = StartMask;
+  for (int Signal : {SIGTERM, SIGINT, SIGHUP}) sigdelset(&WaitMask, Signal);
+}
+
+// Sleeps until the descriptor (if any) has something to read, the time-out
+// (if any) passes or a stop signal comes.
+void WaitFor(int Fd, const timespec* Timeout) {
+  pollfd Poll{Fd, POLLIN, 0};
+  ppoll(Fd >= 0 ? &Poll : nullptr, Fd >= 0 ? 1 : 0, Timeout, &WaitMask);
+}
 
 // Xlib reports errors through a plain function. The window we draw on may be
 // destroyed by its owner at any moment; that ends the run quietly.
@@ -198,12 +219,19 @@ bool TX11Host::OpenWindow(std::string& Error) {
   }
   XSetErrorHandler(OnXError);
   const int Screen = DefaultScreen(FDisplay);
+  // Structure events tell of a new size and of the window's end; a window
+  // someone else owns allows this as well as our own does. They are asked
+  // for before the window's state is read, so that no change between the
+  // two goes unseen.
+  const long Events = StructureNotifyMask | ExposureMask | VisibilityChangeMask;
   switch (FOptions.Target) {
     case TX11Target::Root:
       FWindow = RootWindow(FDisplay, Screen);
+      XSelectInput(FDisplay, FWindow, Events);
       break;
     case TX11Target::WindowId:
       FWindow = static_cast<Window>(FOptions.WindowId);
+      XSelectInput(FDisplay, FWindow, Events);
       break;
     case TX11Target::OwnWindow: {
       FWindow = XCreateSimpleWindow(FDisplay, RootWindow(FDisplay, Screen), 0, 0, 800, 600, 0,
@@ -212,6 +240,7 @@ bool TX11Host::OpenWindow(std::string& Error) {
       XStoreName(FDisplay, FWindow, "Emberdell");
       FDeleteWindow = XInternAtom(FDisplay, "WM_DELETE_WINDOW", False);
       XSetWMProtocols(FDisplay, FWindow, &FDeleteWindow, 1);
+      XSelectInput(FDisplay, FWindow, Events);
       XMapRaised(FDisplay, FWindow);
       break;
     }
@@ -233,9 +262,8 @@ bool TX11Host::OpenWindow(std::string& Error) {
   FFormat.GreenMask = static_cast<uint32_t>(FVisual->green_mask);
   FFormat.BlueMask = static_cast<uint32_t>(FVisual->blue_mask);
   FFormat.Opaque = FDepth == 32 ? ~(FFormat.RedMask | FFormat.GreenMask | FFormat.BlueMask) : 0;
-  // Structure events tell of a new size and of the window's end; a window
-  // someone else owns allows this as well as our own does.
-  XSelectInput(FDisplay, FWindow, StructureNotifyMask | ExposureMask | VisibilityChangeMask);
+  // A mapped window inside an unmapped one is unviewable: unseen until a
+  // VisibilityNotify says otherwise (it gets no MapNotify when its parent maps).
   FSight.Mapped(Attributes.map_state == IsViewable);
   int DpmsEvent = 0, DpmsError = 0;
   FHaveDpms = DPMSQueryExtension(FDisplay, &DpmsEvent, &DpmsError) && DPMSCapable(FDisplay);
@@ -312,6 +340,7 @@ bool TX11Host::GrabWithGetImage(TPixelImage& Out) {
   bool Ok = false;
   const pid_t Child = fork();
   if (Child == 0) {
+    sigprocmask(SIG_SETMASK, &StartMask, nullptr);
     execl(GetImage.c_str(), "xscreensaver-getimage", "-display", DisplayText.c_str(), WindowText.c_str(),
           PixmapText.c_str(), static_cast<char*>(nullptr));
     _exit(127);
@@ -321,7 +350,9 @@ bool TX11Host::GrabWithGetImage(TPixelImage& Out) {
     const double Deadline = Now() + 15;
     int ExitStatus = 0;
     pid_t Done = 0;
-    while ((Done = waitpid(Child, &ExitStatus, WNOHANG)) == 0 && Now() < Deadline && !StopRequested) usleep(20000);
+    const timespec Look{0, 20000000};
+    while ((Done = waitpid(Child, &ExitStatus, WNOHANG)) == 0 && Now() < Deadline && !StopRequested)
+      WaitFor(-1, &Look);
     if (Done == 0) {
       kill(Child, SIGKILL);
       waitpid(Child, &ExitStatus, 0);
@@ -551,10 +582,9 @@ int TX11Host::Run() {
       // An event a reply brought along already waits in the queue, not on the
       // connection: polling would sleep through it.
       if (XEventsQueued(FDisplay, QueuedAfterFlush) > 0) continue;
-      pollfd Fd{Connection, POLLIN, 0};
       const double Wait = FHaveDpms ? std::max(FNextDpmsLook - Start, 0.0) : -1;
       const timespec Timeout{static_cast<time_t>(Wait), static_cast<long>((Wait - std::floor(Wait)) * 1e9)};
-      ppoll(&Fd, 1, Wait >= 0 ? &Timeout : nullptr, nullptr);
+      WaitFor(Connection, Wait >= 0 ? &Timeout : nullptr);
       continue;
     }
     if (!WasSeen) {
@@ -588,8 +618,7 @@ int TX11Host::Run() {
     if (XEventsQueued(FDisplay, QueuedAfterFlush) > 0) continue;
     const double Wait = NextFrame - Start;
     timespec Timeout{static_cast<time_t>(Wait), static_cast<long>((Wait - static_cast<double>(static_cast<time_t>(Wait))) * 1e9)};
-    pollfd Fd{Connection, POLLIN, 0};
-    ppoll(&Fd, 1, &Timeout, nullptr);
+    WaitFor(Connection, &Timeout);
   }
   return 0;
 }
@@ -605,6 +634,7 @@ int main(int argc, char** argv) {
     std::fputs(X11UsageText().c_str(), stdout);
     return 0;
   }
+  BlockStopSignals();
   struct sigaction Action{};
   Action.sa_handler = OnStopSignal;
   sigemptyset(&Action.sa_mask);

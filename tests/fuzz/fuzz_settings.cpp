@@ -43,9 +43,9 @@ class TMemoryStore final : public IProfileStore {
       Value = Value.substr(1, Value.size() - 2);
     return true;
   }
-  bool WriteStrings(const std::string&, std::span<const TProfileValue> Values) override {
+  TWriteResult WriteStrings(const std::string&, std::span<const TProfileValue> Values, TWriteMode) override {
     for (const TProfileValue& V : Values) FValues[V.Key] = V.Value;
-    return true;
+    return TWriteResult::Written;
   }
 
  private:

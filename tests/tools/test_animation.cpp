@@ -3,6 +3,7 @@
 // frame count and size.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -57,16 +58,55 @@ TEST(ChangedRect, BoundsThePixelsWhoseColourChanged) {
   }
 }
 
+TEST(GifDelay, NoneUnderTwoCentisecondsAndTheClockKept) {
+  // 0: the frame is left out. Worked by hand: at 60 a second the moments
+  // 0, 2, 4, ... cs fall nearest to frames 0, 1.2, 2.4, 3.6, 4.8, 6, 7.2,
+  // 8.4, 9.6, 10.8, 12: frames 3 and 9 are no moment's nearest.
+  struct Case { int Fps; std::vector<int> Delays; };
+  const Case Cases[] = {
+      {1, {100, 100, 100}},
+      {25, {4, 4, 4, 4, 4}},
+      {30, {3, 4, 3, 3, 4, 3}},
+      {50, {2, 2, 2, 2, 2}},
+      {60, {2, 2, 2, 0, 2, 2, 2, 2, 2, 0, 2, 2, 2}},
+      {100, {2, 0, 2, 0, 2, 0, 2}},
+      // Moments at frames 0, 2.88, 5.76, 8.64, 11.52, 14.4, 17.28.
+      {144, {2, 0, 0, 2, 0, 0, 2, 0, 0, 2, 0, 0, 2, 0, 2, 0, 0, 2}},
+  };
+  for (const Case& c : Cases) {
+    SCOPED_TRACE(c.Fps);
+    std::vector<int> Delays;
+    for (int k = 0; k < int(c.Delays.size()); ++k) Delays.push_back(GifDelayCentiseconds(k, c.Fps));
+    EXPECT_EQ(Delays, c.Delays);
+  }
+  // Every rate: each frame shown starts within a centisecond of its time
+  // in the render and lasts 2 cs or more, and the first is always shown.
+  for (int Fps = 1; Fps <= 1000; ++Fps) {
+    int Clock = 0;
+    for (int k = 0; k < 3000; ++k) {
+      const int Delay = GifDelayCentiseconds(k, Fps);
+      if (Delay == 0 && k > 0 && Fps > 50) continue;
+      ASSERT_GE(Delay, 2) << Fps << " a second, frame " << k;
+      ASSERT_LE(std::abs(Clock - 100.0 * k / Fps), 1.0) << Fps << " a second, frame " << k;
+      Clock += Delay;
+    }
+  }
+}
+
 TEST_F(AnimationTest, GifFramesDecodeToTheRenderedFrames) {
 #ifndef EMBERDELL_HAVE_GIFLIB
   GTEST_SKIP() << "built without giflib";
 #else
-  struct Case { int W, H, Fps, Frames; std::vector<std::string> Extra; };
+  // Shown: the frames (from 0) the GIF holds, when not all of them.
+  struct Case { int W, H, Fps, Frames; std::vector<std::string> Extra; std::vector<int> Shown; };
   const Case Cases[] = {
-      {40, 30, 25, 6, {}},
-      {33, 21, 30, 7, {"--morph-to", EMBERDELL_STYLE_FOLDER "Gas Flame.wyk"}},
+      {40, 30, 25, 6, {}, {}},
+      {33, 21, 30, 7, {"--morph-to", EMBERDELL_STYLE_FOLDER "Gas Flame.wyk"}, {}},
       // The fire dies away: late frames change little or nothing.
-      {20, 14, 7, 9, {"--fade-out-after", "2", "--fade-out-ms", "1600"}},
+      {20, 14, 7, 9, {"--fade-out-after", "2", "--fade-out-ms", "1600"}, {}},
+      // Above 50 a second frames are left out, and each rectangle is what
+      // changed since the frame shown before, not the one left out.
+      {30, 20, 60, 10, {}, {0, 1, 2, 4, 5, 6, 7, 8}},
   };
   for (const Case& c : Cases) {
     const std::string Picture = MakePicture(c.W, c.H);
@@ -88,12 +128,14 @@ TEST_F(AnimationTest, GifFramesDecodeToTheRenderedFrames) {
     ASSERT_EQ(DGifSlurp(Gif), GIF_OK) << GifErrorString(Gif->Error);
     EXPECT_EQ(Gif->SWidth, c.W);
     EXPECT_EQ(Gif->SHeight, c.H);
-    ASSERT_EQ(Gif->ImageCount, c.Frames) << Size;
+    std::vector<int> Frames = c.Shown;
+    for (int k = 0; Frames.size() < size_t(c.Frames) && c.Shown.empty(); ++k) Frames.push_back(k);
+    ASSERT_EQ(Gif->ImageCount, int(Frames.size())) << Size;
     std::vector<uint32_t> Shown(size_t(c.W) * c.H, 0xFFFFFFFF), Expected(Shown.size());
     int Centiseconds = 0;
-    for (int k = 0; k < c.Frames; ++k) {
-      // Frame k + 1 alone, from the renderer's raw output.
-      auto RawArgs = Args(k + 1);
+    for (int k = 0; k < int(Frames.size()); ++k) {
+      // The frame shown alone, from the renderer's raw output.
+      auto RawArgs = Args(Frames[k] + 1);
       RawArgs.insert(RawArgs.end(), {"--raw", File("frame.raw")});
       ASSERT_TRUE(Render(RawArgs, Error)) << Error;
       const std::vector<uint8_t> Raw = Read("frame.raw");
@@ -128,9 +170,15 @@ TEST_F(AnimationTest, GifFramesDecodeToTheRenderedFrames) {
       ASSERT_EQ(DGifSavedExtensionToGCB(Gif, k, &Control), GIF_OK) << k;
       EXPECT_EQ(Control.DisposalMode, DISPOSE_DO_NOT);
       EXPECT_EQ(Control.TransparentColor, NO_TRANSPARENT_COLOR);
+      // A frame starts within a centisecond of its time in the render, and
+      // lasts at least 2 (viewers play a shorter one slowly).
+      EXPECT_LE(std::abs(Centiseconds - 100.0 * Frames[k] / c.Fps), 1.0) << "frame " << k << " at " << c.Fps;
+      EXPECT_GE(Control.DelayTime, 2) << "frame " << k << " at " << c.Fps;
       // The delays add up to the frame times, each rounded to the nearest centisecond.
       Centiseconds += Control.DelayTime;
-      EXPECT_EQ(Centiseconds, int((200.0 * (k + 1) / c.Fps + 1) / 2)) << "frame " << k << " at " << c.Fps;
+      if (c.Shown.empty()) {
+        EXPECT_EQ(Centiseconds, int((200.0 * (k + 1) / c.Fps + 1) / 2)) << "frame " << k << " at " << c.Fps;
+      }
     }
     DGifCloseFile(Gif, &Code);
   }

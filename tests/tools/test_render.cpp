@@ -320,6 +320,8 @@ TEST_F(RenderTest, FailedRendersLeaveNoAnimationBehind) {
       {"--gif", File("a.gif"), "--video", File("a.mp4"), "--screenshot", File("no/such/x.bmp")},
       {"--gif", File("taken.gif")},
       {"--video", File("a.webm"), "--out", File("no/such/x.bmp")},
+      // Every output is whole, and one of them cannot take its name.
+      {"--raw", File("a.raw"), "--video", File("a.webm"), "--gif", File("taken.gif")},
   };
   for (const auto& Extra : Bad) {
     std::vector<std::string> Args = {"--size", "16x12", "--picture", Picture, "--seed", "2", "--frames", "3"};

@@ -69,3 +69,36 @@ pixel_at() {  # X Y [WINDOW]
 fire_at_least() { (($(fire_percent "${@:2}") >= $1)); }
 lit_at_least() { (($(lit_percent "${@:2}") >= $1)); }
 gone() { ! kill -0 "$1" 2>/dev/null; }
+
+# Milliseconds on a clock that only goes forward enough for a scenario: the
+# shell's own, to the microsecond.
+now_ms() { local t=${EPOCHREALTIME/[.,]/}; echo $((10#$t / 1000)); }
+
+# start_host TITLE STATE [XLOGO-ARGUMENTS...]: an xlogo standing in for a
+# program that hands its drawing area over. Sets HOST_PID, HOST_SHELL (the top
+# level) and HOST_WIN (the drawing area, a child of the top level, in decimal)
+# once the drawing area's map state is STATE. With -xrm
+# 'xlogo.mappedWhenManaged: false' the top level stays unmapped, so the
+# drawing area is mapped but IsUnviewable.
+start_host() {
+  local title=$1 state=$2
+  shift 2
+  xlogo -title "$title" -geometry 400x300+10+10 -bg black -fg black "$@" 2>"$WORK/xlogo-$title.err" &
+  HOST_PID=$!
+  STARTED+=("$HOST_PID")
+  HOST_SHELL="" HOST_WIN=""
+  wait_for 30 _host_up "$title" "$state" ||
+    fail "the host window $title did not appear: $(grep -v xlogo32 "$WORK/xlogo-$title.err")"
+}
+_host_up() {
+  HOST_SHELL=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1 || true)
+  [[ -n $HOST_SHELL ]] || return 1
+  HOST_WIN=$(xwininfo -children -id "$HOST_SHELL" | awk '/^ +0x/ { print $1; exit }')
+  [[ -n $HOST_WIN ]] && HOST_WIN=$((HOST_WIN)) && xwininfo -id "$HOST_WIN" | grep -q "Map State: $2\$"
+}
+
+# Some client (the hack, in these scenarios) has asked for window $1's
+# visibility changes.
+wants_visibility() { xwininfo -events -id "$1" 2>/dev/null | grep -q VisibilityChange; }
+# Process $1 sleeps in a poll: an unseen hack waiting for the server.
+asleep() { [[ $(cat "/proc/$1/wchan" 2>/dev/null) == *poll* ]]; }

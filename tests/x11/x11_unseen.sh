@@ -63,3 +63,31 @@ wait "$COVER" 2>/dev/null || true
 wait_for 10 fire_at_least 5 "$WID" || fail "uncovered, the hack does not burn"
 burns_again || fail "uncovered, the picture stands still"
 echo "unmapped and covered the hack drew nothing; seen again it burned (seen: $SEEN bytes sent in 3 s)"
+
+# Unseen, with no DPMS (Xvfb has none), the hack sleeps with no time-out; a
+# stop signal must still end it at once. Wanted within 100 ms; the bound is
+# looser so that a busy machine does not fail it, and the time is printed.
+ends_on_sigterm() {  # PID WHAT
+  local from
+  from=$(now_ms)
+  kill -TERM "$1"
+  WAIT_POLL=0.01 wait_for 5 gone "$1" || fail "$2: still running 5 s after SIGTERM"
+  echo "$2: ended $(($(now_ms) - from)) ms after SIGTERM"
+}
+xdotool windowunmap --sync "$WID"
+wait_for 10 asleep "$HACK_PID" || fail "unmapped, the hack does not sleep"
+ends_on_sigterm "$HACK_PID" "unmapped"
+
+# The signal comes after the hack's last look at its stop flag, just before
+# it starts to sleep (a preloaded ppoll sends it): it must not be lost.
+[[ -f ${EMBERDELL_STOP_BEFORE_WAIT:-} ]] || fail "no stop_before_wait library (build the emberdell_stop_before_wait target)"
+start_host host-hidden IsUnviewable -xrm 'xlogo.mappedWhenManaged: false'
+EMBERDELL_STOP_MARK="$WORK/stop-sent" LD_PRELOAD=$EMBERDELL_STOP_BEFORE_WAIT \
+  "$HACK" -window-id "$HOST_WIN" -style default-wood -background grid.jpg >"$WORK/hack-hidden.log" 2>&1 &
+HIDDEN_PID=$!
+STARTED+=("$HIDDEN_PID")
+WAIT_POLL=0.01 wait_for 30 test -e "$WORK/stop-sent" || fail "the hack never waited on its connection"
+Sent=$(now_ms)
+WAIT_POLL=0.01 wait_for 5 gone "$HIDDEN_PID" ||
+  fail "a SIGTERM just before the wait was lost: the hack still sleeps 5 s later"
+echo "SIGTERM just before the wait: ended within $(($(now_ms) - Sent)) ms"

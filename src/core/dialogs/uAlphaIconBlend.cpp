@@ -9,10 +9,10 @@ namespace emberdell {
 
 uint8_t BlendAlphaChannel(uint8_t Background, uint8_t Icon, uint8_t Alpha) {
   const TExtendedPrecision Precision;
-  const float Under = static_cast<float>(static_cast<long double>(Background) * (255 - Alpha) / 255);
-  const float Over = static_cast<float>(static_cast<long double>(Icon) * Alpha / 255);
-  const long double Sum = static_cast<long double>(Under) + Over;
-  return static_cast<uint8_t>(std::clamp<long double>(std::trunc(Sum), 0, 255));
+  const float Under = static_cast<float>(TExtended(Background) * (255 - Alpha) / 255);
+  const float Over = static_cast<float>(TExtended(Icon) * Alpha / 255);
+  const TExtended Sum = TExtended(Under) + Over;
+  return static_cast<uint8_t>(std::clamp<TExtended>(Trunc(Sum), 0, 255));
 }
 
 void BlendAlphaIcon(uint32_t* Pixels, size_t Stride, const uint8_t* Icon, int N) {

@@ -27,7 +27,7 @@ std::string HeightCaption(int32_t Percent) { return "Current height: " + std::to
 int32_t MonitorBandRows(int32_t Percent) {
   // 56 screen rows / 100 * (100 - p) / 2: a multiple of 0.28, never a half.
   const TExtendedPrecision Precision;
-  const long double Rows = static_cast<long double>(MonitorScreenRect.Bottom - MonitorScreenRect.Top) / 100 *
+  const TExtended Rows = TExtended(MonitorScreenRect.Bottom - MonitorScreenRect.Top) / 100 *
                            (100 - Percent) / 2;
   return static_cast<int32_t>(RoundHalfEven(Rows));
 }

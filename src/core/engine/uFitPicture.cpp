@@ -141,17 +141,18 @@ TFitGeometry FitPicture(int AreaWidth, int AreaHeight, int PictureWidth, int Pic
     TExtendedPrecision Precision;
     // Read after the precision switch so none of the arithmetic below can be
     // scheduled before it.
-    volatile long double BW = AreaWidth, BH = AreaHeight, PW = PictureWidth, PH = PictureHeight;
+    TExtendedInMemory BW = AreaWidth, BH = AreaHeight, PW = PictureWidth, PH = PictureHeight;
+    constexpr TExtended Grow = TExtended(103) / 100;  // 1.03 rounded once
     // Both ratios are kept in single precision: the comparison of nearly equal
     // ratios (1600 x 1200 on 1024 x 767) depends on it.
     const float aT = static_cast<float>(BW / BH);
     const float aP = static_cast<float>(PW / PH);
     if (aP > aT) {
-      FW = RoundHalfEven(BW * 1.03L);
-      FH = RoundHalfEven(static_cast<long double>(FW) / static_cast<long double>(aP) * 1.03L);
+      FW = RoundHalfEven(BW * Grow);
+      FH = RoundHalfEven(TExtended(FW) / TExtended(aP) * Grow);
     } else {
       FH = static_cast<long long>(AreaHeight) + 10;
-      FW = RoundHalfEven(static_cast<long double>(FH) * static_cast<long double>(aP));
+      FW = RoundHalfEven(TExtended(FH) * TExtended(aP));
     }
     volatile long long Keep[2] = {FW, FH};
     FW = Keep[0];

@@ -1,5 +1,7 @@
 // The packed arithmetic under the fire's step and blend: SSE2 and AVX2
 // where the processor has them, a 64-bit word at a time where it has not.
+// WebAssembly with SIMD runs the SSE2 code through emscripten's SSE2 header,
+// whose operations are single WebAssembly SIMD instructions here.
 #include "core/engine/uFlameKernels.h"
 
 #include <algorithm>
@@ -8,6 +10,8 @@
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
+#elif defined(__EMSCRIPTEN__) && defined(__SSE2__)
+#include <emmintrin.h>
 #endif
 
 namespace emberdell {

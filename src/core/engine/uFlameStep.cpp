@@ -12,16 +12,16 @@
 namespace emberdell {
 
 void BandRows(int Height, int PictureHeight, int& Top, int& Bottom) {
-  long double Half;
+  TExtended Half;
   long long T, B;
   {
     TExtendedPrecision Precision;
     // Left to right, one rounding per operation: H / 100 is inexact, so a
     // product that should be whole can land just below it.
-    volatile long double h = static_cast<long double>(Height);
-    Half = h / 100.0L;
-    Half = Half * static_cast<long double>(100 - static_cast<long long>(PictureHeight));
-    Half = Half / 2.0L;
+    TExtendedInMemory h = TExtended(Height);
+    Half = h / 100;
+    Half = Half * TExtended(100 - static_cast<long long>(PictureHeight));
+    Half = Half / 2;
     T = static_cast<long long>(Half);
     B = static_cast<long long>(h - Half);
   }

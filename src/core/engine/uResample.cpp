@@ -14,11 +14,11 @@
 
 namespace emberdell {
 
-long double MitchellFilter(long double x) {
-  x = std::fabs(x);
-  if (x < 1.0L) return 7.0L / 6.0L * x * x * x - 2.0L * x * x + 8.0L / 9.0L;
-  if (x < 2.0L) return -7.0L / 18.0L * x * x * x + 2.0L * x * x - 10.0L / 3.0L * x + 16.0L / 9.0L;
-  return 0.0L;
+TExtended MitchellFilter(TExtended x) {
+  x = Abs(x);
+  if (x < 1) return TExtended(7) / 6 * x * x * x - 2 * x * x + TExtended(8) / 9;
+  if (x < 2) return TExtended(-7) / 18 * x * x * x + 2 * x * x - TExtended(10) / 3 * x + TExtended(16) / 9;
+  return 0;
 }
 
 namespace {
@@ -43,33 +43,31 @@ int32_t MirrorIndex(long long j, int S) {
   if (D < S) {
     // Shrinking: the filter is widened by S / D and its weights scaled down
     // by the same factor, so every destination pixel averages its footprint.
-    const float Scale = static_cast<float>(static_cast<long double>(D) / static_cast<long double>(S));
+    const float Scale = static_cast<float>(TExtended(D) / TExtended(S));
     for (int i = 0; i < D; ++i) {
       auto& List = Table.Contributors[i];
       List.reserve(static_cast<size_t>(4LL * S / D + 1));
       const long long First = ((static_cast<long long>(i) - 2) * S - D + 1) / D;
       const long long Last = ((static_cast<long long>(i) + 2) * S + D - 1) / D;
       for (long long j = First; j <= Last; ++j) {
-        const float x = static_cast<float>(
-            std::fabs(static_cast<long double>(i) - static_cast<long double>(j) * static_cast<long double>(Scale)));
+        const float x = static_cast<float>(Abs(TExtended(i) - TExtended(j) * TExtended(Scale)));
         if (!(x < 2.0f)) continue;
-        const int32_t Weight = static_cast<int32_t>(RoundHalfEven(MitchellFilter(x) * static_cast<long double>(Scale) * 65536.0L));
+        const int32_t Weight = static_cast<int32_t>(RoundHalfEven(MitchellFilter(x) * TExtended(Scale) * 65536));
         List.push_back({MirrorIndex(j, S), Weight});
       }
     }
   } else {
-    const float Scale = static_cast<float>(static_cast<long double>(S) / static_cast<long double>(D));
+    const float Scale = static_cast<float>(TExtended(S) / TExtended(D));
     for (int i = 0; i < D; ++i) {
       auto& List = Table.Contributors[i];
       List.reserve(5);
-      const float Centre = static_cast<float>(static_cast<long double>(i) * static_cast<long double>(Scale));
+      const float Centre = static_cast<float>(TExtended(i) * TExtended(Scale));
       const long long First = (static_cast<long long>(i) * S - 3LL * D + 1) / D;
       const long long Last = (static_cast<long long>(i) * S + 3LL * D - 1) / D;
       for (long long j = First; j <= Last; ++j) {
-        const float x =
-            static_cast<float>(std::fabs(static_cast<long double>(Centre) - static_cast<long double>(j)));
+        const float x = static_cast<float>(Abs(TExtended(Centre) - TExtended(j)));
         if (!(x < 2.0f)) continue;
-        const int32_t Weight = static_cast<int32_t>(RoundHalfEven(MitchellFilter(x) * 65536.0L));
+        const int32_t Weight = static_cast<int32_t>(RoundHalfEven(MitchellFilter(x) * 65536));
         List.push_back({MirrorIndex(j, S), Weight});
       }
     }

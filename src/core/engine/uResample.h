@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/engine/uImageFiles.h"
+#include "core/shared/uPrecision.h"
 
 namespace emberdell {
 
@@ -23,7 +24,7 @@ struct TContributorTable {
 };
 
 // The filter itself, for |x| in any range (0 from 2 on).
-long double MitchellFilter(long double x);
+TExtended MitchellFilter(TExtended x);
 
 // The tap table for resizing SourceLength pixels to DestLength pixels. Tables
 // are built once per pair and kept for the life of the process, so the

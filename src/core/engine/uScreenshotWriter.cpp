@@ -33,6 +33,12 @@ void TScreenshotWriter::SetFileWriter(TShotFileWriter Write) {
 }
 
 bool TScreenshotWriter::Submit(TScreenshotJob& Job) {
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+  // A page without shared memory has no second thread, and its files are
+  // memory: the picture is written at once, at the cost of one frame.
+  Write(Job);
+  return true;
+#endif
   {
     std::lock_guard<std::mutex> Guard(FLock);
     if (FBroken || FJobs.size() + (FBusy ? 1 : 0) >= MaxInFlight) return false;

@@ -27,7 +27,9 @@ void TVisibility::SessionChange(uint32_t Event) {
 }
 
 void TVisibility::VisibilityState(int State) {
-  if (State >= 0 && State <= 2) FObscured = State == 2;
+  if (State < 0 || State > 2) return;
+  FUnmapped = false;
+  FObscured = State == 2;
 }
 
 }  // namespace emberdell

@@ -27,6 +27,8 @@ class TVisibility {
   // --- X11
   void Mapped(bool IsMapped) { FUnmapped = !IsMapped; }
   // A VisibilityNotify state: 0 unobscured, 1 partially obscured, 2 fully obscured.
+  // The server sends one only to a viewable window, and it is all that a
+  // window inside another hears when that one maps: it counts as mapped.
   void VisibilityState(int State);
   // The monitor's power as DPMS reports it: 0 on, 1 standby, 2 suspend, 3 off.
   void MonitorPower(int Level) { FMonitorAsleep = Level >= 1 && Level <= 3; }

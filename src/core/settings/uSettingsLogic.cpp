@@ -1,9 +1,9 @@
 #include "core/settings/uSettingsLogic.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "core/engine/uBackgrounds.h"
+#include "core/shared/uNumbers.h"
 #include "core/styles/uPresets.h"
 
 namespace emberdell {
@@ -183,9 +183,7 @@ int32_t ChangingDelayOf(int Position) { return Position * 30; }
 
 std::string ChangePresetsCaption(int32_t ChangingDelay, const std::string& Separator) {
   // Shortest text that reads back as the same double: no trailing zeros.
-  char Buffer[32];
-  const auto End = std::to_chars(Buffer, Buffer + sizeof Buffer, ChangingDelay / 60.0).ptr;
-  std::string Minutes(Buffer, End);
+  std::string Minutes = ShortestText(ChangingDelay / 60.0);
   ReplaceAll(Minutes, ".", Separator);
   return "Every " + Minutes + " minute(s)";
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace emberdell {
@@ -11,5 +12,11 @@ namespace emberdell {
 // Value untouched otherwise, however many digits Text has. Min and Max lie
 // within +-10^17.
 bool ParseDecimal(std::string_view Text, int64_t Min, int64_t Max, int64_t& Value);
+
+// The shortest text that reads back as V, as std::to_chars(V) writes it:
+// plain ("0.5", "35791394.11666667") or, where that is shorter, scientific
+// ("1e+07"), with a point whatever the locale. Kept apart from to_chars
+// because some toolchains' libraries (WebAssembly's) lack it for doubles.
+std::string ShortestText(double V);
 
 }  // namespace emberdell

@@ -47,6 +47,9 @@ TBackgroundChimes::~TBackgroundChimes() {
   if (FDeviceOpen) FMidiOut->Close();
 }
 
+uint32_t ChimeDelay() { return ShortestWait + Random(WaitSpread); }
+int32_t ChimeNote() { return ChimeNotes[Random(4)]; }
+
 void TBackgroundChimes::Start() {
   FActive = true;
   {
@@ -75,8 +78,8 @@ void TBackgroundChimes::Execute() {
     if (!WaitWhilePaused(Lock)) return;
   }
   for (;;) {
-    if (!WaitDelay(ShortestWait + Random(WaitSpread))) return;
-    const int32_t Note = ChimeNotes[Random(4)];
+    if (!WaitDelay(ChimeDelay())) return;
+    const int32_t Note = ChimeNote();
     std::unique_lock<std::mutex> Lock(FLock);
     // A Stop between the end of the wait and here holds the chime back until
     // the next Start, as if the thread had been frozen at this point.

@@ -24,6 +24,11 @@ uint8_t ChimeVelocity(int32_t Volume);
 // Packed messages on channel 1: status byte lowest, then the data bytes.
 uint32_t ProgramChangeMessage(uint32_t Program);
 uint32_t NoteMessage(int32_t NoteOffset, uint8_t Velocity);
+// The chimes' random moments and notes, drawn from the process-wide
+// generator in this order: the wait in ms before a chime, then its note
+// offset (one of ChimeNotes). Hosts without a MIDI thread play the same.
+uint32_t ChimeDelay();
+int32_t ChimeNote();
 
 class TBackgroundChimes {
  public:

@@ -25,9 +25,9 @@ int32_t VolumeToAttenuation(int32_t Volume) {
   // Below 0 the logarithm has no value; above 100 the device has no more gain.
   Volume = std::clamp<int32_t>(Volume, 0, 100);
   TExtendedPrecision Precision;
-  const long double Level = 10000.0L / std::log(100.0L) * std::log(static_cast<long double>(Volume) + 1.0L) - 10000.0L;
+  const TExtended Level = TExtended(10000) / Log(TExtended(100)) * Log(TExtended(Volume) + 1) - 10000;
   // nearbyint rounds half to even in the default rounding mode.
-  const long double Rounded = std::nearbyint(Level);
+  const TExtended Rounded = NearbyInt(Level);
   return std::min<int32_t>(static_cast<int32_t>(Rounded), 0);
 }
 

@@ -16,6 +16,10 @@ namespace emberdell {
 
 enum TSoundState { ssNoDevice, ssPlaying, ssStopped };
 
+// The recording is made at 22,050 frames a second and played slower, at
+// this rate, which deepens the roar.
+constexpr uint32_t FirePlaybackRate = 17000;
+
 // Attenuation in hundredths of a decibel for a volume; volumes outside 0..100
 // are taken as the nearer end.
 int32_t VolumeToAttenuation(int32_t Volume);

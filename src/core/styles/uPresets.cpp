@@ -205,7 +205,7 @@ void MakeRandomCurve(int A, int B, uint8_t* Curve) {
   TExtendedPrecision Precision;
   for (int i = std::max(A, 0); i <= 255; ++i) {
     // (i - A) x Slope is exact in extended precision; only the rounding counts.
-    int v = static_cast<int>(RoundHalfEven(static_cast<long double>(i - A) * static_cast<long double>(Slope)));
+    int v = static_cast<int>(RoundHalfEven(TExtended(i - A) * TExtended(Slope)));
     if (v > 255) v = 255;
     Curve[i] = static_cast<uint8_t>(255 - v);
   }

@@ -119,26 +119,43 @@ void MigrateEntry(const TSettingEntry& Entry, IRegistrySource& Registry, TSettin
              Entry.Member);
 }
 
-// A key already holding the text that would be written is left out, so a
-// save that changes nothing does not touch the file: a run or a preview
-// closing is then no moment at which a power cut can hurt it.
-bool WriteAll(IProfileStore& Store, std::span<const TSettingEntry* const> List, const TSettings& Values) {
-  std::vector<TProfileValue> Batch;
-  const bool Present = Store.Exists();
-  for (const TSettingEntry* E : List) {
-    const std::string Text = SettingText(*E, Values);
-    std::string Stored;
-    if (Present && ReadText(Store, E->Key, Stored) && Stored == Text) continue;
-    Batch.push_back({E->Key, ProfileText(Text)});
-  }
-  return Batch.empty() || Store.WriteStrings(IniSection, Batch);
-}
+// A sharing violation lasts as long as a scanner or an indexer reads the
+// file: retried every 100 ms for four seconds before the save gives up and
+// says so.
+constexpr uint32_t kBusyRetryMs = 100;
+constexpr uint32_t kBusyGiveUpMs = 4000;
 
 TStoreResult Failure(const IProfileStore& Store) { return {false, "Unable to write to " + Store.Path()}; }
 
 }  // namespace
 
 std::span<const TSettingEntry> SettingEntries() { return Entries; }
+
+TSaveDecision NextSaveStep(TWriteResult Result, TWriteMode Mode, uint32_t WaitedMs, bool PerUserPossible) {
+  switch (Result) {
+    case TWriteResult::Written:
+      return {TSaveStep::Done};
+    case TWriteResult::Busy:
+      // A passing hold is no reason to leave the shared file for good.
+      return WaitedMs < kBusyGiveUpMs ? TSaveDecision{TSaveStep::Retry, kBusyRetryMs} : TSaveDecision{TSaveStep::Fail};
+    case TWriteResult::NoCopy:
+      return {Mode == TWriteMode::ThroughCopy ? TSaveStep::WriteInPlace : TSaveStep::Fail};
+    case TWriteResult::Denied:
+      // Only a file this user can never write is left for a copy of its own.
+      return {PerUserPossible ? TSaveStep::PerUserCopy : TSaveStep::Fail};
+    case TWriteResult::Locked:
+    case TWriteResult::Failed:
+      break;
+  }
+  return {TSaveStep::Fail};
+}
+
+bool KeyToWrite(const std::optional<std::string>& Loaded, const std::string& Now,
+                const std::optional<std::string>& InFile) {
+  if (InFile == Now) return false;
+  if (!InFile || !Loaded) return true;
+  return *Loaded != Now;
+}
 
 std::string SettingText(const TSettingEntry& Entry, const TSettings& Values) {
   return std::visit(Overloaded{
@@ -164,23 +181,91 @@ IProfileStore& TSettingsFiles::ReadFrom() {
   return FPerUser != nullptr && FPerUser->Exists() ? *FPerUser : FWindowsDir;
 }
 
+bool TSettingsFiles::Changed(const TSettingEntry& Entry, const TSettings& Values) const {
+  return !FLoaded || SettingText(Entry, *FLoaded) != SettingText(Entry, Values);
+}
+
 TStoreResult TSettingsFiles::Write(std::span<const TSettingEntry* const> List, const TSettings& Values) {
-  // Once the per-user copy exists it is the one read, so a write to the
-  // shared file would never be seen again.
-  if (FPerUser != nullptr && FPerUser->Exists())
-    return WriteAll(*FPerUser, List, Values) ? TStoreResult{} : Failure(*FPerUser);
-  if (WriteAll(FWindowsDir, List, Values)) return {};
-  if (FPerUser == nullptr) return Failure(FWindowsDir);
+  if (FLock == nullptr) return WriteLocked(List, Values);
+  if (!FLock->Acquire()) return Failure(ReadFrom());
+  TStoreResult Result = WriteLocked(List, Values);
+  FLock->Release();
+  return Result;
+}
+
+TStoreResult TSettingsFiles::WriteLocked(std::span<const TSettingEntry* const> List, const TSettings& Values) {
+  // Decided now, under the lock: a per-user copy another process made a
+  // moment ago is the file to build on.
+  const bool ToPerUser = FPerUser != nullptr && FPerUser->Exists();
+  IProfileStore* Target = ToPerUser ? FPerUser : &FWindowsDir;
+
+  // Keys this process loaded and left alone are not its to write.
+  const auto BatchFor = [&](IProfileStore& Store, std::span<const TSettingEntry* const> Keys,
+                            const TSettings& From, bool All) {
+    std::vector<TProfileValue> Batch;
+    const bool Present = Store.Exists();
+    for (const TSettingEntry* E : Keys) {
+      const std::string Text = SettingText(*E, From);
+      std::optional<std::string> Stored;
+      if (std::string S; Present && ReadText(Store, E->Key, S)) Stored = std::move(S);
+      const std::optional<std::string> Base =
+          All || !FLoaded ? std::nullopt : std::optional<std::string>(SettingText(*E, *FLoaded));
+      if (KeyToWrite(Base, Text, Stored)) Batch.push_back({E->Key, ProfileText(Text)});
+    }
+    return Batch;
+  };
+  // Writes one batch, retrying what passes; says where it ended.
+  const auto WriteBatch = [&](IProfileStore& Store, const std::vector<TProfileValue>& Batch, bool PerUserPossible) {
+    TWriteMode Mode = TWriteMode::ThroughCopy;
+    uint32_t Waited = 0;
+    for (;;) {
+      const TWriteResult Result = Store.WriteStrings(IniSection, Batch, Mode);
+      const TSaveDecision Next = NextSaveStep(Result, Mode, Waited, PerUserPossible);
+      switch (Next.Step) {
+        case TSaveStep::Retry:
+          if (FLock != nullptr) FLock->Pause(Next.WaitMs);
+          Waited += Next.WaitMs;
+          break;
+        case TSaveStep::WriteInPlace:
+          Mode = TWriteMode::InPlace;
+          break;
+        default:
+          return Next.Step;
+      }
+    }
+  };
+  const auto Remember = [&](std::span<const TSettingEntry* const> Keys, const TSettings& From) {
+    if (FLoaded)
+      for (const TSettingEntry* E : Keys) std::visit([&](auto M) { (*FLoaded).*M = From.*M; }, E->Member);
+  };
+
+  const std::vector<TProfileValue> Batch = BatchFor(*Target, List, Values, false);
+  if (Batch.empty()) {
+    Remember(List, Values);
+    return {};
+  }
+  const TSaveStep Step = WriteBatch(*Target, Batch, !ToPerUser && FPerUser != nullptr);
+  if (Step == TSaveStep::Done) {
+    Remember(List, Values);
+    return {};
+  }
+  if (Step != TSaveStep::PerUserCopy) return Failure(*Target);
 
   // The new per-user copy replaces the shared file for every later read, so
-  // it gets every setting: this call's values, and for the keys this call
-  // does not write, what the shared file holds.
+  // it gets every setting: what this process changed, and for every other
+  // key what the shared file holds now.
   TSettings Complete = Values;
-  for (const TSettingEntry& E : Entries)
-    if (std::find(List.begin(), List.end(), &E) == List.end()) LoadEntry(E, FWindowsDir, Complete);
+  for (const TSettingEntry& E : Entries) {
+    const bool Ours = std::find(List.begin(), List.end(), &E) != List.end() && Changed(E, Values);
+    if (!Ours) LoadEntry(E, FWindowsDir, Complete);
+  }
+  const std::vector<const TSettingEntry*> All = AllEntries();
   // Both files failed: the message names the per-user one, the last tried
   // and the one that would have been used from now on.
-  return WriteAll(*FPerUser, AllEntries(), Complete) ? TStoreResult{} : Failure(*FPerUser);
+  if (WriteBatch(*FPerUser, BatchFor(*FPerUser, All, Complete, true), false) != TSaveStep::Done)
+    return Failure(*FPerUser);
+  Remember(List, Values);
+  return {};
 }
 
 std::string SharedIniPath(const std::string& WindowsDir) { return WindowsDir + IniFileName; }
@@ -198,6 +283,7 @@ void LoadSettings(TSettings& Values, TSettingsFiles& Files) {
   // the copy in the system folder.
   IProfileStore& Shared = Files.Shared();
   if (&Store != &Shared) LoadEntry(Entries[0], Shared, Values);
+  Files.Loaded(Values);
 }
 
 TStoreResult SaveSettings(const TSettings& Values, TSettingsFiles& Files) {

@@ -139,7 +139,7 @@ bool TfmMain::FormCreate() {
   FSharedIni = std::make_unique<TIniProfileStore>(SharedIniPath(GetWindowsDir()));
   const std::string AppData = GetAppDataPath();
   if (!AppData.empty()) FPerUserIni = std::make_unique<TIniProfileStore>(PerUserIniPath(AppData), true);
-  FSettingsFiles = std::make_unique<TSettingsFiles>(*FSharedIni, FPerUserIni.get());
+  FSettingsFiles = std::make_unique<TSettingsFiles>(*FSharedIni, FPerUserIni.get(), &FSettingsLock);
   {
     TRegistrySource Registry;
     const TStoreResult Moved = MigrateRegistrySettings(Settings, Registry, *FSettingsFiles);
@@ -409,7 +409,10 @@ void TfmMain::SightChanged() {
 }
 
 void TfmMain::Close() {
-  if (FClosed) return;
+  // The counter's save may wait for the settings lock with messages going
+  // on; a close that arrives meanwhile is this same close.
+  if (FClosed || FClosing) return;
+  FClosing = true;
   FormClose();
   FClosed = true;
   PostQuitMessage(0);

@@ -101,8 +101,10 @@ class TfmMain : public TWindow<TfmMain>, public IMonitorOwner {
   TWorkingMode FMode;
   HWND FParentWindow;
   bool FClosed = false;
+  bool FClosing = false;
 
   std::unique_ptr<TIniProfileStore> FSharedIni, FPerUserIni;
+  TSettingsMutex FSettingsLock;
   std::unique_ptr<TSettingsFiles> FSettingsFiles;
 
   TWinTickClock FClock;

@@ -144,8 +144,7 @@ INT_PTR TfmSettings::DialogProc(HWND Window, UINT Message, WPARAM WParam, LPARAM
       SetFocus(FTabs);
       return FALSE;
     case WM_CLOSE:
-      FormClose();
-      EndDialog(Window, IDOK);
+      if (FormClose()) EndDialog(Window, IDOK);
       return TRUE;
     case WM_DESTROY:
       FreeAlphaPaintBoxes(TAlphaForm::Settings, Window);
@@ -242,8 +241,7 @@ INT_PTR TfmSettings::Command(HWND Page, int Id, int Code) {
   switch (Id) {
     case IDOK:
     case IDCANCEL:  // OK is both the default and the cancel button
-      FormClose();
-      EndDialog(FHandle, IDOK);
+      if (FormClose()) EndDialog(FHandle, IDOK);
       return TRUE;
     case IDC_SHOWPREVIEW: cbShowPreviewClick(); return TRUE;
     case IDC_SELECTPRESETSALL: btnSelectPresetsClick(true); return TRUE;
@@ -649,7 +647,15 @@ void TfmSettings::lbURLClick(int Id) {
 
 void TfmSettings::MouseDownToEasyMove() { emberdell::MouseDownToEasyMove(FHandle); }
 
-void TfmSettings::FormClose() {
+bool TfmSettings::FormClose() {
+  // The save waits for the settings lock with the window still painting and
+  // moving; a second close meanwhile (the close box) belongs to the first.
+  if (FClosing) return false;
+  FClosing = true;
+  struct TDone {
+    bool& Flag;
+    ~TDone() { Flag = false; }
+  } Done{FClosing};
   Settings.ActiveBackgrounds = TickedBackgrounds(FBackgroundTree);
   FPresetsTab.AskSaveChangedPreset();
   // A file that cannot be written must not keep the user in the window:
@@ -659,7 +665,7 @@ void TfmSettings::FormClose() {
     const TStoreResult Saved = FHost.SaveAllSettings();
     if (Saved || MessageBoxW(FHandle, ToWide(Saved.Message).c_str(), L"Emberdell Screensaver",
                              MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY)
-      return;
+      return true;
   }
 }
 

@@ -82,7 +82,8 @@ class TfmSettings : public TDialog<TfmSettings>, private IPresetsTabHost {
   void FormShow();
   // Saves the settings; when they cannot be written, the user chooses
   // between trying again and closing without saving.
-  void FormClose();
+  // False while an earlier close is still saving.
+  bool FormClose();
   void CreatePages();
   void ShowPage(int Index);
   void SetHints();
@@ -135,6 +136,7 @@ class TfmSettings : public TDialog<TfmSettings>, private IPresetsTabHost {
   // Set while the window itself fills or rebuilds a tree, so the selection
   // changes that brings about do not load styles or restart the preview.
   bool FFilling = false;
+  bool FClosing = false;
   std::string FVersionText;
 };
 

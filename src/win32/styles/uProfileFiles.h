@@ -24,13 +24,33 @@ class TIniProfileStore : public IProfileStore {
   std::string Path() const override { return FPath; }
   bool Exists() override;
   bool ReadString(const std::string& Section, const std::string& Key, std::string& Value) override;
-  // Through a copy beside the file that then replaces it, under a lock
-  // shared by every Emberdell process.
-  bool WriteStrings(const std::string& Section, std::span<const TProfileValue> Values) override;
+  // Through a copy beside the file that then replaces it, or in place in
+  // one write, under a lock shared by every Emberdell process. An ANSI file
+  // becomes UTF-16, every key kept, before a value its code page cannot
+  // hold goes in.
+  TWriteResult WriteStrings(const std::string& Section, std::span<const TProfileValue> Values,
+                            TWriteMode Mode) override;
 
  private:
   std::string FPath;
   bool FCreateFolder;
+};
+
+// The settings lock (kSettingsLockName) for a whole save. Its waits, for
+// the lock and between retries, keep the thread's windows painting and
+// moving; the user's clicks and keys meanwhile are dropped.
+class TSettingsMutex : public ISettingsLock {
+ public:
+  TSettingsMutex();
+  ~TSettingsMutex() override;
+  TSettingsMutex(const TSettingsMutex&) = delete;
+  TSettingsMutex& operator=(const TSettingsMutex&) = delete;
+  bool Acquire() override;
+  void Release() override;
+  void Pause(uint32_t Ms) override;
+
+ private:
+  HANDLE FMutex;
 };
 
 class TRegistrySource : public IRegistrySource {

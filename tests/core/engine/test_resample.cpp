@@ -90,7 +90,7 @@ TEST(ResampleFilter, MitchellNetravaliWithOneThirdOneThird) {
   EXPECT_NEAR(double(MitchellFilter(1)), 1.0 / 18, 1e-15);
   EXPECT_NEAR(double(MitchellFilter(-1)), 1.0 / 18, 1e-15);
   EXPECT_EQ(MitchellFilter(2), 0);
-  EXPECT_EQ(MitchellFilter(7.5L), 0);
+  EXPECT_EQ(MitchellFilter(7.5), 0);
   for (double x = -2.5; x <= 2.5; x += 1.0 / 64) EXPECT_NEAR(double(MitchellFilter(x)), Mitchell(x), 1e-14) << x;
 }
 

@@ -53,6 +53,12 @@ TEST(Visibility, FramesAreOnExactlyWhileEveryCauseSaysSeen) {
       {"unmapped and mapped", {Map(false), Map(true)}, {false, true}},
       {"fully, partially, not obscured", {Cover(2), Cover(1), Cover(2), Cover(0)}, {false, true, false, true}},
       {"mapped again while still covered", {Cover(2), Map(false), Map(true), Cover(0)}, {false, false, false, true}},
+      // A window in an unmapped parent starts unviewable and hears only
+      // VisibilityNotify when the parent maps.
+      {"unviewable, then unobscured", {Map(false), Cover(0)}, {false, true}},
+      {"unviewable, then partially obscured", {Map(false), Cover(1)}, {false, true}},
+      {"unviewable, then fully obscured, then uncovered", {Map(false), Cover(2), Cover(0)}, {false, false, true}},
+      {"an unknown visibility state maps nothing", {Map(false), Cover(5)}, {false, false}},
       {"standby, suspend, off, on", {Power(1), Power(2), Power(3), Power(0)}, {false, false, false, true}},
       {"the monitor asleep while mapped", {Map(false), Power(3), Map(true), Power(0)}, {false, false, false, true}},
   };

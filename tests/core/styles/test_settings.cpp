@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <span>
 #include <utility>
 
 #include "core/styles/uDelimitedText.h"
+#include "core/styles/uIniEncoding.h"
 #include "core/host/uGlobals.h"
 #include "core/styles/uSettingsSaving.h"
 
@@ -29,17 +31,24 @@ class TFakeIniFile : public IProfileStore {
     return true;
   }
   // As the host's store does: a batch lands whole or not at all.
-  bool WriteStrings(const std::string& Section, std::span<const TProfileValue> Values) override {
+  TWriteResult WriteStrings(const std::string& Section, std::span<const TProfileValue> Values,
+                            TWriteMode Mode) override {
     ++Batches;
+    Modes.push_back(Mode);
     bool Fails = !Writable;
     for (const TProfileValue& V : Values) {
       Writes.push_back(V.Key);
       Fails = Fails || V.Key == FailAtKey;
     }
-    if (Fails) return false;
+    if (!Results.empty()) {
+      const TWriteResult Next = Results.front();
+      Results.pop_front();
+      if (Next != TWriteResult::Written) return Next;
+    }
+    if (Fails) return Writable ? TWriteResult::Failed : TWriteResult::Denied;
     for (const TProfileValue& V : Values) Raw[{Section, V.Key}] = V.Value;
     Present = true;
-    return true;
+    return TWriteResult::Written;
   }
 
   void Set(const std::string& Key, const std::string& Text) {
@@ -62,6 +71,8 @@ class TFakeIniFile : public IProfileStore {
   std::map<std::pair<std::string, std::string>, std::string> Raw;
   std::vector<std::string> Writes;  // every key whose writing was attempted
   int Batches = 0;                   // calls that reached the file
+  std::vector<TWriteMode> Modes;     // of each call
+  std::deque<TWriteResult> Results;  // what the next calls meet before the file's own rules
   bool Writable = true;
   std::string FailAtKey;
   bool Present = false;
@@ -315,9 +326,9 @@ TEST(Settings, NothingIsWrittenWhenNothingChanged) {
        {"Active Backgrounds"}},
       {"counter stepped", Saved, [](TSettings& S) { S.LastScreenshotNumber = 5; }, true,
        {"Last Screenshot Number"}},
+      // Not this process's to rewrite: it read 4 and still has 4.
       {"a value that reads the same but is written otherwise",
-       [](TFakeIniFile& Ini) { Ini.Set("Last Screenshot Number", "+4"); }, [](TSettings&) {}, true,
-       {"Last Screenshot Number"}},
+       [](TFakeIniFile& Ini) { Ini.Set("Last Screenshot Number", "+4"); }, [](TSettings&) {}, true, {}},
       {"a quoted name kept in its quotes", [](TFakeIniFile& Ini) { Ini.Set("Active Presets", "\"'Hot'\""); },
        [](TSettings& S) { S.ActivePresets = {"'Hot'"}; }, false,
        {"Active Backgrounds", "Change on startup", "Changing delay", "Picture Height", "Allow Fadeout",
@@ -680,4 +691,163 @@ TEST(Settings, RunLimitsOnStoredValues) {
   EXPECT_EQ(S.FPS, 0);
   ASSERT_TRUE(SaveSettings(S, Files));
   EXPECT_EQ(Ini.Get("FPS"), "0");
+}
+
+namespace {
+
+// The settings lock of a test: always had unless Free is false; the pauses
+// asked for are added up.
+class TFakeLock : public ISettingsLock {
+ public:
+  bool Acquire() override {
+    ++Acquired;
+    return Free;
+  }
+  void Release() override { ++Released; }
+  void Pause(uint32_t Ms) override { Paused += Ms; }
+  bool Free = true;
+  int Acquired = 0, Released = 0;
+  uint32_t Paused = 0;
+};
+
+}  // namespace
+
+// Two settings windows on one file: A and B load, each changes what it
+// changes, A closes, then B. B's close must not put back what A changed.
+TEST(Settings, TwoWindowsKeepEachOthersChanges) {
+  struct TCase {
+    const char* Name;
+    std::function<void(TSettings&)> ChangeA, ChangeB;
+    bool SharedDenied;    // both end up in the per-user copy
+    Strings WrittenByB;   // keys of B's batch
+    int32_t Fps, Fadeout; // in the file read next
+    Strings Backgrounds;
+  };
+  const auto None = [](TSettings&) {};
+  const auto Fps60 = [](TSettings& S) { S.FPS = 60; };
+  const TCase Cases[] = {
+      {"B unchanged", Fps60, None, false, {}, 60, 500, {"Beach"}},
+      {"each its own key", Fps60, [](TSettings& S) { S.FadeoutTime = 900; }, false, {"Fadeout"}, 60, 900, {"Beach"}},
+      {"both the same key: the last close wins", Fps60, [](TSettings& S) { S.FPS = 10; }, false, {"FPS"}, 10, 500,
+       {"Beach"}},
+      {"a list and a number", [](TSettings& S) { S.ActiveBackgrounds = {"Beach", "Alps"}; },
+       [](TSettings& S) { S.FPS = 15; }, false, {"FPS"}, 15, 500, {"Beach", "Alps"}},
+      {"both find no per-user copy, B unchanged", Fps60, None, true, {}, 60, 500, {"Beach"}},
+      {"both find no per-user copy, each its own key", Fps60, [](TSettings& S) { S.FadeoutTime = 900; }, true,
+       {"Fadeout"}, 60, 900, {"Beach"}},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TFakeIniFile Shared(SharedPath), User(UserPath);
+    TSettingsFiles Seed(Shared);
+    TSettings Start = Fresh();
+    Start.FPS = 20;
+    Start.FadeoutTime = 500;
+    Start.ActiveBackgrounds = {"Beach"};
+    ASSERT_TRUE(SaveSettings(Start, Seed));
+    Shared.Writable = !C.SharedDenied;
+    TFakeLock Lock;
+    TSettingsFiles FilesA(Shared, &User, &Lock), FilesB(Shared, &User, &Lock);
+    TSettings A = Fresh(), B = Fresh();
+    LoadSettings(A, FilesA);
+    LoadSettings(B, FilesB);
+    C.ChangeA(A);
+    C.ChangeB(B);
+    ASSERT_TRUE(SaveSettings(A, FilesA));
+    TFakeIniFile& Next = C.SharedDenied ? User : Shared;
+    Next.Writes.clear();
+    ASSERT_TRUE(SaveSettings(B, FilesB));
+    EXPECT_EQ(Next.Writes, C.WrittenByB);
+    TSettings Loaded = Fresh();
+    TSettingsFiles Reader(Shared, &User);
+    LoadSettings(Loaded, Reader);
+    EXPECT_EQ(Loaded.FPS, C.Fps);
+    EXPECT_EQ(Loaded.FadeoutTime, C.Fadeout);
+    EXPECT_EQ(Loaded.ActiveBackgrounds, C.Backgrounds);
+    EXPECT_EQ(Lock.Acquired, 2);
+    EXPECT_EQ(Lock.Released, 2);
+  }
+}
+
+// What the shared file meets on a close, and where the settings end up: only
+// a file that cannot be written at all sends them to the per-user copy.
+TEST(Settings, PassingFailuresKeepTheSharedFile) {
+  using R = TWriteResult;
+  struct TCase {
+    const char* Name;
+    std::vector<R> Meets;  // the shared file's answers, then it takes the batch
+    bool LockFree;
+    bool Saved;
+    std::vector<TWriteMode> Modes;  // of the shared file's writes
+    uint32_t Paused;
+    bool PerUser;
+  };
+  const auto Copy = TWriteMode::ThroughCopy, InPlace = TWriteMode::InPlace;
+  const std::vector<R> Held41(41, R::Busy);
+  const TCase Cases[] = {
+      {"held for two tries", {R::Busy, R::Busy}, true, true, {Copy, Copy, Copy}, 200, false},
+      {"held for 4 s", Held41, true, false, std::vector<TWriteMode>(41, Copy), 4000, false},
+      {"no copy beside it", {R::NoCopy}, true, true, {Copy, InPlace}, 0, false},
+      {"no copy beside it, and held", {R::NoCopy, R::Busy}, true, true, {Copy, InPlace, InPlace}, 100, false},
+      {"read-only", {R::Denied}, true, true, {Copy}, 0, true},
+      {"the lock held by another", {}, false, false, {}, 0, false},
+      {"a full disk", {R::Failed}, true, false, {Copy}, 0, false},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TFakeIniFile Shared(SharedPath), User(UserPath);
+    Shared.Set("FPS", "20");
+    TFakeLock Lock;
+    Lock.Free = C.LockFree;
+    TSettingsFiles Files(Shared, &User, &Lock);
+    TSettings S = Fresh();
+    LoadSettings(S, Files);
+    S.FPS = 60;
+    Shared.Results = {C.Meets.begin(), C.Meets.end()};
+    const TStoreResult Result = SaveSettings(S, Files);
+    EXPECT_EQ(bool(Result), C.Saved);
+    if (!C.Saved) EXPECT_EQ(Result.Message, "Unable to write to " + SharedPath);
+    EXPECT_EQ(Shared.Modes, C.Modes);
+    EXPECT_EQ(Lock.Paused, C.Paused);
+    EXPECT_EQ(User.Exists(), C.PerUser);
+    EXPECT_EQ((C.PerUser ? User : Shared).GetAsRead("FPS"), C.Saved ? "60" : "20");
+    EXPECT_EQ(Lock.Released, C.LockFree ? 1 : 0);
+  }
+}
+
+// Whether a value goes into the file as it is, or the file turns UTF-16
+// first. Back: the value as the ANSI code page (Windows-1252) gives it back.
+TEST(Settings, AnsiOrUtf16Table) {
+  struct TCase {
+    const char* Name;
+    bool Exists;
+    std::string Head, Value, Back;
+    TIniEncoding Encoding;
+    bool Utf16;
+  };
+  const std::string Greek = "\xCE\xA6\xCE\xBB\xCF\x8C\xCE\xB3\xCE\xB1";  // "Φλόγα"
+  const std::string Polish = "\xC5\x81\xC3\xB3d\xC5\xBA";                 // "Łódź"
+  const TCase Cases[] = {
+      {"a new file", false, "", Greek, "?????", TIniEncoding::Missing, false},
+      {"the installer's ANSI file, a Greek style", true, "[Main]\r\n", "~" + Greek + "~", "~?????~",
+       TIniEncoding::Ansi, true},
+      {"ANSI, letters the code page only approximates", true, "[Ma", Polish, "L\xC3\xB3" "dz", TIniEncoding::Ansi,
+       true},
+      {"ANSI, plain names", true, "[Ma", "~(Default) Wood~", "~(Default) Wood~", TIniEncoding::Ansi, false},
+      {"ANSI, a name the code page holds", true, "[Ma", "Caf\xC3\xA9", "Caf\xC3\xA9", TIniEncoding::Ansi, false},
+      {"ANSI, a question mark of its own", true, "[Ma", "Why?", "Why?", TIniEncoding::Ansi, false},
+      {"an empty file", true, "", Greek, "?????", TIniEncoding::Ansi, true},
+      {"UTF-16 little-endian", true, "\xFF\xFE[", Greek, "?????", TIniEncoding::Utf16, false},
+      {"UTF-16 big-endian", true, "\xFE\xFF\x00", Greek, "?????", TIniEncoding::Utf16, false},
+      {"UTF-8 with its mark", true, "\xEF\xBB\xBF", Greek, "?????", TIniEncoding::Utf8, false},
+      {"a lone FF", true, "\xFF[M", Greek, "?????", TIniEncoding::Ansi, true},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    const TProfileValue Batch[] = {{"FPS", "25"}, {"Active Presets", C.Value}};
+    const TIniEncoding Encoding = IniEncodingOf(C.Exists, C.Head);
+    EXPECT_EQ(Encoding, C.Encoding);
+    EXPECT_EQ(MustBecomeUtf16(Encoding, Batch, [&](const std::string& V) { return V == "25" ? V : C.Back; }),
+              C.Utf16);
+  }
 }

@@ -272,5 +272,38 @@ TEST_F(PerformanceDialog, HeightAndSpeedReachTheSettingsFile) {
   EXPECT_EQ(Settings.Get(L"Allow Second Monitor"), L"1");
 }
 
+// Two settings windows: A opens, B opens, A's speed is changed and A
+// closes; B, closing unchanged after it, must not put its stale speed back.
+TEST_F(PerformanceDialog, TheFirstWindowsSpeedSurvivesTheSecondWindowsClose) {
+  ASSERT_TRUE(Settings.Set(L"Show Preview", 0));
+  ASSERT_TRUE(Settings.Set(L"FPS", 25));
+  Open();
+  TScrProcess Second(L"/c");
+  ASSERT_TRUE(Second.Started());
+  const HWND SecondWindow = Second.WaitForWindow(kDialogClass, kStartDeadlineMs);
+  ASSERT_NE(SecondWindow, nullptr) << "no second settings window";
+  // Both open centred, one over the other: the second goes to the other
+  // monitor, out of the way of the clicks meant for the first.
+  SetWindowPos(SecondWindow, HWND_BOTTOM, GetSystemMetrics(SM_CXSCREEN) + 10, 10, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+
+  OpenDialog();
+  Slide(IDC_PERF_TBFPS, {VK_END, VK_LEFT});
+  ExpectText(IDC_PERF_LBFPS, L"Current speed: Very Fast");
+  Click(Control(Dialog, IDOK));
+  WaitClosed();
+  BringToFront(Window);
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(WaitForEnd().has_value()) << "the first window did not close";
+  const auto Chosen = Settings.Get(L"FPS");
+  ASSERT_TRUE(Chosen.has_value());
+  ASSERT_NE(*Chosen, L"25") << "the first window's speed did not reach the file";
+
+  PostMessageW(SecondWindow, WM_CLOSE, 0, 0);
+  const auto Code = Second.WaitForExit(kExitDeadlineMs);
+  ASSERT_TRUE(Code.has_value()) << "the second window did not close";
+  EXPECT_EQ(*Code, 0u);
+  EXPECT_EQ(Settings.Get(L"FPS"), Chosen) << "the second window's close put its stale speed back";
+}
+
 }  // namespace
 }  // namespace emberdell::test

@@ -91,6 +91,10 @@ done
   fail "the shared settings file's InstallDir is '$(ini_value InstallDir "$SHARED_INI")'"
 [[ $(ini_value InstallDir "$USER_INI") == 'C:\Program Files\Emberdell\' ]] ||
   fail "the per-user settings file's InstallDir is '$(ini_value InstallDir "$USER_INI")'"
+# Made by the installer: UTF-16 from its first byte, so that a Greek or
+# Cyrillic name the program writes into it later stays whole.
+[[ $(head -c 2 "$SHARED_INI" | od -An -tx1 | tr -d ' \n') == fffe ]] ||
+  fail "the installer made the shared settings file without the UTF-16 byte-order mark"
 [[ $(ini_value 'Active Presets' "$USER_INI") == '~Gas Flame~' ]] || fail "the installer changed the user's settings"
 declare -A EXPECTED=(
   [DisplayName]=Emberdell [DisplayVersion]=$VERSION [Publisher]=Emberdell

@@ -14,6 +14,7 @@
 #include "core/settings/uSettingsLogic.h"
 #include "settings/SettingsIds.h"
 #include "tests/win32/harness/scr_run.h"
+#include "tests/win32/harness/scr_sandbox.h"
 #include "win32/host/uWinText.h"
 #include "win32/host/ufmPreview.h"
 
@@ -209,6 +210,96 @@ TEST_F(SettingsWindow, TicksButtonsAndTrackbarReachTheSettingsFile) {
   EXPECT_EQ(Settings.Get(L"Active Backgrounds"), L"~(Default) Desktop Snapshot~");
   EXPECT_EQ(Settings.Get(L"Change on startup"), L"1");
   EXPECT_EQ(Settings.Get(L"Changing delay"), L"330");
+}
+
+// The file as the installer leaves it: ANSI, "InstallDir" its only name. A
+// Greek style and a Cyrillic picture ticked in the window come back ticked,
+// and a second close that changes nothing leaves the file's bytes alone.
+TEST_F(SettingsWindow, AGreekStyleAndACyrillicPictureSurviveTheInstallersFile) {
+  const std::filesystem::path Folder(ScrFolder());
+  const std::filesystem::path Styles = Folder / L"Flame Presets", Pictures = Folder / L"Background Images";
+  const bool HadPictures = std::filesystem::exists(Pictures);
+  std::filesystem::create_directories(Pictures);
+  const std::wstring Greek = L"\u03A6\u03BB\u03CC\u03B3\u03B1";       // "Φλόγα"
+  const std::wstring Cyrillic = L"\u041F\u043B\u0430\u043C\u044F";    // "Пламя"
+  const std::filesystem::path Style = Styles / (Greek + L".wyk"), Picture = Pictures / (Cyrillic + L".jpg");
+  struct TCleanup {
+    std::filesystem::path Style, Picture, Folder;
+    bool KeepFolder;
+    ~TCleanup() {
+      std::error_code Ignored;
+      std::filesystem::remove(Style, Ignored);
+      std::filesystem::remove(Picture, Ignored);
+      if (!KeepFolder) std::filesystem::remove(Folder, Ignored);
+    }
+  } Cleanup{Style, Picture, Pictures, HadPictures};
+  ASSERT_TRUE(CopyFileW((Styles / L"Gas Flame.wyk").c_str(), Style.c_str(), FALSE)) << GetLastError();
+  std::vector<uint8_t> Pixels(64 * 48 * 4, 0x80);
+  std::string Error;
+  ASSERT_TRUE(WriteJpegFile(ToUtf8(Picture.wstring()), 64, 48, Pixels.data(), 90, false, Error)) << Error;
+  // What the installer's WriteINIStr does: the profile functions make the file.
+  ASSERT_TRUE(Settings.Set(L"InstallDir", ScrFolder().c_str()));
+  ASSERT_TRUE(Settings.Set(L"Show Preview", 0));
+  ASSERT_NE(ReadWholeFile(SharedIniPath())->substr(0, 2), "\xFF\xFE") << "not the ANSI file an installer makes";
+
+  Open();
+  // Sorted: (Default) Wood, (Random Preset), Gas Flame, Windy Night, the Greek one.
+  ClickCheckBox(IDC_TVPRESETS, 4);
+  // (Default) Desktop Snapshot, then the Cyrillic one.
+  ClickCheckBox(IDC_TVBACKGROUNDS, 1);
+  CloseWith(VK_RETURN);
+  EXPECT_EQ(Settings.Get(L"Active Presets"), L"~(Default) Wood~," + Greek);
+  EXPECT_EQ(Settings.Get(L"Active Backgrounds"), L"~(Default) Desktop Snapshot~," + Cyrillic);
+  EXPECT_EQ(Settings.Get(L"InstallDir"), ScrFolder()) << "the change of encoding lost the installer's key";
+
+  // Both ticks are read back as they were written: closing again writes nothing.
+  const auto Saved = ReadWholeFile(SharedIniPath());
+  Open();
+  CloseWith(VK_ESCAPE);
+  EXPECT_EQ(ReadWholeFile(SharedIniPath()), Saved) << "the second, unchanged close rewrote the file";
+  EXPECT_EQ(Settings.Get(L"Active Presets"), L"~(Default) Wood~," + Greek);
+}
+
+// A reader (an indexer, a virus scanner) holds the settings file without
+// delete sharing while the window closes: the close waits with the window
+// still answering and moving, and once the reader lets go the settings land
+// in the shared file, with no per-user copy made.
+TEST_F(SettingsWindow, ACloseWaitsForAReaderOfTheFileAndKeepsItShared) {
+  // The file lacks every other key: the close has something to write.
+  ASSERT_TRUE(Settings.Set(L"Show Preview", 0));
+  Open();
+  HANDLE Reader = CreateFileW(SharedIniPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(Reader, INVALID_HANDLE_VALUE);
+  struct TLetGo {
+    HANDLE& File;
+    ~TLetGo() {
+      if (File != INVALID_HANDLE_VALUE) CloseHandle(File);
+    }
+  } LetGo{Reader};
+
+  DWORD_PTR Answer = 0;
+  EXPECT_EQ(SendMessageTimeoutW(Window, WM_CLOSE, 0, 0, SMTO_NORMAL, 500, &Answer), 0)
+      << "the close ended while the file was held";
+  EXPECT_NE(SendMessageTimeoutW(Window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &Answer), 0)
+      << "the window does not answer while its save waits";
+  RECT Before;
+  ASSERT_TRUE(GetWindowRect(Window, &Before));
+  SetWindowPos(Window, nullptr, Before.left + 16, Before.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+  EXPECT_TRUE(WaitUntil(1000, [&] {
+    RECT Now;
+    return GetWindowRect(Window, &Now) && Now.left == Before.left + 16;
+  })) << "the window cannot be moved while its save waits";
+
+  CloseHandle(Reader);
+  Reader = INVALID_HANDLE_VALUE;
+  ExpectCleanEnd("still running after the reader let go of the file");
+  EXPECT_FALSE(FileExists(PerUserIniPath())) << "a passing hold moved the settings to a per-user copy";
+  EXPECT_FALSE(FileExists(SharedIniPath() + L".saving"));
+  EXPECT_EQ(Settings.Get(L"FPS"), L"25");
+  EXPECT_EQ(Settings.Get(L"Fadeout"), L"700");
+  EXPECT_EQ(Settings.Get(L"Show Preview"), L"0");
 }
 
 }  // namespace

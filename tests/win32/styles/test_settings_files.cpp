@@ -243,11 +243,34 @@ TEST_F(SettingsFiles, APerUserCopyTakesOverWhenTheWindowsDirectoryFileCannotBeWr
   EXPECT_EQ(IniValue(PerUser, L"Active Presets"), L"~(Default) Wood~");
   EXPECT_EQ(IniValue(PerUser, L"Active Backgrounds"), L"~(Default) Desktop Snapshot~");
 
-  // The next start reads the copy and writes back into it ("+30" reads as
-  // 30 and is written back as "30").
+  // The next start reads the copy and writes back into it: a key gone from
+  // it is filled in, while one nobody changed stays as it is written ("+30"
+  // reads as 30 and is not this process's to rewrite).
   ASSERT_TRUE(SetIniValue(PerUser, L"FPS", L"+30"));
+  ASSERT_TRUE(WritePrivateProfileStringW(L"Main", L"Fadeout", nullptr, PerUser.c_str()));
+  WritePrivateProfileStringW(nullptr, nullptr, nullptr, PerUser.c_str());
+  ASSERT_FALSE(IniValue(PerUser, L"Fadeout").has_value());
   RunToEnd(L"/c");
-  EXPECT_EQ(IniValue(PerUser, L"FPS"), L"30");
+  EXPECT_EQ(IniValue(PerUser, L"Fadeout"), L"700");
+  EXPECT_EQ(IniValue(PerUser, L"FPS"), L"+30");
+  EXPECT_TRUE(FolderExists(SharedIniPath()));
+}
+
+// No copy can be made beside the file (a folder stands in its name's way, as
+// a folder closed to new files refuses it), while the file itself can be
+// written: the settings go into the file in place, not into a per-user copy.
+TEST_F(SettingsFiles, WithNoCopyBesideItTheFileIsWrittenInPlace) {
+  ASSERT_TRUE(Settings.Set(L"FPS", 37));
+  const std::wstring Blocker = SharedIniPath() + L".saving";
+  ASSERT_TRUE(CreateDirectoryW(Blocker.c_str(), nullptr));
+  struct TRemove {
+    std::wstring Folder;
+    ~TRemove() { RemoveDirectoryW(Folder.c_str()); }
+  } Remove{Blocker};
+  RunToEnd(L"/c");
+  EXPECT_FALSE(FileExists(PerUserIniPath())) << "the settings moved to a per-user copy";
+  EXPECT_EQ(Settings.Get(L"FPS"), L"37");
+  EXPECT_EQ(Settings.Get(L"Fadeout"), L"700");
 }
 
 // The text of a message box of the process, or nothing when Window is not one.
