@@ -186,6 +186,10 @@ class TX11Host : public IFlameCanvas {
   int32_t FPictureHeight = 100;
   TPixelImage FSource;  // the picture before fitting; kept for a new size
   bool FSourceIsDesktop = false;
+  // A picture file is never held whole: it is fitted as it is decoded, and
+  // read again for a new size. FFitted is it fitted to FWidth x FHeight.
+  bool FSourceIsFile = false;
+  TPixelImage FFitted;
   std::unique_ptr<TFlame> FFlame;
   TFrameChanges FChanges;  // what the image shows, and what the next frame changes
 
@@ -373,18 +377,25 @@ void TX11Host::GrabRoot(TPixelImage& Out) {
 }
 
 bool TX11Host::LoadSource(std::string& Error) {
+  bool HasEdges = false;
   if (!FOptions.Background.empty()) {
-    if (!ReadPictureFile(FOptions.Background, FSource, Error)) {
+    if (!LoadFittedPicture(FOptions.Background, FWidth, FHeight, FFitted, Error)) {
       Error = "cannot use the picture \"" + FOptions.Background + "\": " + Error;
       return false;
     }
+    FSourceIsFile = true;
+    // What burns is the fitted picture, so its outlines are the ones asked about.
+    HasEdges = PictureHasEdges(FFitted.Pixels.data(), FFitted.Width, FFitted.Height);
   } else {
     if (!GrabWithGetImage(FSource)) GrabRoot(FSource);
     FSourceIsDesktop = true;
+    HasEdges = FSource.Width > 0 && PictureHasEdges(FSource.Pixels.data(), FSource.Width, FSource.Height);
   }
   // A flat picture gives no sparks: burn the picture that comes with the
   // program instead, so there is always fire to see.
-  if (FSource.Width <= 0 || !PictureHasEdges(FSource.Pixels.data(), FSource.Width, FSource.Height)) {
+  if (!HasEdges) {
+    FSourceIsFile = false;
+    FFitted = TPixelImage{};
     const std::string Fallback = DataFolder() + "/emberdell-fallback.bmp";
     std::string FallbackError;
     if (!ReadPictureFile(Fallback, FSource, FallbackError)) FSource = TPixelImage{};
@@ -455,7 +466,15 @@ void TX11Host::StartEngine() {
   FFlame = std::make_unique<TFlame>();
   TPixelImage Fitted;
   const uint8_t* Picture = nullptr;
-  if (FSource.Width > 0 && FWidth > 0 && FHeight > 0) {
+  if (FSourceIsFile && FWidth > 0 && FHeight > 0) {
+    std::string Error;
+    // Read again for a new size; a file gone since burns over black.
+    if (FFitted.Width == FWidth && FFitted.Height == FHeight) {
+      Picture = FFitted.Pixels.data();
+    } else if (LoadFittedPicture(FOptions.Background, FWidth, FHeight, FFitted, Error)) {
+      Picture = FFitted.Pixels.data();
+    }
+  } else if (FSource.Width > 0 && FWidth > 0 && FHeight > 0) {
     if (FSourceIsDesktop && FSource.Width == FWidth && FSource.Height == FHeight) {
       Picture = FSource.Pixels.data();
     } else if (FitPictureToArea(FSource, FWidth, FHeight, Fitted)) {
