@@ -19,10 +19,12 @@
 namespace emberdell::support {
 
 // Encodes with libjpeg; Fill writes the Components samples of pixel (X, Y).
-// Orientation 1 to 8 adds an Exif block that says so; 0 adds none.
+// Orientation 1 to 8 adds an Exif block that says so; 0 adds none. FileSpace
+// other than JCS_UNKNOWN stores the samples in that colour space.
 inline std::vector<uint8_t> EncodeTestJpeg(int Width, int Height, int Components, J_COLOR_SPACE InSpace,
                                            const std::function<void(int, int, JSAMPLE*)>& Fill,
-                                           bool Progressive, int Orientation) {
+                                           bool Progressive = false, int Orientation = 0, int Quality = 90,
+                                           J_COLOR_SPACE FileSpace = JCS_UNKNOWN) {
   jpeg_compress_struct Info;
   jpeg_error_mgr Errors;
   Info.err = jpeg_std_error(&Errors);
@@ -35,7 +37,8 @@ inline std::vector<uint8_t> EncodeTestJpeg(int Width, int Height, int Components
   Info.input_components = Components;
   Info.in_color_space = InSpace;
   jpeg_set_defaults(&Info);
-  jpeg_set_quality(&Info, 90, TRUE);
+  if (FileSpace != JCS_UNKNOWN) jpeg_set_colorspace(&Info, FileSpace);
+  jpeg_set_quality(&Info, Quality, TRUE);
   if (Progressive) jpeg_simple_progression(&Info);
   jpeg_start_compress(&Info, TRUE);
   if (Orientation != 0) {

@@ -4,6 +4,7 @@
 #include "core/engine/uImageFiles.h"
 #include "core/engine/uExifOrientation.h"
 #include "core/shared/uFileUtils.h"
+#include "tests/support/reference_jpeg.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -40,38 +41,10 @@ TRgb QuadrantColour(int X, int Y, int Width, int Height) {
   return kQuadrants[(Y >= Height / 2 ? 2 : 0) + (X >= Width / 2 ? 1 : 0)];
 }
 
-// Encodes with libjpeg; Fill writes Components samples of pixel (X, Y).
 TBytes EncodeJpeg(int Width, int Height, int Components, J_COLOR_SPACE InSpace,
                   const std::function<void(int, int, JSAMPLE*)>& Fill, bool Progressive = false,
                   int Quality = 95, J_COLOR_SPACE FileSpace = JCS_UNKNOWN) {
-  jpeg_compress_struct Info;
-  jpeg_error_mgr Errors;
-  Info.err = jpeg_std_error(&Errors);
-  jpeg_create_compress(&Info);
-  unsigned char* Buffer = nullptr;
-  unsigned long Size = 0;
-  jpeg_mem_dest(&Info, &Buffer, &Size);
-  Info.image_width = static_cast<JDIMENSION>(Width);
-  Info.image_height = static_cast<JDIMENSION>(Height);
-  Info.input_components = Components;
-  Info.in_color_space = InSpace;
-  jpeg_set_defaults(&Info);
-  if (FileSpace != JCS_UNKNOWN) jpeg_set_colorspace(&Info, FileSpace);
-  jpeg_set_quality(&Info, Quality, TRUE);
-  if (Progressive) jpeg_simple_progression(&Info);
-  jpeg_start_compress(&Info, TRUE);
-  std::vector<JSAMPLE> Row(static_cast<size_t>(Width) * Components);
-  while (Info.next_scanline < Info.image_height) {
-    for (int X = 0; X < Width; ++X)
-      Fill(X, static_cast<int>(Info.next_scanline), &Row[static_cast<size_t>(X) * Components]);
-    JSAMPROW RowPointer = Row.data();
-    jpeg_write_scanlines(&Info, &RowPointer, 1);
-  }
-  jpeg_finish_compress(&Info);
-  TBytes Result(Buffer, Buffer + Size);
-  jpeg_destroy_compress(&Info);
-  std::free(Buffer);
-  return Result;
+  return support::EncodeTestJpeg(Width, Height, Components, InSpace, Fill, Progressive, 0, Quality, FileSpace);
 }
 
 TBytes QuadrantJpeg(int Width, int Height, bool Progressive = false, int Quality = 95) {
