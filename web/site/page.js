@@ -128,7 +128,6 @@
         for (let i = 0; i < count; i++)
           context.putImageData(image, 0, 0, rects[4 * i], rects[4 * i + 1], rects[4 * i + 2], rects[4 * i + 3]);
       },
-      beforeCapture() {},
       pixels() {
         return context.getImageData(0, 0, canvas.width, canvas.height).data;
       },
@@ -156,7 +155,7 @@ void main() {
 
   function webglDrawer() {
     const gl = canvas.getContext('webgl2', { alpha: false, antialias: false, depth: false, stencil: false,
-      premultipliedAlpha: false, preserveDrawingBuffer: false });
+      premultipliedAlpha: false, preserveDrawingBuffer: true });
     if (!gl) return null;
     let image = null, colors = null, width = 0, height = 0, whole = true;
     function setUp() {
@@ -190,9 +189,20 @@ void main() {
       gl.texStorage2D(gl.TEXTURE_2D, 1, format, w, h);
       return t;
     }
-    function draw() {
+    // The canvas keeps what it showed, so only where the image changed is
+    // looked up again, unless the colours changed too.
+    function draw(rects) {
       gl.viewport(0, 0, width, height);
-      gl.drawArrays(gl.TRIANGLES, 0, 3);
+      if (!rects) {
+        gl.disable(gl.SCISSOR_TEST);
+        gl.drawArrays(gl.TRIANGLES, 0, 3);
+        return;
+      }
+      gl.enable(gl.SCISSOR_TEST);
+      for (let i = 0; i < rects.length; i += 4) {
+        gl.scissor(rects[i], height - rects[i + 1] - rects[i + 3], rects[i + 2], rects[i + 3]);
+        gl.drawArrays(gl.TRIANGLES, 0, 3);
+      }
     }
     if (!setUp()) return null;
     canvas.addEventListener('webglcontextlost', (event) => event.preventDefault());
@@ -222,29 +232,25 @@ void main() {
         const heap = M.HEAPU8;
         gl.pixelStorei(gl.UNPACK_ROW_LENGTH, stride);
         gl.activeTexture(gl.TEXTURE0);
+        const rects = whole ? null : new Int32Array(heap.buffer, call('EdFireRects'), count * 4);
         if (whole) {
           gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, width, height, gl.RED_INTEGER, gl.UNSIGNED_BYTE, heap, at);
         } else {
-          const rects = new Int32Array(heap.buffer, call('EdFireRects'), count * 4);
           for (let i = 0; i < count; i++) {
             const [x, y, w, h] = rects.subarray(4 * i, 4 * i + 4);
             gl.texSubImage2D(gl.TEXTURE_2D, 0, x, y, w, h, gl.RED_INTEGER, gl.UNSIGNED_BYTE, heap, at + y * stride + x);
           }
         }
-        if (newColors || whole) {
+        const everything = newColors || whole;
+        if (everything) {
           gl.activeTexture(gl.TEXTURE1);
           gl.pixelStorei(gl.UNPACK_ROW_LENGTH, 0);
           gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, 256, 1, gl.RGBA, gl.UNSIGNED_BYTE, heap, call('EdFireColors'));
         }
         whole = false;
-        draw();
-      },
-      // What was drawn is gone once shown: a capture in the same task draws it again.
-      beforeCapture() {
-        if (image && !gl.isContextLost()) draw();
+        draw(everything ? null : rects);
       },
       pixels() {
-        this.beforeCapture();
         const rows = new Uint8Array(width * height * 4), flipped = new Uint8Array(rows.length);
         gl.readPixels(0, 0, width, height, gl.RGBA, gl.UNSIGNED_BYTE, rows);
         for (let y = 0; y < height; y++)
@@ -431,7 +437,6 @@ void main() {
       localStorage.setItem(ShotCounter, String(number));
     } catch (e) {}
     const name = text(call('EdScreenshotName', number)) + '.png';
-    drawer.beforeCapture();
     canvas.toBlob((blob) => blob && download(blob, name), 'image/png');
   }
 
