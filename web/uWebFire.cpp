@@ -1,9 +1,12 @@
 // The page's fire: one engine over a drawing area, its frames expanded into
-// an RGBA picture the page copies to its canvas, rectangle by rectangle. The
-// page paces the frames and decodes pictures; the rules are the core's.
+// an RGBA picture the page copies to its canvas, rectangle by rectangle, or
+// (for a page that looks the colours up on the GPU) its 8-bit image and
+// colour table as they are. The page paces the frames and decodes pictures;
+// the rules are the core's.
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -41,25 +44,96 @@ class TWebFire final : public IFlameCanvas {
   std::vector<uint8_t> Rgba;
   std::vector<int32_t> Rects;  // x, y, width, height of each rectangle to copy
   bool Morphing = true;
+  // Indexed: the page takes the 8-bit image and the colour table, so the
+  // RGBA picture is neither kept nor expanded.
+  bool Indexed = false;
+  const uint8_t* Bits = nullptr;  // the last frame's image, rows DibStride apart
+  int Width = 0;
+  uint8_t Colors[256 * 4] = {};  // red, green, blue, alpha of each index
+  bool ColorsChanged = false;
 
-  void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Bits, const TChangedBlocks& Changed) override {
+  void DrawFrame(const TBitmapInfo8& Info, const uint8_t* Image, const TChangedBlocks& Changed) override {
     const int W = Info.biWidth, H = -Info.biHeight;
+    Bits = Image;
+    Width = W;
+    if (Indexed) {
+      DrawIndexed(Info, W, H, Changed);
+      return;
+    }
     // Packed so that the expanded pixels are the canvas's red, green, blue, alpha bytes.
     uint32_t Table[256];
     for (int i = 0; i < 256; ++i)
       Table[i] = uint32_t(Info.Colors[i][2]) | uint32_t(Info.Colors[i][1]) << 8 | uint32_t(Info.Colors[i][0]) << 16 |
                  0xFF000000u;
     const std::vector<TRect>& Changes =
-        FChanges.Update(Bits, DibStride(W), W, H, Table, Rgba.data(), static_cast<size_t>(W) * 4, Changed);
-    for (const TRect& r : Changes) Rects.insert(Rects.end(), {r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top});
+        FChanges.Update(Image, DibStride(W), W, H, Table, Rgba.data(), static_cast<size_t>(W) * 4, Changed);
+    AddRects(Changes);
   }
-  void Forget() { FChanges.Forget(); }
+  void Forget() {
+    FChanges.Forget();
+    FIndexedValid = false;
+  }
 
  private:
+  void AddRects(const std::vector<TRect>& Changes) {
+    for (const TRect& r : Changes) Rects.insert(Rects.end(), {r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top});
+  }
+
+  // The rectangles of the image whose indices may have changed, joined as
+  // the RGBA picture's are; a new table is only the table.
+  void DrawIndexed(const TBitmapInfo8& Info, int W, int H, const TChangedBlocks& Changed) {
+    uint8_t Next[sizeof Colors];
+    for (int i = 0; i < 256; ++i) {
+      Next[4 * i] = Info.Colors[i][2];
+      Next[4 * i + 1] = Info.Colors[i][1];
+      Next[4 * i + 2] = Info.Colors[i][0];
+      Next[4 * i + 3] = 255;
+    }
+    if (!FIndexedValid || std::memcmp(Next, Colors, sizeof Colors) != 0) {
+      std::memcpy(Colors, Next, sizeof Colors);
+      ColorsChanged = true;
+    }
+    if (W <= 0 || H <= 0) return;
+    constexpr size_t B = TChangedBlocks::BlockBytes;
+    const size_t Pixels = size_t(W) * size_t(H);
+    const bool Mapped = !Changed.All && Changed.Words.size() * 64 * B >= Pixels;
+    if (!FIndexedValid || !Mapped || W != FIndexedWidth || H != FIndexedHeight) {
+      FIndexedValid = true;
+      FIndexedWidth = W;
+      FIndexedHeight = H;
+      AddRects({TRect{0, 0, W, H}});
+      return;
+    }
+    const size_t Bands = (size_t(H) + kChangeBandRows - 1) / kChangeBandRows;
+    FBandLeft.assign(Bands, W);
+    FBandRight.assign(Bands, 0);
+    // A block's bytes are in the unpadded image and may run over a row's end.
+    const size_t Blocks = (Pixels + B - 1) / B;
+    for (size_t w = 0; w * 64 < Blocks; ++w)
+      for (uint64_t Word = Changed.Words[w]; Word; Word &= Word - 1) {
+        const size_t b = w * 64 + static_cast<size_t>(std::countr_zero(Word));
+        if (b >= Blocks) break;
+        for (size_t At = b * B, End = std::min(At + B, Pixels); At < End;) {
+          const size_t y = At / size_t(W), RowEnd = std::min(End, (y + 1) * size_t(W));
+          const size_t Band = y / kChangeBandRows;
+          FBandLeft[Band] = std::min(FBandLeft[Band], static_cast<int32_t>(At - y * size_t(W)));
+          FBandRight[Band] = std::max(FBandRight[Band], static_cast<int32_t>(RowEnd - y * size_t(W)));
+          At = RowEnd;
+        }
+      }
+    JoinBands(FBandLeft, FBandRight, W, H, FIndexedRects);
+    AddRects(FIndexedRects);
+  }
+
   TFrameChanges FChanges;
+  bool FIndexedValid = false;
+  int FIndexedWidth = 0, FIndexedHeight = 0;
+  std::vector<int32_t> FBandLeft, FBandRight;
+  std::vector<TRect> FIndexedRects;
 };
 
 std::unique_ptr<TWebFire> Fire;
+bool DrawIndexed = false;  // how the next EdFireStart's frames are kept
 TVisibility Visibility;
 std::vector<uint8_t> Upload;
 TPixelImage Picture;  // the picture the fire burns, at its own size
@@ -119,7 +193,12 @@ EMSCRIPTEN_KEEPALIVE int EdFireStart(int Width, int Height, uint32_t Seed) {
   if (Picture.Pixels.empty()) EdUsePicture(0, 0);
   TPixelImage Area;
   if (!FitPictureToArea(Picture, Width, Height, Area)) return 0;
-  Fire->Rgba.assign(size_t(Width) * Height * 4, 0);
+  Fire->Indexed = DrawIndexed;
+  if (Fire->Indexed)
+    Fire->Rgba = {};
+  else
+    Fire->Rgba.assign(size_t(Width) * Height * 4, 0);
+  Fire->Bits = nullptr;
   Fire->Forget();
   return Fire->Flame.Init(Fire.get(), TRect{0, 0, Width, Height}, Area.Pixels.data(), &Fire->Current,
                           &Fire->PictureHeight);
@@ -129,6 +208,7 @@ EMSCRIPTEN_KEEPALIVE int EdFireStart(int Width, int Height, uint32_t Seed) {
 EMSCRIPTEN_KEEPALIVE int EdFireFrame() {
   if (!Fire) return 0;
   Fire->Rects.clear();
+  Fire->ColorsChanged = false;
   if (!Visibility.Seen()) return 0;
   Fire->Flame.NextFrame();
   MorphPreset(Fire->Current, Fire->Target);
@@ -137,6 +217,19 @@ EMSCRIPTEN_KEEPALIVE int EdFireFrame() {
 
 EMSCRIPTEN_KEEPALIVE const int32_t* EdFireRects() { return Fire ? Fire->Rects.data() : nullptr; }
 EMSCRIPTEN_KEEPALIVE uint8_t* EdFirePixels() { return Fire ? Fire->Rgba.data() : nullptr; }
+
+// For a page that looks the colours up itself: before EdFireStart, 1 keeps
+// the frames as the 8-bit image and its colour table (EdFirePixels is then
+// empty), 0 expands them into the RGBA picture.
+EMSCRIPTEN_KEEPALIVE void EdFireDrawIndexed(int On) { DrawIndexed = On != 0; }
+// The last frame's 8-bit image, top row first, its rows EdFireIndexStride
+// bytes apart; null before the first frame.
+EMSCRIPTEN_KEEPALIVE const uint8_t* EdFireIndexPixels() { return Fire ? Fire->Bits : nullptr; }
+EMSCRIPTEN_KEEPALIVE int EdFireIndexStride() { return Fire ? static_cast<int>(DibStride(Fire->Width)) : 0; }
+// The colour table as 256 red, green, blue, alpha quadruples, and whether
+// the last frame changed it.
+EMSCRIPTEN_KEEPALIVE const uint8_t* EdFireColors() { return Fire ? Fire->Colors : nullptr; }
+EMSCRIPTEN_KEEPALIVE int EdFireColorsChanged() { return Fire && Fire->ColorsChanged; }
 
 // The page is shown or hidden (a hidden tab, a minimised window).
 EMSCRIPTEN_KEEPALIVE void EdPageShown(int Shown) { Visibility.Mapped(Shown != 0); }

@@ -30,11 +30,13 @@ export async function launchBrowser() {
   }
   mkdirSync(path.join(Root, 'build'), { recursive: true });
   const profile = mkdtempSync(path.join(Root, 'build', 'chromium-profile-'));
+  // No GPU here: WebGL2 runs on the software renderer, which newer
+  // Chromiums only fall back to when asked.
   const browser = await puppeteer.launch({
     executablePath: Chromium,
     headless: true,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync',
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--enable-unsafe-swiftshader', '--disable-quic',
+      '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync',
       `--user-data-dir=${profile}`],
   });
   const close = browser.close.bind(browser);

@@ -172,6 +172,59 @@ const Scenarios = [
     if (!shown.names.includes('<img src=x onerror=alert(1)>') || shown.images || alerted)
       throw new Error(`shown as ${JSON.stringify(shown)}, alert ${alerted}`);
   }],
+  ['?draw=webgl2 shows the pixels the 2d canvas shows for the same fire', async (page, context) => {
+    // One seed on both pages: the same frames. First only the image's
+    // rectangles change, then a style morphs and the colour table changes too.
+    // An odd width pads the module's rows and runs its blocks over row ends;
+    // a fire half as high changes only a band of the image.
+    const pages = [['2d', page], ['webgl2', await context.newPage()]];
+    const held = [];
+    for (const [draw, p] of pages) {
+      await p.setViewport({ width: 803, height: 601 });
+      await p.evaluateOnNewDocument(() => {
+        Math.random = () => 0.375;
+        localStorage.setItem('emberdell.settings', JSON.stringify({ pictureHeight: 50 }));
+      });
+      await p.goto(new URL(`/?draw=${draw}`, page.url()).href);
+      await waitFor(() => p.evaluate(() => window.emberdell.ready === true), 20, `the ${draw} page`);
+      held.push(await p.evaluate(() => window.emberdell.holdAt(0)));
+    }
+    const drawer = await pages[1][1].evaluate(() => window.emberdell.drawer);
+    if (drawer.name !== 'webgl2') throw new Error(`the WebGL2 page draws in ${drawer.name}: ${drawer.note}`);
+    const from = Math.max(...held) + 1, to = from + 60;
+    const shown = [];
+    for (const [draw, p] of pages.reverse()) {
+      await p.bringToFront();
+      await waitFor(() => p.evaluate(() => document.visibilityState === 'visible'), 10, `the ${draw} page seen`);
+      shown.push(await p.evaluate((from, to) => {
+        const e = window.emberdell;
+        const canvas = document.getElementById('fire');
+        const rows = () => {
+          const pixels = e.canvasPixels(), hashes = [];
+          for (let y = 0, row = canvas.width * 4; y < canvas.height; y++) {
+            let h = 2166136261;
+            for (let i = y * row; i < (y + 1) * row; i++) h = Math.imul(h ^ pixels[i], 16777619);
+            hashes.push(h >>> 0);
+          }
+          return hashes;
+        };
+        const reached = [e.holdAt(from), e.holdAt(from + 30)], still = rows();
+        document.querySelectorAll('#styles button')[1].click();
+        reached.push(e.holdAt(to));
+        return { reached, size: [canvas.width, canvas.height], rows: [still, rows()] };
+      }, from, to));
+    }
+    const [gl, flat] = shown;
+    const wanted = `${from},${from + 30},${to}`;
+    if (`${gl.reached}` !== wanted || `${flat.reached}` !== wanted)
+      throw new Error(`frames drawn: webgl2 ${gl.reached}, 2d ${flat.reached}, wanted ${wanted}`);
+    if (`${gl.size}` !== `${flat.size}`) throw new Error(`sizes ${gl.size} and ${flat.size}`);
+    for (const [at, when] of [[0, 'before'], [1, 'while']]) {
+      if (new Set(flat.rows[at]).size < 10) throw new Error(`the 2d canvas is nearly blank ${when} the morph`);
+      const differing = flat.rows[at].map((h, y) => (h !== gl.rows[at][y] ? y : -1)).filter((y) => y >= 0);
+      if (differing.length) throw new Error(`${when} the morph ${differing.length} rows differ, first ${differing[0]}`);
+    }
+  }],
   ['with the server stopped, a reload still burns', async (page, browser, server) => {
     await waitFor(() => page.evaluate(async () => {
       const kept = await caches.open('emberdell-page');

@@ -3,8 +3,7 @@
 'use strict';
 (function () {
   const $ = (id) => document.getElementById(id);
-  const canvas = $('fire');
-  const context = canvas.getContext('2d', { alpha: false });
+  let canvas = $('fire');
   const StylesFolder = '/styles/';
   // Keys of what the page keeps on this machine: the settings and the
   // screenshot counter, nothing else.
@@ -13,8 +12,8 @@
 
   let M = null; // the module
   let settings = loadSettings();
-  let image = null; // ImageData over the module's RGBA picture
-  let timer = 0, lastTick = 0, frames = 0;
+  let drawer = null; // how the frames reach the canvas (makeDrawer)
+  let timer = 0, lastTick = 0, frames = 0, held = false;
   let styleTimer = 0;
   const styles = []; // {name, path, button}
 
@@ -22,6 +21,17 @@
   window.emberdell.framesDrawn = () => frames;
   // The module's memory, for bench/run_web's long run.
   window.emberdell.memoryBytes = () => (M ? M.HEAPU8.buffer.byteLength : 0);
+  // For the tests: the pacing stops and frames are drawn at once until Count
+  // have been (while the page is seen); then what the canvas shows, top row
+  // first, as red, green, blue, alpha bytes.
+  window.emberdell.holdAt = (count) => {
+    held = true;
+    clearTimeout(timer);
+    timer = 0;
+    while (frames < count && M && call('EdFrameWanted')) frame();
+    return frames;
+  };
+  window.emberdell.canvasPixels = () => drawer.pixels();
 
   function loadSettings() {
     try {
@@ -60,42 +70,201 @@
     const [width, height] = areaSize();
     canvas.width = width;
     canvas.height = height;
+    call('EdFireDrawIndexed', drawer.indexed ? 1 : 0);
     if (!call('EdFireStart', width, height, (Math.random() * 4294967296) >>> 0)) {
       say('There is not enough memory for a fire this size.');
       return;
     }
     call('EdSetPictureHeight', settings.pictureHeight);
-    image = null;
+    drawer.start(width, height);
     schedule();
-  }
-
-  function pixels() {
-    const [width, height] = [canvas.width, canvas.height];
-    if (!image || image.data.buffer !== M.HEAPU8.buffer) {
-      const at = call('EdFirePixels');
-      image = new ImageData(new Uint8ClampedArray(M.HEAPU8.buffer, at, width * height * 4), width, height);
-    }
-    return image;
   }
 
   function frame() {
     timer = 0;
-    const count = call('EdFireFrame');
-    if (count > 0) {
-      const picture = pixels();
-      const rects = new Int32Array(M.HEAPU8.buffer, call('EdFireRects'), count * 4);
-      for (let i = 0; i < count; i++)
-        context.putImageData(picture, 0, 0, rects[4 * i], rects[4 * i + 1], rects[4 * i + 2], rects[4 * i + 3]);
-    }
+    drawer.frame(call('EdFireFrame'));
     frames++;
     schedule();
+  }
+
+  // --- drawing -------------------------------------------------------------------
+  // ?draw=webgl2 sends the 8-bit image and its colour table to the GPU, which
+  // looks every pixel's colour up; otherwise (and where WebGL2 is missing)
+  // the module expands the colours and the changed rectangles of its RGBA
+  // picture are copied to a 2D canvas. Each tells what it is in
+  // window.emberdell.drawer.
+  function makeDrawer(wanted) {
+    if (wanted === 'webgl2') {
+      const gl = webglDrawer();
+      if (gl) return gl;
+      // A canvas that gave a WebGL context gives no other: the page goes on with a fresh one.
+      const fresh = canvas.cloneNode(false);
+      canvas.replaceWith(fresh);
+      canvas = fresh;
+      const flat = canvasDrawer();
+      flat.note = 'WebGL2 is not available here: drawing in 2d';
+      return flat;
+    }
+    return canvasDrawer();
+  }
+
+  function canvasDrawer() {
+    const context = canvas.getContext('2d', { alpha: false });
+    let image = null; // ImageData over the module's RGBA picture
+    return {
+      name: '2d',
+      indexed: false,
+      start() {
+        image = null;
+      },
+      frame(count) {
+        if (count <= 0) return;
+        if (!image || image.data.buffer !== M.HEAPU8.buffer) {
+          const at = call('EdFirePixels');
+          image = new ImageData(new Uint8ClampedArray(M.HEAPU8.buffer, at, canvas.width * canvas.height * 4),
+            canvas.width, canvas.height);
+        }
+        const rects = new Int32Array(M.HEAPU8.buffer, call('EdFireRects'), count * 4);
+        for (let i = 0; i < count; i++)
+          context.putImageData(image, 0, 0, rects[4 * i], rects[4 * i + 1], rects[4 * i + 2], rects[4 * i + 3]);
+      },
+      pixels() {
+        return context.getImageData(0, 0, canvas.width, canvas.height).data;
+      },
+    };
+  }
+
+  // One triangle over the canvas; each pixel's index picks its colour. The
+  // image's top row is the canvas's top, where the framebuffer's y is highest.
+  const VertexShader = `#version 300 es
+void main() {
+  vec2 corner = vec2(float((gl_VertexID & 1) << 2), float((gl_VertexID & 2) << 1));
+  gl_Position = vec4(corner - 1.0, 0.0, 1.0);
+}`;
+  const FragmentShader = `#version 300 es
+precision highp float;
+uniform highp usampler2D image;
+uniform highp sampler2D colors;
+out vec4 color;
+void main() {
+  ivec2 size = textureSize(image, 0);
+  ivec2 at = ivec2(gl_FragCoord.xy);
+  uint index = texelFetch(image, ivec2(at.x, size.y - 1 - at.y), 0).r;
+  color = texelFetch(colors, ivec2(int(index), 0), 0);
+}`;
+
+  function webglDrawer() {
+    const gl = canvas.getContext('webgl2', { alpha: false, antialias: false, depth: false, stencil: false,
+      premultipliedAlpha: false, preserveDrawingBuffer: true });
+    if (!gl) return null;
+    let image = null, colors = null, width = 0, height = 0, whole = true;
+    function setUp() {
+      const shader = (type, source) => {
+        const s = gl.createShader(type);
+        gl.shaderSource(s, source);
+        gl.compileShader(s);
+        return s;
+      };
+      const program = gl.createProgram();
+      gl.attachShader(program, shader(gl.VERTEX_SHADER, VertexShader));
+      gl.attachShader(program, shader(gl.FRAGMENT_SHADER, FragmentShader));
+      gl.linkProgram(program);
+      if (!gl.getProgramParameter(program, gl.LINK_STATUS)) return false;
+      gl.useProgram(program);
+      gl.uniform1i(gl.getUniformLocation(program, 'image'), 0);
+      gl.uniform1i(gl.getUniformLocation(program, 'colors'), 1);
+      gl.bindVertexArray(gl.createVertexArray());
+      // The module's rows are padded to four bytes; a rectangle is read in place.
+      gl.pixelStorei(gl.UNPACK_ALIGNMENT, 1);
+      colors = texture(1, gl.RGBA8, 256, 1);
+      image = null;
+      return true;
+    }
+    function texture(unit, format, w, h) {
+      const t = gl.createTexture();
+      gl.activeTexture(gl.TEXTURE0 + unit);
+      gl.bindTexture(gl.TEXTURE_2D, t);
+      gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MIN_FILTER, gl.NEAREST);
+      gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MAG_FILTER, gl.NEAREST);
+      gl.texStorage2D(gl.TEXTURE_2D, 1, format, w, h);
+      return t;
+    }
+    // The canvas keeps what it showed, so only where the image changed is
+    // looked up again, unless the colours changed too.
+    function draw(rects) {
+      gl.viewport(0, 0, width, height);
+      if (!rects) {
+        gl.disable(gl.SCISSOR_TEST);
+        gl.drawArrays(gl.TRIANGLES, 0, 3);
+        return;
+      }
+      gl.enable(gl.SCISSOR_TEST);
+      for (let i = 0; i < rects.length; i += 4) {
+        gl.scissor(rects[i], height - rects[i + 1] - rects[i + 3], rects[i + 2], rects[i + 3]);
+        gl.drawArrays(gl.TRIANGLES, 0, 3);
+      }
+    }
+    if (!setUp()) return null;
+    canvas.addEventListener('webglcontextlost', (event) => event.preventDefault());
+    canvas.addEventListener('webglcontextrestored', () => {
+      if (setUp() && width) drawer.start(width, height);
+    });
+    let renderer = gl.getParameter(gl.RENDERER);
+    const details = gl.getExtension('WEBGL_debug_renderer_info');
+    if (details) renderer = gl.getParameter(details.UNMASKED_RENDERER_WEBGL);
+    return {
+      name: 'webgl2',
+      indexed: true,
+      renderer,
+      start(w, h) {
+        if (gl.isContextLost()) return;
+        width = w;
+        height = h;
+        if (image) gl.deleteTexture(image);
+        image = texture(0, gl.R8UI, w, h);
+        whole = true;
+      },
+      frame(count) {
+        const newColors = call('EdFireColorsChanged');
+        if (gl.isContextLost() || !image || (count <= 0 && !newColors && !whole)) return;
+        const at = call('EdFireIndexPixels'), stride = call('EdFireIndexStride');
+        if (!at) return;
+        const heap = M.HEAPU8;
+        gl.pixelStorei(gl.UNPACK_ROW_LENGTH, stride);
+        gl.activeTexture(gl.TEXTURE0);
+        const rects = whole ? null : new Int32Array(heap.buffer, call('EdFireRects'), count * 4);
+        if (whole) {
+          gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, width, height, gl.RED_INTEGER, gl.UNSIGNED_BYTE, heap, at);
+        } else {
+          for (let i = 0; i < count; i++) {
+            const [x, y, w, h] = rects.subarray(4 * i, 4 * i + 4);
+            gl.texSubImage2D(gl.TEXTURE_2D, 0, x, y, w, h, gl.RED_INTEGER, gl.UNSIGNED_BYTE, heap, at + y * stride + x);
+          }
+        }
+        const everything = newColors || whole;
+        if (everything) {
+          gl.activeTexture(gl.TEXTURE1);
+          gl.pixelStorei(gl.UNPACK_ROW_LENGTH, 0);
+          gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, 256, 1, gl.RGBA, gl.UNSIGNED_BYTE, heap, call('EdFireColors'));
+        }
+        whole = false;
+        draw(everything ? null : rects);
+      },
+      pixels() {
+        const rows = new Uint8Array(width * height * 4), flipped = new Uint8Array(rows.length);
+        gl.readPixels(0, 0, width, height, gl.RGBA, gl.UNSIGNED_BYTE, rows);
+        for (let y = 0; y < height; y++)
+          flipped.set(rows.subarray((height - 1 - y) * width * 4, (height - y) * width * 4), y * width * 4);
+        return flipped;
+      },
+    };
   }
 
   // The pace is the chosen speed, as the screensaver's frame timer keeps it:
   // a frame once 1000 div FPS ms have passed since the last one. Nobody
   // seeing the page, nothing is scheduled at all.
   function schedule() {
-    if (timer || !M || !call('EdFrameWanted')) return;
+    if (timer || held || !M || !call('EdFrameWanted')) return;
     const period = Math.floor(1000 / settings.fps);
     const now = performance.now();
     const wait = Math.max(0, Math.min(period, lastTick + period - now));
@@ -549,6 +718,9 @@
     async (module) => {
       M = module;
       M.FS.mkdirTree(StylesFolder);
+      drawer = makeDrawer(new URLSearchParams(location.search).get('draw'));
+      window.emberdell.drawer = { name: drawer.name, renderer: drawer.renderer || '', note: drawer.note || '' };
+      if (drawer.note) say(drawer.note + '.');
       bindControls();
       call('EdPageShown', document.visibilityState === 'visible' ? 1 : 0);
       startFire(); // burns at once, in the built-in style, while the style files come
