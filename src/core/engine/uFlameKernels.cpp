@@ -130,18 +130,48 @@ size_t BlendSse2(uint8_t* Image, const uint8_t* Heat, const uint8_t* Background,
   // crossed from the neighbouring byte. Only the final "+ 10" can overflow.
   const __m128i Seven = _mm_set1_epi8(0x7F);
   const __m128i Ten = _mm_set1_epi8(10);
-  TChangeMarks Marks(Changed);
-  for (; i + 16 <= End; i += 16) {
-    if (Ahead != 0) FetchAhead(Image, Background, i + Ahead);
-    const __m128i h = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Heat + i));
-    const __m128i g = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Background + i));
-    const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Image + i));
+  // Blends bytes i .. i + 15; the lanes that kept their byte are all ones.
+  const auto Sixteen = [&](size_t j) {
+    if (Ahead != 0) FetchAhead(Image, Background, j + Ahead);
+    const __m128i h = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Heat + j));
+    const __m128i g = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Background + j));
+    const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Image + j));
     __m128i s = _mm_add_epi8(_mm_and_si128(_mm_srli_epi16(h, 1), Seven), _mm_and_si128(_mm_srli_epi16(g, 1), Seven));
     s = _mm_and_si128(_mm_srli_epi16(s, 1), Seven);
     s = _mm_add_epi8(s, _mm_and_si128(_mm_srli_epi16(m, 1), Seven));
     const __m128i n = _mm_adds_epu8(s, Ten);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(Image + i), n);
-    Marks.Mark(i, 16, _mm_movemask_epi8(_mm_cmpeq_epi8(n, m)) != 0xFFFF);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Image + j), n);
+    return _mm_cmpeq_epi8(n, m);
+  };
+  constexpr size_t Block = TChangedBlocks::BlockBytes, WordBytes = 64 * Block;
+  static_assert(Block == 32, "a block is two 16-byte steps");
+  if (Changed != nullptr && i % Block == 0) {
+    // Block-aligned, a block is exactly two steps and a word of marks is
+    // gathered in a register, one bit a block: where the processor runs
+    // this code with 128-bit lanes only (WebAssembly), the general marks'
+    // two bits a step would cost as much as the blend itself.
+    const size_t Whole = End - (End - i) % Block;
+    while (i < Whole) {
+      const size_t Word = i / WordBytes;
+      const size_t Stop = std::min((Word + 1) * WordBytes, Whole);
+      uint64_t Bits = 0;
+      for (; i < Stop; i += Block) {
+        const __m128i Same = _mm_and_si128(Sixteen(i), Sixteen(i + 16));
+        Bits |= uint64_t(_mm_movemask_epi8(Same) != 0xFFFF) << (i / Block % 64);
+      }
+      Changed[Word] |= Bits;
+    }
+  }
+  // Elsewhere two steps share their marks, which may then note a block
+  // whose bytes stayed.
+  TChangeMarks Marks(Changed);
+  for (; i + 32 <= End; i += 32) {
+    const __m128i Same = _mm_and_si128(Sixteen(i), Sixteen(i + 16));
+    Marks.Mark(i, 32, _mm_movemask_epi8(Same) != 0xFFFF);
+  }
+  if (i + 16 <= End) {
+    Marks.Mark(i, 16, _mm_movemask_epi8(Sixteen(i)) != 0xFFFF);
+    i += 16;
   }
   return i;
 }

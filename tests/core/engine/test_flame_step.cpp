@@ -339,9 +339,20 @@ TEST(Blend, SettlingSequences) {
   EXPECT_EQ(Run(0, 0, 0, 40).back(), 19);
 }
 
-TEST(Blend, PackedVersionMatchesEveryByte) {
+// Every byte as the rules give it, and the marks: every block with a changed
+// byte, none outside the range, and none inside a stretch that kept its
+// bytes (all 255 stays 255). Ranges start on and off a block and cross the
+// 2048 bytes of a word of marks.
+TEST(Blend, PackedVersionMatchesEveryByteAndMarksTheChangedBlocks) {
+  struct TCase {
+    size_t Begin, End;
+  };
+  const TCase Cases[] = {{0, 1},   {3, 15},    {3, 16},    {3, 17},      {3, 33},      {3, 100},
+                         {3, 4099}, {0, 4099}, {32, 6150}, {2016, 4200}, {1, 6150},    {4064, 4096}};
+  constexpr size_t Block = TChangedBlocks::BlockBytes, Settled = 1000, SettledEnd = 3000;
   uint32_t Gen = 7;
-  for (size_t Size : {size_t(1), size_t(15), size_t(16), size_t(17), size_t(33), size_t(100), size_t(4099)}) {
+  for (const TCase& C : Cases) {
+    const size_t Size = C.End + 40;
     std::vector<uint8_t> Heat(Size), Grey(Size), A(Size), B(Size);
     for (size_t i = 0; i < Size; ++i) {
       Heat[i] = uint8_t(RandomStep(Gen, 256));
@@ -350,19 +361,31 @@ TEST(Blend, PackedVersionMatchesEveryByte) {
     }
     // Every combination of extremes shows up in the first bytes.
     const uint8_t Extremes[] = {0, 1, 254, 255};
-    for (size_t i = 0; i < Size && i < 64; ++i) {
+    for (size_t i = 0; i < std::min(Size, size_t(64)); ++i) {
       Heat[i] = Extremes[i % 4];
       Grey[i] = Extremes[(i / 4) % 4];
       A[i] = B[i] = Extremes[(i / 16) % 4];
     }
-    const size_t Begin = Size > 3 ? 3 : 0;
+    for (size_t i = Settled; i < std::min(SettledEnd, Size); ++i) Heat[i] = Grey[i] = A[i] = B[i] = 255;
     const std::vector<uint8_t> Start = B;
-    BlendReference(A.data(), Heat.data(), Grey.data(), Begin, Size);
+    BlendReference(A.data(), Heat.data(), Grey.data(), C.Begin, C.End);
     for (TSimdLevel Level : SimdLevels()) {
+      SCOPED_TRACE(testing::Message() << C.Begin << ".." << C.End << " level " << int(Level));
       ForceSimd(Level);
       B = Start;
-      Blend(B.data(), Heat.data(), Grey.data(), Begin, Size);
-      EXPECT_EQ(A, B) << Size << " level " << int(Level);
+      TChangedBlocks Changed;
+      Changed.Fit(Size);
+      Changed.Clear();
+      Blend(B.data(), Heat.data(), Grey.data(), C.Begin, C.End, Changed.Words.data());
+      ASSERT_EQ(A, B);
+      for (size_t k = 0; k * Block < Size; ++k) {
+        bool Differs = false;
+        for (size_t i = k * Block; i < std::min(Size, (k + 1) * Block); ++i) Differs |= A[i] != Start[i];
+        if (Differs) EXPECT_TRUE(Changed.Marked(k)) << "block " << k;
+        if ((k + 1) * Block <= C.Begin || k * Block >= C.End) EXPECT_FALSE(Changed.Marked(k)) << "block " << k;
+        if (k * Block >= Settled + Block && (k + 2) * Block <= std::min(SettledEnd, C.End))
+          EXPECT_FALSE(Changed.Marked(k)) << "settled block " << k;
+      }
     }
     ForceSimd(TSimdLevel::Avx2);
   }
